@@ -1,0 +1,37 @@
+// Canvas: the GL view that fills the main window. Owns the 50 ms frame timer
+// and the world, sets the fixed GL state, hands input to the world and draws
+// the overlay.
+#pragma once
+
+// QGLWidget is deprecated in Qt 5 but is the widget this program is built on.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+#include <QGLWidget>
+#pragma GCC diagnostic pop
+
+class Map;
+class QTimer;
+
+class Canvas : public QGLWidget {
+    Q_OBJECT
+public:
+    static constexpr int kFramePeriodMs = 50;
+
+    explicit Canvas(QWidget* parent = nullptr);
+    ~Canvas() override = default;
+
+    // Draws the overlay text top-left, one 15-pixel row a line.
+    void renderOverlay(const QString& text);
+
+    QTimer* timer;
+    Map* world = nullptr;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void initializeGL() override;
+    void resizeGL(int w, int h) override;
+    void paintGL() override;
+};

@@ -1,0 +1,16 @@
+// Window: the main window, titled "Kolvar", 900 x 700; the canvas is its
+// whole client area.
+#pragma once
+
+#include <QMainWindow>
+
+class Canvas;
+
+class Window : public QMainWindow {
+    Q_OBJECT
+public:
+    Window();
+    ~Window() override = default;
+
+    Canvas* canvas;
+};

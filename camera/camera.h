@@ -1,0 +1,62 @@
+// Camera: the viewer. Holds eye, centre and up, turns key and mouse input
+// into per-frame steps, walks on foot with collisions, and while a car is
+// driven hands each frame to the car step (see objecttracker.h).
+#pragma once
+
+#include "scene/fpoint.h"
+
+class Map;
+class ObjectTracker;
+class RoadTrack;
+class QKeyEvent;
+class QMouseEvent;
+
+class Camera {
+public:
+    Camera(double eyeX, double eyeY, double eyeZ, double centreX, double centreY, double centreZ,
+           double upX, double upY, double upZ);
+    virtual ~Camera() = default;
+    Camera(const Camera&) = default;
+    Camera& operator=(const Camera&) = default;
+
+    void setLookAt(double eyeX, double eyeY, double eyeZ, double centreX, double centreY,
+                   double centreZ, double upX, double upY, double upZ);
+    void enterCar(ObjectTracker* tracker);
+    void leaveCar();
+    bool isInCar() const { return inCar; }
+
+    // One frame: on foot moveForward, turn, strafe; in a car carStep; then applyView.
+    void update();
+    // gluLookAt with eye, centre and up.
+    void applyView() const;
+    void moveForward(float s); // fraction of the eye-to-centre vector, plus the vertical step
+    void turn(float a);        // yaw about the eye, radians, positive turns right
+    void strafe(float s);      // fraction of the eye-to-centre vector, positive moves right
+
+    // The car part of update: tracker speed, move, steer, follow view, write back.
+    void carStep();
+
+    void keyPressed(QKeyEvent* event);
+    void keyReleased(QKeyEvent* event);
+    void keyReleased(int key); // a bare Qt key code, as the road brake uses
+    void mouseMoved(QMouseEvent* event);
+    void setMouseReference(int x, int y);
+
+    // True if the point lies inside a placed object's box or outside the sky box.
+    bool collides(const FPoint& point, Map* world) const;
+    // True if all four footprint corners of the tracker lie on the road.
+    static bool isCarOnRoad(const ObjectTracker& tracker, const RoadTrack& track, Map* world);
+
+    int viewMode = 1;                  // car view 0..3, cycled by Tab
+    ObjectTracker* tracker = nullptr;  // driven vehicle, not owned
+    double eye[3];                     // viewer position, world units
+    double centre[3];                  // point looked at
+    double up[3];                      // up vector
+    float forwardStep = 0;             // fraction of eye-to-centre moved per frame
+    float turnStep = 0;                // yaw per frame, radians
+    float strafeStep = 0;              // sideways fraction of eye-to-centre per frame
+    float verticalStep = 0;            // world units per frame added to eye y and centre y
+    int mouseRefX = 0;                 // widget pixels
+    int mouseRefY = 0;
+    bool inCar = false;
+};

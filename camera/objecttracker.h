@@ -1,0 +1,34 @@
+// ObjectTracker: the vehicle state of a driven object. Its TObject position
+// is where the vehicle is and rotation.y its heading in degrees (0 drives
+// toward +z, 90 toward +x; never wrapped). Speeds are world units per frame.
+#pragma once
+
+#include "scene/tobject.h"
+
+class ObjectTracker : public TObject {
+public:
+    explicit ObjectTracker(TObject* object = nullptr);
+    ~ObjectTracker() override = default;
+    ObjectTracker(const ObjectTracker&) = default;
+    ObjectTracker& operator=(const ObjectTracker&) = default;
+
+    enum DriveState { None = 0, Forward = 1, Backward = 2 };
+
+    // Clamps a speed past the limit, otherwise adds the acceleration.
+    void updateSpeed();
+    // Heading += turn rate, unless the vehicle (nearly) stands.
+    void turnStep();
+    // Writes the tracker's position and rotation into the driven object.
+    void writeBack();
+    // Forward unit vector (x, z) for the current heading.
+    void forward(double& fx, double& fz) const;
+    // The four footprint corners (x, z) of a 1 x 3 vehicle, in the order 1, 2, 3, 4.
+    void footprint(float corners[4][2]) const;
+
+    float maxSpeed = 3.0f;     // limit of |speed|
+    float acceleration = 0;    // added to speed each frame
+    float turnRate = 0;        // degrees per frame while moving
+    float speed = 0;           // positive forward
+    int driveState = None;
+    TObject* object = nullptr; // the placed object driven, not owned
+};

@@ -1,0 +1,126 @@
+#include "tests/support/gltest.h"
+
+#include <GL/gl.h>
+#include <QColor>
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QTemporaryDir>
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+#include <QGLWidget>
+#pragma GCC diagnostic pop
+#include <cstdio>
+#include <iostream>
+
+namespace testgl {
+
+QGLWidget* widget() {
+    static QGLWidget* w = [] {
+        auto* gl = new QGLWidget;
+        gl->resize(320, 240);
+        gl->show();
+        return gl;
+    }();
+    w->makeCurrent();
+    return w;
+}
+
+void makeCurrent() { widget(); }
+
+StdoutCapture::StdoutCapture() : old(std::cout.rdbuf(out.rdbuf())) {}
+StdoutCapture::~StdoutCapture() { std::cout.rdbuf(old); }
+
+TempWorkDir::TempWorkDir() : previous(QDir::currentPath()) {
+    QTemporaryDir tmp(QDir::tempPath() + "/kolvar-test-XXXXXX");
+    tmp.setAutoRemove(false);
+    dir = tmp.path();
+    QDir(dir).mkpath("maps");
+    QDir::setCurrent(dir);
+}
+
+TempWorkDir::~TempWorkDir() {
+    QDir::setCurrent(previous);
+    QDir(dir).removeRecursively();
+}
+
+void TempWorkDir::write(const QString& relativePath, const std::string& content) const {
+    QString full = dir + "/" + relativePath;
+    QDir().mkpath(QFileInfo(full).path());
+    FILE* f = std::fopen(full.toLocal8Bit().constData(), "wb");
+    if (!f)
+        return;
+    std::fwrite(content.data(), 1, content.size(), f);
+    std::fclose(f);
+}
+
+std::vector<Polygon> capture(const std::function<void()>& draw, float extent) {
+    makeCurrent();
+    const int size = 1024; // viewport in pixels; feedback does not rasterise
+    std::vector<GLfloat> buffer(1 << 22);
+    glFeedbackBuffer(GLsizei(buffer.size()), GL_3D_COLOR_TEXTURE, buffer.data());
+    glRenderMode(GL_FEEDBACK);
+
+    glViewport(0, 0, size, size);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(-extent, extent, -extent, extent, -extent, extent);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+        draw();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+
+    GLint count = glRenderMode(GL_RENDER);
+    std::vector<Polygon> polygons;
+    // Window coordinates back to object coordinates: x_w = (x/E + 1) * size/2;
+    // glOrtho maps z to -z/E, and the depth range maps that to (1 - z/E) / 2.
+    auto vertexAt = [&](GLint i) {
+        Vertex v;
+        v.x = (buffer[i] / (size / 2.0f) - 1) * extent;
+        v.y = (buffer[i + 1] / (size / 2.0f) - 1) * extent;
+        v.z = (1 - 2 * buffer[i + 2]) * extent;
+        v.r = buffer[i + 3];
+        v.g = buffer[i + 4];
+        v.b = buffer[i + 5];
+        v.a = buffer[i + 6];
+        v.s = buffer[i + 7];
+        v.t = buffer[i + 8];
+        return v;
+    };
+    const GLint vertexSize = 3 + 4 + 4;
+    for (GLint i = 0; i < count;) {
+        GLint token = GLint(buffer[i++]);
+        if (token == GL_POLYGON_TOKEN) {
+            GLint n = GLint(buffer[i++]);
+            Polygon p;
+            for (GLint k = 0; k < n; ++k, i += vertexSize)
+                p.v.push_back(vertexAt(i));
+            polygons.push_back(p);
+        } else if (token == GL_POINT_TOKEN || token == GL_BITMAP_TOKEN ||
+                   token == GL_DRAW_PIXEL_TOKEN || token == GL_COPY_PIXEL_TOKEN) {
+            i += vertexSize;
+        } else if (token == GL_LINE_TOKEN || token == GL_LINE_RESET_TOKEN) {
+            i += 2 * vertexSize;
+        } else if (token == GL_PASS_THROUGH_TOKEN) {
+            i += 1;
+        } else {
+            break; // unknown token: stop rather than misread
+        }
+    }
+    return polygons;
+}
+
+void writePng(const QString& path, int width, int height, unsigned rgba) {
+    QImage image(width, height, QImage::Format_ARGB32);
+    image.fill(QColor((rgba >> 24) & 0xff, (rgba >> 16) & 0xff, (rgba >> 8) & 0xff, rgba & 0xff));
+    QDir().mkpath(QFileInfo(path).path());
+    image.save(path, "PNG");
+}
+
+} // namespace testgl

@@ -1,0 +1,21 @@
+// GLTexture: one GL texture for one material of a 3DS model, made from an
+// image file or as a plain colour.
+#pragma once
+
+#include <GL/gl.h>
+#include <cstdint>
+
+class GLTexture {
+public:
+    GLTexture() = default;
+    virtual ~GLTexture() = default; // the GL texture lives as long as the context
+
+    // Builds the texture from an image file; an unreadable file gives an empty texture.
+    void loadFile(const char* file);
+    // Builds a 2 x 2 texture of one colour.
+    void createSolid(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
+    // Enables GL_TEXTURE_2D and binds the texture.
+    void bind() const;
+
+    GLuint name = 0; // GL texture name, 0 until built
+};

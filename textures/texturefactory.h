@@ -1,0 +1,33 @@
+// TextureFactory: the one keyed store of GL textures made from image files.
+// Map files load images under string keys; quads, roads and girders look
+// their key up every time they draw. Reached through `textureFactory`.
+#pragma once
+
+#include <GL/gl.h>
+#include <map>
+#include <string>
+
+class TextureFactory {
+public:
+    static constexpr int kMaxTextures = 50;
+
+    TextureFactory() = default;
+    virtual ~TextureFactory() = default;
+
+    // Reads the image file (relative to the working directory) into a new GL
+    // texture kept under key; a key loaded again points to the new texture.
+    // Refused, with a message, once kMaxTextures textures are loaded.
+    void loadTexture(const std::string& key, const std::string& file);
+    // GL texture name for key; 0 (the untextured default) for an unknown key.
+    GLuint getTextureId(const std::string& key) const;
+    // Number of textures loaded so far (texture numbers run from 1).
+    int loadCount() const { return loaded; }
+
+private:
+    std::map<std::string, int> numbers;      // key -> texture number, from 1
+    GLuint names[kMaxTextures + 1] = {};     // texture number -> GL name; slot 0 unused
+    int loaded = 0;
+};
+
+// The process-wide factory; the canvas creates it before any map is read.
+extern TextureFactory* textureFactory;

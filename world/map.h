@@ -1,0 +1,91 @@
+// Map: the world. Holds every blueprint, placed object, light and the
+// camera, draws the scene each frame, and handles world keys, picking and
+// the overlay text. Keyed containers are ordered by byte-wise key order and
+// every walk (drawing, picking, collision) goes in that order.
+//
+// Split by concern: map.cpp (model), map_draw.cpp, map_keys.cpp,
+// map_pick.cpp, map_overlay.cpp.
+#pragma once
+
+#include "camera/camera.h"
+#include "camera/objecttracker.h"
+#include "scene/light.h"
+#include "scene/roadtrack.h"
+#include "scene/tobject.h"
+
+#include <GL/gl.h>
+#include <QObject>
+#include <QString>
+#include <map>
+#include <string>
+#include <vector>
+
+class QKeyEvent;
+class QMouseEvent;
+
+class Map : public QObject {
+    Q_OBJECT
+public:
+    using Group = std::map<std::string, TObject*>; // object key -> placed object
+
+    Map();
+    ~Map() override;
+
+    // Loading.
+    void setCamera(Camera* camera);
+    void addBlueprint(const std::string& key, TObject* blueprint);
+    void addObject(const std::string& blueprintKey, const std::string& objectKey, TObject* object);
+    void addMobileKey(const std::string& objectKey);
+    void addLight(Light* light);
+    void addFlashlight(Light* light);
+    // Gives the world the start camera if no map file gave one.
+    void ensureCamera();
+
+    // Queries.
+    bool hasBlueprint(const std::string& key) const;
+    TObject* getBlueprint(const std::string& key) const;
+    bool isMobile(const std::string& objectKey) const;
+    std::string mobileKeyForName(GLuint name) const;
+    TObject* findObject(const std::string& objectKey) const;
+    bool hasLight(int n) const;
+
+    // Drawing (map_draw.cpp).
+    void compileDisplayLists();
+    void drawFrame();
+    // Keys (map_keys.cpp).
+    void keyPressed(QKeyEvent* event);
+    void keyReleased(QKeyEvent* event);
+    void mouseMoved(QMouseEvent* event);
+    // Picking (map_pick.cpp). x, y in widget pixels, origin top-left.
+    void mousePressed(QMouseEvent* event);
+    void pick(int x, int y);
+    void processHits(GLint hits, const GLuint* buffer);
+    // Overlay (map_overlay.cpp).
+    void buildOverlayText();
+
+    float heightOffset = 1.0f;      // added to y of every placed object but "skybox"
+    Camera* camera = nullptr;       // owned
+    Camera snapshotCamera{0, 0, 0, 0, 0, 0, 0, 1, 0};
+    ObjectTracker snapshotTracker;
+    std::map<std::string, TObject*> blueprints;
+    std::map<std::string, Group> objects;                          // blueprint key -> group
+    std::map<std::string, std::map<std::string, GLuint>> displayLists;
+    std::map<std::string, GLuint> mobileKeys;                      // object key -> pick name
+    std::vector<Light*> lights;     // load order; index = light number of the keys 0..7
+    std::vector<Light*> flashlights;
+    bool lightingOn = true;
+    bool mouseTracking = true;
+    bool collisionOn = true;
+    GLenum renderMode = GL_FILL;
+    GLenum shadeModel = GL_SMOOTH;
+    QString overlayText;
+    RoadTrack roadTrack;
+
+signals:
+    void signal_mouseTracking(bool enable);
+
+private:
+    void cameraStep();
+    void onFootStep();
+    void carFrame();
+};
