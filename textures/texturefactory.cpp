@@ -1,0 +1,74 @@
+// TextureFactory: reads image files with QImage into GL textures kept under
+// string keys, numbered from 1, at most kMaxTextures of them.
+#include "textures/texturefactory.h"
+
+#include <GL/glu.h>
+#include <QImage>
+#include <QString>
+// QGLWidget is deprecated in Qt 5; we use only its pixel conversion here.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+#include <QGLWidget>
+#pragma GCC diagnostic pop
+#include <iostream>
+
+TextureFactory* textureFactory = nullptr;
+
+namespace {
+
+constexpr GLfloat kOpaqueAlpha = 1.0f; // alpha test reference: only fully opaque texels are drawn
+constexpr GLint kComponents = 4;       // RGBA internal format of factory textures
+
+// The image as 32-bit RGBA rows, bottom row first; null when it cannot be read.
+QImage readGLImage(const std::string& file) {
+    QImage image;
+    if (!image.load(QString::fromStdString(file)))
+        return QImage();
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    return QGLWidget::convertToGLFormat(image);
+#pragma GCC diagnostic pop
+}
+
+} // namespace
+
+void TextureFactory::loadTexture(const std::string& key, const std::string& file) {
+    std::cout << "Texture inladen : " << key << " \n";
+    if (loaded >= kMaxTextures) {
+        std::cout << "Er zijn reeds teveel textures ingeladen. Maximum aantal : " << kMaxTextures
+                  << "\n";
+        return;
+    }
+    const int number = ++loaded;
+
+    // NOTE: global state, on from the first texture on: texels that are not
+    // fully opaque cut holes into every textured surface.
+    glEnable(GL_ALPHA_TEST);
+    glAlphaFunc(GL_EQUAL, kOpaqueAlpha);
+
+    numbers[key] = number;
+
+    const QImage image = readGLImage(file);
+    if (image.isNull())
+        std::cout << "Texture bestand kan niet gelezen worden : " << file << " \n";
+
+    glGenTextures(1, &names[number]);
+    glBindTexture(GL_TEXTURE_2D, names[number]);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    // NOTE: not a mipmap filter, so the levels built below are never sampled.
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+
+    // An unreadable image leaves the texture empty: surfaces using it draw untextured.
+    if (image.isNull())
+        return;
+    gluBuild2DMipmaps(GL_TEXTURE_2D, kComponents, image.width(), image.height(), GL_RGBA,
+                      GL_UNSIGNED_BYTE, image.constBits());
+}
+
+GLuint TextureFactory::getTextureId(const std::string& key) const {
+    auto it = numbers.find(key);
+    if (it == numbers.end())
+        return 0;
+    return names[it->second];
+}
