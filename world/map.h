@@ -40,6 +40,8 @@ public:
     void addFlashlight(Light* light);
     // Gives the world the start camera if no map file gave one.
     void ensureCamera();
+    // Puts the viewer at the start point (0, 2.5, 35) looking along -z.
+    void resetViewer();
 
     // Queries.
     bool hasBlueprint(const std::string& key) const;

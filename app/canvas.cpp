@@ -1,0 +1,118 @@
+// Canvas: GL set-up, the frame loop, input hand-over and the overlay.
+#include "app/canvas.h"
+
+#include "mapfile/maploader.h"
+#include "textures/texturefactory.h"
+#include "world/map.h"
+
+#include <GL/glu.h>
+#include <QCursor>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QStringList>
+#include <QTimer>
+#include <iostream>
+
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations" // QGLWidget throughout this file
+
+namespace {
+constexpr const char* kStartMap = "maps/basicMap.xml";
+constexpr double kFieldOfViewDegrees = 40.0; // vertical
+constexpr double kNearPlane = 1.0;
+constexpr double kFarPlane = 750.0;
+constexpr int kOverlayX = 10;        // pixels from the left
+constexpr int kOverlayRowPixels = 15;
+} // namespace
+
+Canvas::Canvas(QWidget* parent) : QGLWidget(parent) {
+    timer = new QTimer;
+    connect(timer, SIGNAL(timeout()), this, SLOT(updateGL()));
+    setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
+    setCursor(Qt::CrossCursor);
+    textureFactory = new TextureFactory;
+}
+
+void Canvas::initializeGL() {
+    std::cout << "InitializeGl() \n";
+    QGLWidget::initializeGL();
+    std::cout << "We gaan de map inladen : \n";
+    world = new Map;
+    {
+        MapLoader loader(world);
+        loader.load(kStartMap);
+    }
+    world->ensureCamera();
+    std::cout << "We hebben gedaan de map in te laden \n";
+    world->compileDisplayLists();
+
+    glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
+    glClearDepth(1.0);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_COLOR_MATERIAL);
+    timer->start(kFramePeriodMs);
+}
+
+void Canvas::resizeGL(int w, int h) {
+    std::cout << "ResizeGl()\n";
+    if (w <= 0 || h <= 0)
+        return; // keep the previous viewport and projection
+    glViewport(0, 0, w, h);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(kFieldOfViewDegrees, double(w) / double(h), kNearPlane, kFarPlane);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+void Canvas::paintGL() {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    world->drawFrame();
+    glLoadIdentity();
+    renderOverlay(world->overlayText);
+    setMouseTracking(world->mouseTracking);
+}
+
+void Canvas::renderOverlay(const QString& text) {
+    // Filled glyphs also in wireframe mode; the next frame sets the mode again.
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    int y = kOverlayRowPixels;
+    const QStringList rows = text.split("\n", Qt::KeepEmptyParts, Qt::CaseSensitive);
+    for (const QString& row : rows) {
+        renderText(kOverlayX, y, row, QFont());
+        y += kOverlayRowPixels;
+    }
+}
+
+// Input can only reach the world once the GL context, and with it the world, exists.
+void Canvas::keyPressEvent(QKeyEvent* event) {
+    if (world)
+        world->keyPressed(event);
+}
+
+void Canvas::keyReleaseEvent(QKeyEvent* event) {
+    if (world)
+        world->keyReleased(event);
+}
+
+void Canvas::mousePressEvent(QMouseEvent* event) {
+    if (!world)
+        return;
+    // Picking draws in selection mode and needs this widget's context.
+    makeCurrent();
+    world->mousePressed(event);
+}
+
+void Canvas::mouseMoveEvent(QMouseEvent* event) {
+    if (!world)
+        return;
+    world->mouseMoved(event);
+    const QPoint centre(width() / 2, height() / 2);
+    QCursor::setPos(mapToGlobal(centre));
+    world->camera->setMouseReference(centre.x(), centre.y());
+}

@@ -1,0 +1,91 @@
+// Map: the world model: registration of blueprints, placed objects, mobile
+// keys and lights, and the lookups that drawing, keys and picking use.
+#include "world/map.h"
+
+#include <iostream>
+
+namespace {
+// The start point, also where Space puts the viewer back.
+constexpr double kStartEye[3] = {0.0, 2.5, 35.0};
+constexpr double kStartCentre[3] = {0.0, 2.5, 30.0};
+constexpr float kLineWidthPixels = 1.3f;
+} // namespace
+
+Map::Map() {
+    glDisable(GL_COLOR_MATERIAL);
+    glLineWidth(kLineWidthPixels);
+}
+
+Map::~Map() { delete camera; }
+
+void Map::setCamera(Camera* newCamera) { camera = newCamera; }
+
+void Map::ensureCamera() {
+    if (camera)
+        return;
+    std::cout << "Geen camera in de map, standaardcamera op (0, 2.5, 35) \n";
+    camera = new Camera(kStartEye[0], kStartEye[1], kStartEye[2], kStartCentre[0],
+                        kStartCentre[1], kStartCentre[2], 0.0, 1.0, 0.0);
+}
+
+void Map::resetViewer() {
+    camera->setLookAt(kStartEye[0], kStartEye[1], kStartEye[2], kStartCentre[0], kStartCentre[1],
+                      kStartCentre[2], 0.0, 1.0, 0.0);
+}
+
+void Map::addBlueprint(const std::string& key, TObject* blueprint) {
+    if (key.compare(0, 4, "road") == 0)
+        roadTrack.addRoadKey(key);
+    blueprints[key] = blueprint;
+}
+
+void Map::addObject(const std::string& blueprintKey, const std::string& objectKey,
+                    TObject* object) {
+    if (!hasBlueprint(blueprintKey))
+        return;
+    objects[blueprintKey][objectKey] = object;
+    if (objectKey != "skybox")
+        object->position.y += heightOffset;
+}
+
+void Map::addMobileKey(const std::string& objectKey) {
+    GLuint count = GLuint(mobileKeys.size());
+    mobileKeys[objectKey] = 10 * count;
+}
+
+void Map::addLight(Light* light) { lights.push_back(light); }
+
+void Map::addFlashlight(Light* light) { flashlights.push_back(light); }
+
+bool Map::hasBlueprint(const std::string& key) const { return blueprints.count(key) != 0; }
+
+TObject* Map::getBlueprint(const std::string& key) const {
+    auto it = blueprints.find(key);
+    return it == blueprints.end() ? nullptr : it->second;
+}
+
+bool Map::isMobile(const std::string& objectKey) const { return mobileKeys.count(objectKey) != 0; }
+
+std::string Map::mobileKeyForName(GLuint name) const {
+    for (const auto& [key, pickName] : mobileKeys)
+        if (pickName == name)
+            return key;
+    return std::string();
+}
+
+TObject* Map::findObject(const std::string& objectKey) const {
+    for (const auto& [blueprintKey, group] : objects) {
+        auto it = group.find(objectKey);
+        if (it != group.end())
+            return it->second;
+    }
+    return nullptr;
+}
+
+bool Map::hasLight(int n) const {
+    GLenum id = (n >= 1 && n <= 7) ? GLenum(GL_LIGHT0 + n) : GLenum(GL_LIGHT0);
+    for (const Light* light : lights)
+        if (light->lightId == id)
+            return true;
+    return false;
+}

@@ -1,0 +1,95 @@
+// Map picking: a mouse press draws the frame once more in GL selection mode
+// through a one-pixel pick region and drives the nearest mobile object hit.
+#include "world/map.h"
+
+#include <GL/glu.h>
+#include <QMouseEvent>
+#include <algorithm>
+#include <iostream>
+#include <limits>
+#include <vector>
+
+namespace {
+// The display projection of the canvas; picking must use the same one so
+// that a click picks what is drawn under the cursor.
+constexpr double kFieldOfViewDeg = 40.0;
+constexpr double kNearPlane = 1.0;
+constexpr double kFarPlane = 750.0;
+constexpr double kPickRegionPixels = 1.0;
+// Words of one hit record: name count, minimum depth, maximum depth and at
+// most one name (mobile objects push one name on an empty stack).
+constexpr size_t kMaxRecordWords = 4;
+constexpr size_t kMinSelectWords = 64;
+} // namespace
+
+void Map::mousePressed(QMouseEvent* event) { pick(event->x(), event->y()); }
+
+void Map::pick(int x, int y) {
+    // Every named object gives at most one record, and the unnamed hits
+    // between two of them (and after the last) at most one more each, so
+    // one record per placed object plus one always fits.
+    size_t placed = 0;
+    for (const auto& entry : objects)
+        placed += entry.second.size();
+    std::vector<GLuint> buffer(std::max(kMinSelectWords, kMaxRecordWords * (placed + 1)));
+
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    if (viewport[2] <= 0 || viewport[3] <= 0) {
+        processHits(0, buffer.data());
+        return;
+    }
+
+    glSelectBuffer(GLsizei(buffer.size()), buffer.data());
+    glRenderMode(GL_SELECT);
+    glInitNames();
+    glPushName(0);
+
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+        glLoadIdentity();
+        // Qt counts y down from the top, GL window y up from the bottom.
+        gluPickMatrix(double(x), double(viewport[3] - y), kPickRegionPixels, kPickRegionPixels,
+                      viewport);
+        gluPerspective(kFieldOfViewDeg, double(viewport[2]) / double(viewport[3]), kNearPlane,
+                       kFarPlane);
+        glMatrixMode(GL_MODELVIEW);
+        glInitNames();
+        drawFrame();
+        glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+
+    const GLint hits = glRenderMode(GL_RENDER);
+    processHits(hits, buffer.data());
+    glMatrixMode(GL_MODELVIEW);
+}
+
+// NOTE: the first name of the record with the smallest minimum depth wins;
+// records without names (static objects) never win; a negative count
+// (buffer overflow) reads no record.
+void Map::processHits(GLint hits, const GLuint* buffer) {
+    GLuint bestDepth = std::numeric_limits<GLuint>::max();
+    GLuint picked = std::numeric_limits<GLuint>::max();
+    const GLuint* record = buffer;
+    for (GLint i = 0; i < hits; ++i) {
+        const GLuint names = record[0];
+        const GLuint minDepth = record[1];
+        for (GLuint n = 0; n < names; ++n) {
+            if (minDepth < bestDepth) {
+                bestDepth = minDepth;
+                picked = record[3 + n];
+            }
+        }
+        record += 3 + names;
+    }
+    std::cout << std::endl << "picking: " << GLint(picked) << std::endl;
+
+    const std::string key = mobileKeyForName(picked);
+    if (key.empty())
+        return;
+    TObject* object = findObject(key);
+    if (!object || !camera)
+        return;
+    mouseTracking = false;
+    camera->enterCar(new ObjectTracker(object));
+}
