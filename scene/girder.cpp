@@ -1,0 +1,133 @@
+// Girder: six quadrilateral sides between eight corners, each side with its
+// own texture, material and normal.
+#include "scene/girder.h"
+
+#include "textures/texturefactory.h"
+
+#include <GL/gl.h>
+#include <iostream>
+
+namespace {
+constexpr int kSideCount = 6;
+// The order in which draw emits the sides.
+constexpr int kDrawOrder[kSideCount] = {SideFront, SideBack, SideTop, SideBottom, SideRight, SideLeft};
+} // namespace
+
+int sideFromName(const std::string& name) {
+    if (name == "top")
+        return SideTop;
+    if (name == "bottom")
+        return SideBottom;
+    if (name == "left")
+        return SideLeft;
+    if (name == "right")
+        return SideRight;
+    if (name == "front")
+        return SideFront;
+    if (name == "back")
+        return SideBack;
+    return SideTop;
+}
+
+Girder::Girder(FPoint ftl, FPoint ftr, FPoint fbr, FPoint fbl, FPoint btl, FPoint btr, FPoint bbr,
+               FPoint bbl)
+    : ftr(ftr), fbl(fbl), fbr(fbr), btl(btl), btr(btr), bbl(bbl), bbr(bbr) {
+    position = ftl;
+    for (int side = 0; side < kSideCount; ++side)
+        setTextured(side, false);
+}
+
+void Girder::setTextured(int side, bool on) {
+    std::cout << "------> " << side << " wordt op " << (on ? 1 : 0) << " gezet \n";
+    texturedSides[side] = on;
+}
+
+void Girder::setTexture(int side, const std::string& key) {
+    textureKeys[side] = key;
+    setTextured(side, true);
+}
+
+void Girder::setTextureAll(const std::string& key) {
+    for (int side = 0; side < kSideCount; ++side)
+        setTexture(side, key);
+}
+
+void Girder::setNormal(int side, FPoint normal) { normals[side] = normal; }
+
+bool Girder::hasNormal(int side) const { return normals.count(side) != 0; }
+
+void Girder::applyNormal(int side) const {
+    auto normal = normals.find(side);
+    if (normal != normals.end())
+        glNormal3f(normal->second.x, normal->second.y, normal->second.z);
+    else
+        glNormal3f(0.0f, 0.0f, 0.0f);
+}
+
+void Girder::bindSideTexture(int side) const {
+    auto textured = texturedSides.find(side);
+    if (textured != texturedSides.end() && textured->second) {
+        auto key = textureKeys.find(side);
+        const std::string keyText = key != textureKeys.end() ? key->second : std::string();
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, textureFactory ? textureFactory->getTextureId(keyText) : 0);
+    } else {
+        glDisable(GL_TEXTURE_2D);
+    }
+}
+
+void Girder::setMaterial(int side, Material material) { materials[side] = material; }
+
+void Girder::setMaterialAll(Material material) {
+    for (int side = 0; side < kSideCount; ++side)
+        setMaterial(side, material);
+}
+
+bool Girder::hasMaterial(int side) const { return materials.count(side) != 0; }
+
+void Girder::applyMaterial(int side) const {
+    applyDefaultMaterial();
+    auto material = materials.find(side);
+    if (material != materials.end()) {
+        // From here on the material, not the current colour, drives ambient and diffuse.
+        glDisable(GL_COLOR_MATERIAL);
+        material->second.apply();
+    }
+}
+
+void Girder::draw() {
+    // NOTE: no push/pop; the caller saves the model-view matrix around draw.
+    glRotatef(rotation.y, 0.0f, 1.0f, 0.0f);
+    glRotatef(rotation.x, 1.0f, 0.0f, 0.0f);
+    glRotatef(rotation.z, 0.0f, 0.0f, 1.0f);
+    glDisable(GL_TEXTURE_2D);
+
+    // Corners of each side in drawing order, with their texture coordinates (s, t).
+    struct Corner {
+        const FPoint* point;
+        float s, t;
+    };
+    const FPoint& ftl = position;
+    const Corner corners[kSideCount][4] = {
+        {{&fbl, 0, 0}, {&fbr, 1, 0}, {&ftr, 1, 1}, {&ftl, 0, 1}}, // front
+        {{&bbl, 0, 0}, {&bbr, 1, 0}, {&btr, 1, 1}, {&btl, 0, 1}}, // back
+        {{&bbr, 0, 0}, {&fbl, 1, 0}, {&ftl, 1, 1}, {&btr, 0, 1}}, // left
+        {{&fbr, 0, 0}, {&bbl, 1, 0}, {&btl, 1, 1}, {&ftr, 0, 1}}, // right
+        {{&ftl, 1, 1}, {&ftr, 0, 1}, {&btl, 0, 0}, {&btr, 1, 0}}, // top
+        {{&fbr, 0, 1}, {&bbl, 0, 0}, {&bbr, 1, 0}, {&fbl, 1, 1}}, // bottom
+    };
+    for (int side : kDrawOrder) {
+        applyMaterial(side);
+        bindSideTexture(side);
+        glBegin(GL_QUADS);
+            applyNormal(side);
+            for (const Corner& corner : corners[side]) {
+                glTexCoord2f(corner.s, corner.t);
+                glVertex3f(corner.point->x, corner.point->y, corner.point->z);
+            }
+        glEnd();
+    }
+
+    glEnable(GL_TEXTURE_2D);
+    applyDefaultMaterial();
+}
