@@ -1,0 +1,609 @@
+// Reader3DS: a bounded walk over the chunks of a 3DS file image, then a
+// second pass over the records that checks every cross reference (face
+// vertex indices, group face numbers, group materials) and computes normals.
+#include "model3ds/reader3ds.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <numeric>
+
+namespace {
+
+// Chunk ids, little-endian 16-bit in the file.
+constexpr std::uint16_t kEditor = 0x3D3D;
+constexpr std::uint16_t kMaterial = 0xAFFF;
+constexpr std::uint16_t kMaterialName = 0xA000;
+constexpr std::uint16_t kDiffuse = 0xA020;
+constexpr std::uint16_t kColourFloat = 0x0010;
+constexpr std::uint16_t kColourByte = 0x0011;
+constexpr std::uint16_t kColourByteGamma = 0x0012;
+constexpr std::uint16_t kColourFloatGamma = 0x0013;
+constexpr std::uint16_t kTextureMap = 0xA200;
+constexpr std::uint16_t kMapFile = 0xA300;
+constexpr std::uint16_t kObject = 0x4000;
+constexpr std::uint16_t kMesh = 0x4100;
+constexpr std::uint16_t kVertices = 0x4110;
+constexpr std::uint16_t kFaces = 0x4120;
+constexpr std::uint16_t kGroup = 0x4130;
+constexpr std::uint16_t kMapping = 0x4140;
+
+constexpr std::size_t kHeaderBytes = 6;          // id (2) + length (4)
+constexpr std::size_t kVertexBytes = 12;         // three floats
+constexpr std::size_t kMappingBytes = 8;         // two floats
+constexpr std::size_t kFaceBytes = 8;            // a, b, c, flags: four 16-bit values
+constexpr std::size_t kFaceNumberBytes = 2;
+// A 3DS file cannot be longer than its main chunk, whose length is 32-bit.
+constexpr std::uintmax_t kMaxFileBytes = 0xFFFFFFFFu;
+
+std::uint16_t loadU16(const std::uint8_t* p) { return std::uint16_t(p[0] | p[1] << 8); }
+
+std::uint32_t loadU32(const std::uint8_t* p) {
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
+           std::uint32_t(p[3]) << 24;
+}
+
+float loadF32(const std::uint8_t* p) {
+    const std::uint32_t bits = loadU32(p);
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+// A colour component in 0..1 as a byte, truncated toward zero; out-of-range
+// and NaN values are clamped first, as a float-to-byte cast of them is undefined.
+std::uint8_t colourByte(float value) {
+    if (!(value > 0.0f))
+        return 0;
+    if (value >= 1.0f)
+        return 255;
+    return std::uint8_t(value * 255.0f);
+}
+
+// A name fit for a problem line: bytes outside printable ASCII become '?'.
+std::string printable(const std::string& name) {
+    std::string out = name;
+    for (char& c : out)
+        if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7e)
+            c = '?';
+    return out;
+}
+
+} // namespace
+
+struct Reader3DS::Chunk {
+    std::uint16_t id = 0;
+    const std::uint8_t* header = nullptr;   // first byte of the chunk
+    const std::uint8_t* begin = nullptr;    // first byte after the 6-byte header
+    const std::uint8_t* end = nullptr;      // one past the chunk's last byte, never past its parent
+};
+
+class Reader3DS::Walker {
+public:
+    // A walk over [begin, end); a quiet walk (a counting pass) reports nothing.
+    Walker(Reader3DS& reader, const std::uint8_t* begin, const std::uint8_t* end, bool quiet = false)
+        : reader(reader), pos(begin), end(end), quiet(quiet) {}
+    Walker(Reader3DS& reader, const Chunk& chunk, bool quiet = false)
+        : Walker(reader, chunk.begin, chunk.end, quiet) {}
+
+    std::size_t left() const { return std::size_t(end - pos); }
+    const std::uint8_t* position() const { return pos; }
+    // Moves on by count bytes; the caller has checked count <= left().
+    void skip(std::size_t count) { pos += count; }
+
+    // The next sub-chunk. A header that does not fit, or a length under 6,
+    // ends the walk; a chunk reaching past the end is cut there, and being
+    // the last one, also ends the walk after it.
+    bool nextChunk(Chunk& chunk) {
+        if (pos == end)
+            return false;
+        const std::size_t available = left();
+        if (available < kHeaderBytes) {
+            report("%zu bytes at offset %zu cannot hold a chunk header; they are skipped", available,
+                   reader.offsetOf(pos));
+            pos = end;
+            return false;
+        }
+        const std::uint16_t id = loadU16(pos);
+        const std::uint32_t length = loadU32(pos + 2);
+        if (length < kHeaderBytes) {
+            report("chunk 0x%04X at offset %zu: length %u is under 6; the rest of its parent is "
+                   "skipped",
+                   unsigned(id), reader.offsetOf(pos), unsigned(length));
+            pos = end;
+            return false;
+        }
+        std::size_t size = length;
+        if (length > available) {
+            report("chunk 0x%04X at offset %zu: length %u reaches past the end of %s (%zu bytes "
+                   "left); it is cut there",
+                   unsigned(id), reader.offsetOf(pos), unsigned(length),
+                   end == reader.fileEnd ? "the file" : "its parent", available);
+            size = available;
+        }
+        chunk.id = id;
+        chunk.header = pos;
+        chunk.begin = pos + kHeaderBytes;
+        chunk.end = pos + size;
+        pos += size;
+        return true;
+    }
+
+    bool u16(std::uint16_t& value) {
+        if (left() < 2)
+            return false;
+        value = loadU16(pos);
+        pos += 2;
+        return true;
+    }
+
+    // Reads a NUL-terminated name of chunk into text: cut to kMaxNameBytes,
+    // ending at the chunk's end when the terminator is missing.
+    void name(std::string& text, const Chunk& chunk) {
+        const void* nul = std::memchr(pos, 0, left());
+        const std::size_t length =
+            nul ? std::size_t(static_cast<const std::uint8_t*>(nul) - pos) : left();
+        text.assign(reinterpret_cast<const char*>(pos), std::min(length, kMaxNameBytes));
+        if (!nul)
+            report("chunk 0x%04X at offset %zu: name \"%s\" has no terminator; it ends at its chunk",
+                   unsigned(chunk.id), reader.offsetOf(chunk.header), printable(text).c_str());
+        else if (length > kMaxNameBytes)
+            report("chunk 0x%04X at offset %zu: name of %zu bytes is cut to \"%s\"",
+                   unsigned(chunk.id), reader.offsetOf(chunk.header), length,
+                   printable(text).c_str());
+        pos += nul ? length + 1 : length;
+    }
+
+private:
+    template <typename... Args> void report(const char* format, Args... args) {
+        if (!quiet)
+            reader.problem(format, args...);
+    }
+
+    Reader3DS& reader;
+    const std::uint8_t* pos;
+    const std::uint8_t* end;
+    bool quiet;
+};
+
+void Reader3DS::clear() {
+    materials.clear();
+    objects.clear();
+    problems.clear();
+    problemCount = 0;
+    opened = false;
+    fileBegin = fileEnd = nullptr;
+}
+
+void Reader3DS::problem(const char* format, ...) {
+    ++problemCount;
+    if (problems.size() >= kMaxProblems)
+        return;
+    char line[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(line, sizeof line, format, args);
+    va_end(args);
+    problems.emplace_back(line);
+}
+
+bool Reader3DS::read(const std::uint8_t* data, std::size_t size) {
+    clear();
+    opened = true;
+    parse(data, size);
+    resolve();
+    return !damaged();
+}
+
+bool Reader3DS::readFile(const char* path) {
+    clear();
+    // Only regular files: a device or a pipe could be endless.
+    std::error_code error;
+    if (!path || !std::filesystem::is_regular_file(path, error))
+        return false;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (error)
+        return false;
+    std::FILE* file = std::fopen(path, "rb");
+    if (!file)
+        return false;
+    const std::size_t wanted = std::size_t(std::min(size, kMaxFileBytes));
+    std::unique_ptr<std::uint8_t[]> bytes(new std::uint8_t[wanted ? wanted : 1]);
+    const std::size_t got = std::fread(bytes.get(), 1, wanted, file);
+    std::fclose(file);
+    opened = true;
+    parse(bytes.get(), got);
+    // The image goes before the second pass allocates normals and group
+    // indices, so the peak stays near twice the file size.
+    bytes.reset();
+    resolve();
+    return !damaged();
+}
+
+void Reader3DS::parse(const std::uint8_t* data, std::size_t size) {
+    fileBegin = data;
+    fileEnd = data + size;
+    if (size < kHeaderBytes) {
+        problem("the file has %zu bytes, too few for a chunk header", size);
+        return;
+    }
+    // The main chunk's id is not checked; bytes after it are not part of the model.
+    Walker file(*this, data, data + size);
+    Chunk main;
+    if (!file.nextChunk(main))
+        return;
+    Walker walk(*this, main);
+    Chunk chunk;
+    while (walk.nextChunk(chunk))
+        switch (chunk.id) {
+        case kEditor:
+            readEditor(chunk);
+            break;
+        default:
+            break;
+        }
+    fileBegin = fileEnd = nullptr;
+}
+
+void Reader3DS::readEditor(const Chunk& editor) {
+    // Counted first so the record arrays are allocated once, to size.
+    std::size_t materialCount = 0;
+    std::size_t objectCount = 0;
+    Walker count(*this, editor, true);
+    Chunk chunk;
+    while (count.nextChunk(chunk)) {
+        materialCount += chunk.id == kMaterial;
+        objectCount += chunk.id == kObject;
+    }
+    materials.reserve(materials.size() + materialCount);
+    objects.reserve(objects.size() + objectCount);
+
+    Walker walk(*this, editor);
+    while (walk.nextChunk(chunk))
+        switch (chunk.id) {
+        case kMaterial:
+            materials.emplace_back();
+            readMaterial(chunk, materials.back());
+            break;
+        case kObject:
+            objects.emplace_back();
+            readObject(chunk, objects.back());
+            break;
+        default:
+            break;
+        }
+}
+
+void Reader3DS::readMaterial(const Chunk& material, Material3DS& record) {
+    Walker walk(*this, material);
+    Chunk chunk;
+    while (walk.nextChunk(chunk))
+        switch (chunk.id) {
+        case kMaterialName: {
+            Walker text(*this, chunk);
+            text.name(record.name, chunk);
+            break;
+        }
+        case kDiffuse:
+            readColour(chunk, record);
+            break;
+        case kTextureMap:
+            readTextureMap(chunk, record);
+            break;
+        default:
+            break;
+        }
+}
+
+void Reader3DS::readColour(const Chunk& colour, Material3DS& record) {
+    Walker walk(*this, colour);
+    Chunk chunk;
+    while (walk.nextChunk(chunk)) {
+        const std::size_t size = std::size_t(chunk.end - chunk.begin);
+        switch (chunk.id) {
+        case kColourFloat:
+        case kColourFloatGamma:
+            if (size < 3 * sizeof(float)) {
+                problem("chunk 0x%04X at offset %zu: %zu bytes cannot hold a colour of 3 floats",
+                        unsigned(chunk.id), offsetOf(chunk.header), size);
+                break;
+            }
+            for (int i = 0; i < 3; ++i)
+                record.colour[i] = colourByte(loadF32(chunk.begin + 4 * i));
+            record.colour[3] = 255;
+            break;
+        case kColourByte:
+        case kColourByteGamma:
+            if (size < 3) {
+                problem("chunk 0x%04X at offset %zu: %zu bytes cannot hold a colour of 3 bytes",
+                        unsigned(chunk.id), offsetOf(chunk.header), size);
+                break;
+            }
+            for (int i = 0; i < 3; ++i)
+                record.colour[i] = chunk.begin[i];
+            record.colour[3] = 255;
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+void Reader3DS::readTextureMap(const Chunk& map, Material3DS& record) {
+    Walker walk(*this, map);
+    Chunk chunk;
+    while (walk.nextChunk(chunk))
+        switch (chunk.id) {
+        case kMapFile: {
+            Walker text(*this, chunk);
+            text.name(record.textureMap, chunk);
+            break;
+        }
+        default:
+            break;
+        }
+}
+
+void Reader3DS::readObject(const Chunk& object, Object3DS& record) {
+    Walker walk(*this, object);
+    walk.name(record.name, object);
+    Chunk chunk;
+    while (walk.nextChunk(chunk))
+        switch (chunk.id) {
+        case kMesh:
+            readMesh(chunk, record);
+            break;
+        default:
+            break;
+        }
+}
+
+// Faces are checked against the vertices only in resolve(), so the order of
+// the mesh's sub-chunks does not matter and one walk suffices.
+void Reader3DS::readMesh(const Chunk& mesh, Object3DS& record) {
+    Walker walk(*this, mesh);
+    Chunk chunk;
+    while (walk.nextChunk(chunk))
+        switch (chunk.id) {
+        case kVertices:
+            readVertices(chunk, record);
+            break;
+        case kMapping:
+            readTexCoords(chunk, record);
+            break;
+        case kFaces:
+            readFaces(chunk, record);
+            break;
+        default:
+            break;
+        }
+}
+
+void Reader3DS::readVertices(const Chunk& chunk, Object3DS& record) {
+    Walker walk(*this, chunk);
+    std::uint16_t count = 0;
+    if (!walk.u16(count)) {
+        problem("chunk 0x%04X at offset %zu: no vertex count; the chunk is left out",
+                unsigned(chunk.id), offsetOf(chunk.header));
+        return;
+    }
+    const std::size_t fits = walk.left() / kVertexBytes;
+    if (count > fits) {
+        problem("chunk 0x%04X at offset %zu: %u vertices do not fit in it; the %zu that fit are "
+                "read",
+                unsigned(chunk.id), offsetOf(chunk.header), unsigned(count), fits);
+        count = std::uint16_t(fits);
+    }
+    record.vertices.clear();
+    record.vertices.resize(3 * std::size_t(count));
+    const std::uint8_t* in = walk.position();
+    float* out = record.vertices.data();
+    // The file is z up; the world is y up: (x, y, z) -> (x, z, -y).
+    for (std::size_t i = 0; i < count; ++i, in += kVertexBytes, out += 3) {
+        out[0] = loadF32(in);
+        out[1] = loadF32(in + 8);
+        out[2] = -loadF32(in + 4);
+    }
+}
+
+void Reader3DS::readTexCoords(const Chunk& chunk, Object3DS& record) {
+    Walker walk(*this, chunk);
+    std::uint16_t count = 0;
+    if (!walk.u16(count)) {
+        problem("chunk 0x%04X at offset %zu: no mapping coordinate count; the chunk is left out",
+                unsigned(chunk.id), offsetOf(chunk.header));
+        return;
+    }
+    const std::size_t fits = walk.left() / kMappingBytes;
+    if (count > fits) {
+        problem("chunk 0x%04X at offset %zu: %u mapping coordinates do not fit in it; the %zu "
+                "that fit are read",
+                unsigned(chunk.id), offsetOf(chunk.header), unsigned(count), fits);
+        count = std::uint16_t(fits);
+    }
+    record.texCoords.clear();
+    record.texCoords.resize(2 * std::size_t(count));
+    const std::uint8_t* in = walk.position();
+    float* out = record.texCoords.data();
+    for (std::size_t i = 0; i < count; ++i, in += kMappingBytes, out += 2) {
+        out[0] = loadF32(in);
+        out[1] = loadF32(in + 4);
+    }
+    record.textured = true;
+}
+
+void Reader3DS::readFaces(const Chunk& chunk, Object3DS& record) {
+    Walker walk(*this, chunk);
+    std::uint16_t count = 0;
+    if (!walk.u16(count)) {
+        problem("chunk 0x%04X at offset %zu: no face count; the chunk is left out",
+                unsigned(chunk.id), offsetOf(chunk.header));
+        return;
+    }
+    const std::size_t fits = walk.left() / kFaceBytes;
+    const bool complete = count <= fits;
+    if (!complete) {
+        problem("chunk 0x%04X at offset %zu: %u faces do not fit in it; the %zu that fit are "
+                "read, without material groups",
+                unsigned(chunk.id), offsetOf(chunk.header), unsigned(count), fits);
+        count = std::uint16_t(fits);
+    }
+    record.faces.clear();
+    record.faces.resize(3 * std::size_t(count));
+    record.groups.clear();
+    const std::uint8_t* in = walk.position();
+    std::uint16_t* out = record.faces.data();
+    for (std::size_t i = 0; i < count; ++i, in += kFaceBytes, out += 3) {
+        out[0] = loadU16(in);
+        out[1] = loadU16(in + 2);
+        out[2] = loadU16(in + 4);
+    }
+    // The groups follow the face data; where it ends is unknown when it did not fit.
+    if (!complete)
+        return;
+    walk.skip(kFaceBytes * count);
+
+    std::size_t groupCount = 0;
+    Walker counting(*this, walk.position(), chunk.end, true);
+    Chunk sub;
+    while (counting.nextChunk(sub))
+        groupCount += sub.id == kGroup;
+    record.groups.reserve(groupCount);
+    while (walk.nextChunk(sub))
+        switch (sub.id) {
+        case kGroup:
+            record.groups.emplace_back();
+            if (!readGroup(sub, record.groups.back()))
+                record.groups.pop_back();
+            break;
+        default:
+            break;
+        }
+}
+
+bool Reader3DS::readGroup(const Chunk& chunk, Group3DS& group) {
+    Walker walk(*this, chunk);
+    walk.name(group.materialName, chunk);
+    std::uint16_t count = 0;
+    if (!walk.u16(count)) {
+        problem("chunk 0x%04X at offset %zu: group \"%s\" has no face count; it is left out",
+                unsigned(chunk.id), offsetOf(chunk.header), printable(group.materialName).c_str());
+        return false;
+    }
+    const std::size_t fits = walk.left() / kFaceNumberBytes;
+    if (count > fits) {
+        problem("chunk 0x%04X at offset %zu: %u face numbers do not fit in it; the %zu that fit "
+                "are read",
+                unsigned(chunk.id), offsetOf(chunk.header), unsigned(count), fits);
+        count = std::uint16_t(fits);
+    }
+    group.faces.resize(count);
+    const std::uint8_t* in = walk.position();
+    for (std::size_t i = 0; i < count; ++i, in += kFaceNumberBytes)
+        group.faces[i] = loadU16(in);
+    return true;
+}
+
+void Reader3DS::resolve() {
+    // Material indices ordered by name, equal names by file order, so a
+    // lookup finds the first material of a name in logarithmic time.
+    std::vector<int> byName(materials.size());
+    std::iota(byName.begin(), byName.end(), 0);
+    std::stable_sort(byName.begin(), byName.end(),
+                     [this](int a, int b) { return materials[a].name < materials[b].name; });
+    for (Object3DS& object : objects)
+        resolveObject(object, byName);
+}
+
+void Reader3DS::resolveObject(Object3DS& object, const std::vector<int>& byName) {
+    const std::size_t vertexCount = object.vertices.size() / 3;
+    const std::size_t faceCount = object.faces.size() / 3;
+    const float* v = object.vertices.data();
+    const std::uint16_t* face = object.faces.data();
+    const auto faceIsValid = [&](std::size_t f) {
+        return face[3 * f] < vertexCount && face[3 * f + 1] < vertexCount &&
+               face[3 * f + 2] < vertexCount;
+    };
+
+    // Each vertex normal is the sum of the unnormalised normals of its faces,
+    // N = (B - C) x (B - A), so larger faces weigh more; then made unit length.
+    object.normals.assign(3 * vertexCount, 0.0f);
+    float* n = object.normals.data();
+    std::size_t badFaces = 0;
+    for (std::size_t f = 0; f < faceCount; ++f) {
+        if (!faceIsValid(f)) {
+            ++badFaces;
+            continue;
+        }
+        const std::size_t a = 3 * std::size_t(face[3 * f]);
+        const std::size_t b = 3 * std::size_t(face[3 * f + 1]);
+        const std::size_t c = 3 * std::size_t(face[3 * f + 2]);
+        const float e1x = v[b] - v[c], e1y = v[b + 1] - v[c + 1], e1z = v[b + 2] - v[c + 2];
+        const float e2x = v[b] - v[a], e2y = v[b + 1] - v[a + 1], e2z = v[b + 2] - v[a + 2];
+        const float nx = e1y * e2z - e1z * e2y;
+        const float ny = e1z * e2x - e1x * e2z;
+        const float nz = e1x * e2y - e1y * e2x;
+        for (std::size_t k : {a, b, c}) {
+            n[k] += nx;
+            n[k + 1] += ny;
+            n[k + 2] += nz;
+        }
+    }
+    if (badFaces)
+        problem("object \"%s\": %zu of its %zu faces name a vertex past its %zu vertices; they "
+                "are not drawn",
+                printable(object.name).c_str(), badFaces, faceCount, vertexCount);
+    for (std::size_t i = 0; i < 3 * vertexCount; i += 3) {
+        float length = std::sqrt(n[i] * n[i] + n[i + 1] * n[i + 1] + n[i + 2] * n[i + 2]);
+        if (length == 0.0f)
+            length = 1.0f;
+        n[i] /= length;
+        n[i + 1] /= length;
+        n[i + 2] /= length;
+    }
+
+    // Drawing reads a pair for every vertex.
+    if (object.textured && object.texCoords.size() / 2 < vertexCount) {
+        problem("object \"%s\": %zu mapping coordinates for %zu vertices; the missing ones are "
+                "(0, 0)",
+                printable(object.name).c_str(), object.texCoords.size() / 2, vertexCount);
+        object.texCoords.resize(2 * vertexCount, 0.0f);
+    }
+
+    for (Group3DS& group : object.groups) {
+        const auto found = std::lower_bound(
+            byName.begin(), byName.end(), group.materialName,
+            [this](int m, const std::string& name) { return materials[m].name < name; });
+        group.material =
+            found != byName.end() && materials[*found].name == group.materialName ? *found : -1;
+        if (group.material < 0)
+            problem("object \"%s\": group names no material \"%s\"; it is drawn untextured",
+                    printable(object.name).c_str(), printable(group.materialName).c_str());
+
+        group.indices.resize(3 * group.faces.size());
+        std::uint16_t* out = group.indices.data();
+        std::size_t pastFaces = 0;
+        for (std::uint16_t f : group.faces) {
+            if (f >= faceCount) {
+                ++pastFaces;
+                continue;
+            }
+            if (!faceIsValid(f))
+                continue; // already reported with the faces
+            out[0] = face[3 * f];
+            out[1] = face[3 * f + 1];
+            out[2] = face[3 * f + 2];
+            out += 3;
+        }
+        group.indices.resize(std::size_t(out - group.indices.data()));
+        if (pastFaces)
+            problem("object \"%s\": group \"%s\": %zu face numbers are past its %zu faces; they are "
+                    "left out",
+                    printable(object.name).c_str(), printable(group.materialName).c_str(),
+                    pastFaces, faceCount);
+    }
+}
