@@ -1,0 +1,120 @@
+// Model_3DS: loading a 3DS file into records and GL textures, and drawing the
+// records with vertex arrays.
+#include "model3ds/model3ds.h"
+
+#include <GL/gl.h>
+#include <QDir>
+#include <QFileInfo>
+#include <QString>
+#include <iostream>
+
+namespace {
+
+// The first run of characters that are not double quotes: "a.3ds" -> a.3ds.
+std::string withoutQuotes(const std::string& path) {
+    if (path.find('"') == std::string::npos)
+        return path;
+    const std::size_t begin = path.find_first_not_of('"');
+    if (begin == std::string::npos)
+        return std::string();
+    const std::size_t end = path.find('"', begin);
+    return path.substr(begin, end == std::string::npos ? std::string::npos : end - begin);
+}
+
+} // namespace
+
+void Model_3DS::load(const char* path) {
+    const std::string given = path ? path : "";
+    std::cout << "Model_3DS : " << given << " inladen is begonnen \n";
+    const std::string file = withoutQuotes(given);
+    const std::size_t separator = file.find_last_of("/\\");
+    directory = separator == std::string::npos ? std::string() : file.substr(0, separator + 1);
+
+    Reader3DS reader;
+    reader.readFile(file.c_str());
+    if (!reader.opened) {
+        std::cout << "Model_3DS : " << file << " kan niet geopend worden \n";
+        return;
+    }
+    if (reader.damaged())
+        std::cout << "Model_3DS : " << file
+                  << " is beschadigd, enkel de leesbare delen worden getoond \n";
+
+    objects = std::move(reader.objects);
+    materials.clear();
+    materials.resize(reader.materials.size());
+    for (std::size_t i = 0; i < materials.size(); ++i) {
+        Material& material = materials[i];
+        material.record = std::move(reader.materials[i]);
+        if (material.record.textureMap.empty())
+            continue;
+        // A map whose file does not exist keeps the material's colour instead.
+        const std::string image = texturePath(material.record.textureMap);
+        if (image.empty())
+            continue;
+        material.texture.loadFile(image.c_str());
+        material.textured = true;
+    }
+    for (Material& material : materials)
+        if (!material.textured) {
+            material.texture.createSolid(material.record.colour[0], material.record.colour[1],
+                                         material.record.colour[2]);
+            material.textured = true;
+        }
+    std::cout << "Model_3DS : " << file << " inladen is gedaan \n";
+}
+
+// NOTE: maps are often named in upper case in the file while the file on disk
+// is not; a name that does not exist as written matches ignoring case.
+std::string Model_3DS::texturePath(const std::string& map) const {
+    const QString written = QString::fromStdString(directory + map);
+    const QFileInfo exact(written);
+    if (exact.isFile())
+        return written.toStdString();
+    const QDir folder = exact.dir();
+    const QString wanted = exact.fileName();
+    for (const QString& entry : folder.entryList(QDir::Files | QDir::Hidden))
+        if (entry.compare(wanted, Qt::CaseInsensitive) == 0)
+            return folder.filePath(entry).toStdString();
+    return std::string();
+}
+
+void Model_3DS::draw() {
+    bool untextured = false;
+    glPushMatrix();
+        glTranslatef(position.x, position.y, position.z);
+        glRotatef(rotation.x, 1.0f, 0.0f, 0.0f);
+        glRotatef(rotation.y, 0.0f, 1.0f, 0.0f);
+        glRotatef(rotation.z, 0.0f, 0.0f, 1.0f);
+        glScalef(scale.x, scale.y, scale.z);
+        for (const Object3DS& object : objects) {
+            if (object.textured) {
+                glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+                glTexCoordPointer(2, GL_FLOAT, 0, object.texCoords.data());
+            } else {
+                glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+            }
+            glEnableClientState(GL_NORMAL_ARRAY);
+            glNormalPointer(GL_FLOAT, 0, object.normals.data());
+            glEnableClientState(GL_VERTEX_ARRAY);
+            glVertexPointer(3, GL_FLOAT, 0, object.vertices.data());
+            for (const Group3DS& group : object.groups) {
+                if (group.indices.empty())
+                    continue;
+                if (group.material >= 0) {
+                    materials[std::size_t(group.material)].texture.bind();
+                } else {
+                    glDisable(GL_TEXTURE_2D);
+                    untextured = true;
+                }
+                glDrawElements(GL_TRIANGLES, GLsizei(group.indices.size()), GL_UNSIGNED_SHORT,
+                               group.indices.data());
+            }
+        }
+        // The arrays point into this model; no later draw may read them unset.
+        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glPopMatrix();
+    // Texturing is left on after every scene object.
+    if (untextured)
+        glEnable(GL_TEXTURE_2D);
+}

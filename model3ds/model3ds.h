@@ -1,0 +1,45 @@
+// Model_3DS: the scene object of a 3DS model file. load() reads the file with
+// Reader3DS and makes a GL texture per material (its texture map, or else a
+// 2 x 2 texture of its colour); draw() emits each material group as one
+// indexed triangle batch from vertex arrays.
+#pragma once
+
+#include "model3ds/reader3ds.h"
+#include "scene/tobject.h"
+#include "textures/gltexture.h"
+
+#include <string>
+#include <vector>
+
+class Model_3DS : public TObject {
+public:
+    // A material as read, with the GL texture it is drawn with.
+    struct Material {
+        Material3DS record;
+        GLTexture texture;
+        bool textured = false;     // texture built; true for every material after load
+    };
+
+    Model_3DS() = default;
+    ~Model_3DS() override = default;
+
+    // Reads the model at path (relative to the working directory; surrounding
+    // double quotes are dropped). A file that cannot be opened leaves the
+    // model empty; a damaged one keeps what was consistent. Both say so on
+    // standard output. Needs a current GL context for the textures.
+    void load(const char* path);
+    // Draws every material group at the model's placement: translate, rotate
+    // about x, y, then z, scale. Leaves the model-view matrix as it was.
+    void draw() override;
+
+    int getObjectCount() const { return int(objects.size()); }
+    int getMaterialCount() const { return int(materials.size()); }
+
+    std::string directory;             // the path's directory, ending in its separator; empty for none
+    std::vector<Material> materials;   // in file order
+    std::vector<Object3DS> objects;    // in file order
+
+private:
+    // The file a texture map name stands for, or an empty string when none exists.
+    std::string texturePath(const std::string& map) const;
+};

@@ -1,0 +1,62 @@
+// GLTexture: one mipmapped GL texture of a 3DS model material, RGB, from an
+// image file read by QImage or from a single colour.
+#include "textures/gltexture.h"
+
+#include <GL/glu.h>
+#include <QImage>
+#include <QString>
+// QGLWidget is deprecated in Qt 5; we use only its pixel conversion here.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+#include <QGLWidget>
+#pragma GCC diagnostic pop
+
+namespace {
+
+constexpr GLint kComponents = 3;   // RGB internal format: the image's alpha is dropped
+constexpr int kSolidSide = 2;      // a one-colour texture is 2 x 2 texels
+
+// Makes a new texture name the bound GL_TEXTURE_2D with the filters of model textures.
+GLuint bindNewTexture() {
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    return name;
+}
+
+} // namespace
+
+void GLTexture::loadFile(const char* file) {
+    QImage image;
+    if (file && image.load(QString::fromLocal8Bit(file))) {
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+        image = QGLWidget::convertToGLFormat(image);
+#pragma GCC diagnostic pop
+    }
+    name = bindNewTexture();
+    // An unreadable image leaves the texture empty: surfaces using it are drawn untextured.
+    if (!image.isNull())
+        gluBuild2DMipmaps(GL_TEXTURE_2D, kComponents, image.width(), image.height(), GL_RGBA,
+                          GL_UNSIGNED_BYTE, image.constBits());
+}
+
+void GLTexture::createSolid(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+    std::uint8_t texels[kSolidSide * kSolidSide * 3];
+    for (int i = 0; i < kSolidSide * kSolidSide; ++i) {
+        texels[3 * i] = red;
+        texels[3 * i + 1] = green;
+        texels[3 * i + 2] = blue;
+    }
+    name = bindNewTexture();
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1); // rows of 6 bytes; left so afterwards
+    gluBuild2DMipmaps(GL_TEXTURE_2D, kComponents, kSolidSide, kSolidSide, GL_RGB, GL_UNSIGNED_BYTE,
+                      texels);
+}
+
+void GLTexture::bind() const {
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, name);
+}
