@@ -10,7 +10,8 @@
 namespace {
 constexpr int kSideCount = 6;
 // The order in which draw emits the sides.
-constexpr int kDrawOrder[kSideCount] = {SideFront, SideBack, SideTop, SideBottom, SideRight, SideLeft};
+constexpr int kDrawOrder[kSideCount] = {SideFront,  SideBack,  SideTop,
+                                        SideBottom, SideRight, SideLeft};
 } // namespace
 
 int sideFromName(const std::string& name) {
@@ -52,9 +53,13 @@ void Girder::setTextureAll(const std::string& key) {
         setTexture(side, key);
 }
 
-void Girder::setNormal(int side, FPoint normal) { normals[side] = normal; }
+void Girder::setNormal(int side, FPoint normal) {
+    normals[side] = normal;
+}
 
-bool Girder::hasNormal(int side) const { return normals.count(side) != 0; }
+bool Girder::hasNormal(int side) const {
+    return normals.count(side) != 0;
+}
 
 void Girder::applyNormal(int side) const {
     auto normal = normals.find(side);
@@ -76,14 +81,18 @@ void Girder::bindSideTexture(int side) const {
     }
 }
 
-void Girder::setMaterial(int side, Material material) { materials[side] = material; }
+void Girder::setMaterial(int side, Material material) {
+    materials[side] = material;
+}
 
 void Girder::setMaterialAll(Material material) {
     for (int side = 0; side < kSideCount; ++side)
         setMaterial(side, material);
 }
 
-bool Girder::hasMaterial(int side) const { return materials.count(side) != 0; }
+bool Girder::hasMaterial(int side) const {
+    return materials.count(side) != 0;
+}
 
 void Girder::applyMaterial(int side) const {
     applyDefaultMaterial();
@@ -119,6 +128,7 @@ void Girder::draw() {
     for (int side : kDrawOrder) {
         applyMaterial(side);
         bindSideTexture(side);
+        // clang-format off
         glBegin(GL_QUADS);
             applyNormal(side);
             for (const Corner& corner : corners[side]) {
@@ -126,6 +136,7 @@ void Girder::draw() {
                 glVertex3f(corner.point->x, corner.point->y, corner.point->z);
             }
         glEnd();
+        // clang-format on
     }
 
     glEnable(GL_TEXTURE_2D);

@@ -10,8 +10,8 @@ constexpr float kShininessScale = 128.0f; // fraction 0..1 -> GL_SHININESS 0..12
 Material::Material(float ambientR, float ambientG, float ambientB, float ambientA, float diffuseR,
                    float diffuseG, float diffuseB, float diffuseA, float specularR, float specularG,
                    float specularB, float specularA, float shininess)
-    : ambient{ambientR, ambientG, ambientB, ambientA},
-      diffuse{diffuseR, diffuseG, diffuseB, diffuseA},
+    : ambient{ambientR, ambientG, ambientB, ambientA}, diffuse{diffuseR, diffuseG, diffuseB,
+                                                               diffuseA},
       specular{specularR, specularG, specularB, specularA}, shininess(shininess) {}
 
 void Material::apply() const {
@@ -21,4 +21,6 @@ void Material::apply() const {
     glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, shininess * kShininessScale);
 }
 
-void applyDefaultMaterial() { Material().apply(); }
+void applyDefaultMaterial() {
+    Material().apply();
+}

@@ -8,10 +8,10 @@
 
 namespace {
 
-constexpr float kCellSize = 2.0f;      // world units along x and z
-constexpr float kTexStart = 0.01f;     // first texture coordinate of a slice
-constexpr double kTexSpan = 0.98;      // texture span of one repeat
-constexpr float kTexRestart = 0.97f;   // a coordinate at or past this starts again
+constexpr float kCellSize = 2.0f;    // world units along x and z
+constexpr float kTexStart = 0.01f;   // first texture coordinate of a slice
+constexpr double kTexSpan = 0.98;    // texture span of one repeat
+constexpr float kTexRestart = 0.97f; // a coordinate at or past this starts again
 // Cell loops run on int; an edge outside this range (or not a number) draws nothing.
 constexpr float kMaxEdge = 1.0e9f;
 
@@ -27,7 +27,9 @@ float cellStep(float extent, float repeat) {
     return float(kTexSpan / cells);
 }
 
-bool drawableEdge(float v) { return std::isfinite(v) && std::fabs(v) < kMaxEdge; }
+bool drawableEdge(float v) {
+    return std::isfinite(v) && std::fabs(v) < kMaxEdge;
+}
 
 } // namespace
 
@@ -63,6 +65,7 @@ void Quad::draw() {
             for (int x = int(lowX); x < highX; x += int(kCellSize)) {
                 const float x0 = float(x), x1 = float(x) + kCellSize;
                 const float z0 = float(z), z1 = float(z) + kCellSize;
+                // clang-format off
                 glBegin(GL_TRIANGLES);
                     glNormal3f(0.0f, 1.0f, 0.0f);
                     glTexCoord2f(s, t);
@@ -81,6 +84,7 @@ void Quad::draw() {
                     glTexCoord2f(s + ds, t + dt);
                     glVertex3f(x1, y, z1);
                 glEnd();
+                // clang-format on
                 s = s + ds;
                 if (s >= kTexRestart)
                     s = kTexStart;

@@ -6,11 +6,11 @@
 
 namespace {
 
-constexpr float kRoadWidth = 8.0f;       // world units across a straight piece
-constexpr float kTurnSize = 16.0f;       // side of a flat turn and a turn
-constexpr float kLargeTurnSize = 32.0f;  // side of a large turn
-constexpr int kTextureLength = 8;        // world units of road one texture repeat covers
-constexpr int kAlongZ = 1;               // direction value of a piece laid along z
+constexpr float kRoadWidth = 8.0f;      // world units across a straight piece
+constexpr float kTurnSize = 16.0f;      // side of a flat turn and a turn
+constexpr float kLargeTurnSize = 32.0f; // side of a large turn
+constexpr int kTextureLength = 8;       // world units of road one texture repeat covers
+constexpr int kAlongZ = 1;              // direction value of a piece laid along z
 // Beyond this the length is not truncated to int (and draws nothing useful anyway).
 constexpr float kMaxLength = 1.0e9f;
 
@@ -55,15 +55,21 @@ void RoadFlat::draw() {
     Quad::draw();
 }
 
-float RoadFlat::getWidth() { return direction == kAlongZ ? kRoadWidth : scale.x; }
+float RoadFlat::getWidth() {
+    return direction == kAlongZ ? kRoadWidth : scale.x;
+}
 
-float RoadFlat::getDepth() { return direction == kAlongZ ? scale.x : kRoadWidth; }
+float RoadFlat::getDepth() {
+    return direction == kAlongZ ? scale.x : kRoadWidth;
+}
 
 RoadFlatTurn::RoadFlatTurn(int direction) : Road(1), direction(direction) {
     setSquare(*this, kTurnSize);
 }
 
-RoadTurn::RoadTurn(int direction) : Road(2), direction(direction) { setSquare(*this, kTurnSize); }
+RoadTurn::RoadTurn(int direction) : Road(2), direction(direction) {
+    setSquare(*this, kTurnSize);
+}
 
 RoadTurnLarge::RoadTurnLarge(int direction) : Road(3), direction(direction) {
     setSquare(*this, kLargeTurnSize);
