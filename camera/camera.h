@@ -36,6 +36,15 @@ public:
     // The car part of update: tracker speed, move, steer, follow view, write back.
     void carStep();
 
+    // One frame on foot with collisions: saves the camera into the world's
+    // snapshotCamera, runs update (which sets the view), then undoes a move
+    // into a box or out of the sky box axis by axis.
+    void footFrame(Map* world);
+    // One frame in a car with road following: saves the tracker into the
+    // world's snapshotTracker, runs update, then undoes a move off the road
+    // (x first, then z) and brakes.
+    void carFrame(Map* world);
+
     void keyPressed(QKeyEvent* event);
     void keyReleased(QKeyEvent* event);
     void keyReleased(int key); // a bare Qt key code, as the road brake uses
@@ -47,16 +56,16 @@ public:
     // True if all four footprint corners of the tracker lie on the road.
     static bool isCarOnRoad(const ObjectTracker& tracker, const RoadTrack& track, Map* world);
 
-    int viewMode = 1;                  // car view 0..3, cycled by Tab
-    ObjectTracker* tracker = nullptr;  // driven vehicle, not owned
-    double eye[3];                     // viewer position, world units
-    double centre[3];                  // point looked at
-    double up[3];                      // up vector
-    float forwardStep = 0;             // fraction of eye-to-centre moved per frame
-    float turnStep = 0;                // yaw per frame, radians
-    float strafeStep = 0;              // sideways fraction of eye-to-centre per frame
-    float verticalStep = 0;            // world units per frame added to eye y and centre y
-    int mouseRefX = 0;                 // widget pixels
+    int viewMode = 1;                 // car view 0..3, cycled by Tab
+    ObjectTracker* tracker = nullptr; // driven vehicle, not owned
+    double eye[3];                    // viewer position, world units
+    double centre[3];                 // point looked at
+    double up[3];                     // up vector
+    float forwardStep = 0;            // fraction of eye-to-centre moved per frame
+    float turnStep = 0;               // yaw per frame, radians
+    float strafeStep = 0;             // sideways fraction of eye-to-centre per frame
+    float verticalStep = 0;           // world units per frame added to eye y and centre y
+    int mouseRefX = 0;                // widget pixels
     int mouseRefY = 0;
     bool inCar = false;
 };

@@ -1,0 +1,344 @@
+// Camera: per-frame viewer steps from keys and mouse, the on-foot collision
+// frame and the car frame with road following. y is up; the camera's yaw is
+// in radians, vehicle headings in degrees. All steps are per frame.
+#include "camera/camera.h"
+
+#include "camera/objecttracker.h"
+#include "scene/roadtrack.h"
+#include "world/map.h"
+
+#include <GL/glu.h>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <cmath>
+
+namespace {
+
+constexpr float kWalkStep = 0.2f;         // fraction of eye-to-centre per frame (Z, S)
+constexpr float kStrafeStep = 0.2f;       // fraction of eye-to-centre per frame (Q, D)
+constexpr float kTurnStepRad = 0.07f;     // yaw per frame (A, E)
+constexpr float kClimbStep = 0.5f;        // world units per frame (R, F)
+constexpr float kMouseTurnRad = 0.03f;    // yaw per mouse move event
+constexpr float kMouseTilt = 0.07f;       // world units of centre y per mouse move event
+constexpr float kCarAcceleration = 0.1f;  // world units per frame, per frame
+constexpr float kCarTurnRateDeg = 6.0f;   // heading change per frame while moving
+constexpr float kSkyBoxCentreY = 50.0f;   // the sky box collides as a box around (0, 50, 0)
+constexpr double kFollowAhead = 5.0;      // view 0: eye this far ahead of the vehicle
+constexpr double kFollowAheadLook = 10.0; // view 0: point looked at
+constexpr double kFollowBehind = 10.0;    // views 1..3: eye this far behind the vehicle
+constexpr int kViewModes = 4;
+
+// True if p lies inside the box centred at c with half sizes h, faces included.
+bool inside(const FPoint& p, const FPoint& c, const FPoint& h) {
+    return p.x >= c.x - h.x && p.x <= c.x + h.x && p.y >= c.y - h.y && p.y <= c.y + h.y &&
+           p.z >= c.z - h.z && p.z <= c.z + h.z;
+}
+
+} // namespace
+
+Camera::Camera(double eyeX, double eyeY, double eyeZ, double centreX, double centreY,
+               double centreZ, double upX, double upY, double upZ) {
+    setLookAt(eyeX, eyeY, eyeZ, centreX, centreY, centreZ, upX, upY, upZ);
+}
+
+void Camera::setLookAt(double eyeX, double eyeY, double eyeZ, double centreX, double centreY,
+                       double centreZ, double upX, double upY, double upZ) {
+    eye[0] = eyeX;
+    eye[1] = eyeY;
+    eye[2] = eyeZ;
+    centre[0] = centreX;
+    centre[1] = centreY;
+    centre[2] = centreZ;
+    up[0] = upX;
+    up[1] = upY;
+    up[2] = upZ;
+}
+
+void Camera::enterCar(ObjectTracker* newTracker) {
+    tracker = newTracker;
+    inCar = true;
+}
+
+void Camera::leaveCar() {
+    tracker = nullptr;
+    inCar = false;
+}
+
+void Camera::update() {
+    if (inCar) {
+        carStep();
+    } else {
+        moveForward(forwardStep);
+        turn(turnStep);
+        strafe(strafeStep);
+    }
+    applyView();
+}
+
+void Camera::applyView() const {
+    gluLookAt(eye[0], eye[1], eye[2], centre[0], centre[1], centre[2], up[0], up[1], up[2]);
+}
+
+void Camera::moveForward(float s) {
+    const double dx = centre[0] - eye[0];
+    const double dz = centre[2] - eye[2];
+    eye[0] += s * dx;
+    eye[2] += s * dz;
+    centre[0] += s * dx;
+    centre[2] += s * dz;
+    eye[1] += verticalStep;
+    centre[1] += verticalStep;
+}
+
+// NOTE: sine, cosine and the new centre are rounded to single precision.
+void Camera::turn(float a) {
+    const double dx = centre[0] - eye[0];
+    const double dz = centre[2] - eye[2];
+    const float s = std::sin(a);
+    const float c = std::cos(a);
+    centre[2] = float(eye[2] + s * dx + c * dz);
+    centre[0] = float(eye[0] + c * dx - s * dz);
+}
+
+void Camera::strafe(float s) {
+    const double dx = centre[0] - eye[0];
+    const double dz = centre[2] - eye[2];
+    eye[0] += s * -dz;
+    eye[2] += s * dx;
+    centre[0] += s * -dz;
+    centre[2] += s * dx;
+}
+
+void Camera::carStep() {
+    if (!tracker)
+        return;
+    ObjectTracker& t = *tracker;
+    t.updateSpeed();
+    double fx, fz;
+    t.forward(fx, fz);
+    t.position.x = float(t.position.x + fx * t.speed);
+    t.position.z = float(t.position.z + fz * t.speed);
+    t.turnStep();
+
+    t.forward(fx, fz);
+    const double back = (double(t.rotation.y) + 90.0) * ObjectTracker::kPi / 180.0;
+    const double bx = std::cos(back);
+    const double bz = -std::sin(back);
+    const FPoint& p = t.position;
+    switch (viewMode) {
+    case 0:
+        setLookAt(p.x + kFollowAhead * fx, p.y + 0.2, p.z + kFollowAhead * fz,
+                  p.x + kFollowAheadLook * fx, p.y, p.z + kFollowAheadLook * fz, 0, 1, 0);
+        break;
+    case 2:
+        setLookAt(p.x + kFollowBehind * bx, p.y + 20.0, p.z + kFollowBehind * bz, p.x, p.y, p.z, 0,
+                  1, 0);
+        break;
+    case 3:
+        setLookAt(p.x + kFollowBehind * bx, p.y + 50.0, p.z + kFollowBehind * bz, p.x, p.y, p.z, 0,
+                  1, 0);
+        break;
+    default:
+        setLookAt(p.x + kFollowBehind * bx, p.y + 2.0, p.z + kFollowBehind * bz, p.x, p.y, p.z, 0,
+                  1, 0);
+        break;
+    }
+    t.writeBack();
+}
+
+void Camera::footFrame(Map* world) {
+    world->snapshotCamera = *this;
+    update();
+    const double* old = world->snapshotCamera.eye;
+    const double* oldCentre = world->snapshotCamera.centre;
+    if (!collides(FPoint(eye[0], eye[1], eye[2]), world))
+        return;
+    if (collides(FPoint(eye[0], old[1], old[2]), world)) {
+        eye[0] = old[0];
+        centre[0] = oldCentre[0];
+    }
+    if (collides(FPoint(old[0], old[1], eye[2]), world)) {
+        eye[2] = old[2];
+        centre[2] = oldCentre[2];
+    }
+    if (collides(FPoint(old[0], eye[1], old[2]), world)) {
+        eye[1] = old[1];
+        centre[1] = oldCentre[1];
+    }
+    // A diagonal step across a box corner passes each single-axis test but
+    // still ends inside the box, where every later step would be refused:
+    // such a step is refused whole.
+    if (collides(FPoint(eye[0], eye[1], eye[2]), world) &&
+        !collides(FPoint(old[0], old[1], old[2]), world)) {
+        for (int i = 0; i < 3; ++i) {
+            eye[i] = old[i];
+            centre[i] = oldCentre[i];
+        }
+    }
+}
+
+void Camera::carFrame(Map* world) {
+    if (!tracker) {
+        update();
+        return;
+    }
+    world->snapshotTracker = *tracker;
+    update();
+    if (isCarOnRoad(*tracker, world->roadTrack, world))
+        return;
+    tracker->position.x = world->snapshotTracker.position.x;
+    if (!isCarOnRoad(*tracker, world->roadTrack, world))
+        tracker->position.z = world->snapshotTracker.position.z;
+    keyReleased(Qt::Key_Z);
+    keyReleased(Qt::Key_S);
+}
+
+void Camera::keyPressed(QKeyEvent* event) {
+    if (event->isAutoRepeat()) {
+        event->ignore();
+        return;
+    }
+    ObjectTracker* car = inCar ? tracker : nullptr;
+    switch (event->key()) {
+    case Qt::Key_Z:
+        forwardStep = kWalkStep;
+        if (car) {
+            car->acceleration = kCarAcceleration;
+            car->driveState = ObjectTracker::Forward;
+        }
+        break;
+    case Qt::Key_S:
+        forwardStep = -kWalkStep;
+        if (car) {
+            car->acceleration = -kCarAcceleration;
+            car->driveState = ObjectTracker::Backward;
+        }
+        break;
+    case Qt::Key_Q:
+        strafeStep = -kStrafeStep;
+        if (car)
+            car->turnRate = kCarTurnRateDeg;
+        break;
+    case Qt::Key_D:
+        strafeStep = kStrafeStep;
+        if (car)
+            car->turnRate = -kCarTurnRateDeg;
+        break;
+    case Qt::Key_A:
+        turnStep = -kTurnStepRad;
+        break;
+    case Qt::Key_E:
+        turnStep = kTurnStepRad;
+        break;
+    case Qt::Key_R:
+        verticalStep = kClimbStep;
+        break;
+    case Qt::Key_F:
+        verticalStep = -kClimbStep;
+        break;
+    default:
+        break;
+    }
+}
+
+void Camera::keyReleased(QKeyEvent* event) {
+    if (event->isAutoRepeat()) {
+        event->ignore();
+        return;
+    }
+    keyReleased(event->key());
+}
+
+void Camera::keyReleased(int key) {
+    ObjectTracker* car = inCar ? tracker : nullptr;
+    switch (key) {
+    case Qt::Key_Z:
+        if (car) {
+            if (car->speed >= -ObjectTracker::kStandstillSpeed)
+                car->acceleration = -kCarAcceleration;
+            if (car->driveState == ObjectTracker::Forward)
+                car->driveState = ObjectTracker::None;
+        }
+        forwardStep = 0;
+        break;
+    case Qt::Key_S:
+        if (car) {
+            if (car->speed <= ObjectTracker::kStandstillSpeed)
+                car->acceleration = kCarAcceleration;
+            if (car->driveState == ObjectTracker::Backward)
+                car->driveState = ObjectTracker::None;
+        }
+        forwardStep = 0;
+        break;
+    case Qt::Key_Q:
+    case Qt::Key_D:
+        strafeStep = 0;
+        if (car)
+            car->turnRate = 0;
+        break;
+    case Qt::Key_A:
+    case Qt::Key_E:
+        turnStep = 0;
+        break;
+    case Qt::Key_R:
+    case Qt::Key_F:
+        verticalStep = 0;
+        break;
+    case Qt::Key_Tab:
+        viewMode = viewMode == kViewModes - 1 ? 0 : viewMode + 1;
+        break;
+    default:
+        break;
+    }
+}
+
+// NOTE: one fixed step per event; the distance the mouse moved is not used.
+void Camera::mouseMoved(QMouseEvent* event) {
+    const int x = event->x();
+    const int y = event->y();
+    if (x < mouseRefX)
+        turn(-kMouseTurnRad);
+    else if (x > mouseRefX)
+        turn(kMouseTurnRad);
+    if (y > mouseRefY)
+        centre[1] -= kMouseTilt;
+    else if (y < mouseRefY)
+        centre[1] += kMouseTilt;
+}
+
+void Camera::setMouseReference(int x, int y) {
+    mouseRefX = x;
+    mouseRefY = y;
+}
+
+// NOTE: neither scale nor rotation of a placed object affects its box; the
+// sky box's box is centred at (0, 50, 0) wherever the sky box is placed.
+bool Camera::collides(const FPoint& point, Map* world) const {
+    for (const auto& [blueprintKey, group] : world->objects) {
+        TObject* blueprint = world->getBlueprint(blueprintKey);
+        if (!blueprint)
+            continue;
+        const FPoint half(blueprint->getWidth() / 2, blueprint->getHeight() / 2,
+                          blueprint->getDepth() / 2);
+        const bool skyBox = blueprintKey == "skybox";
+        for (const auto& entry : group) {
+            if (!entry.second)
+                continue;
+            if (skyBox ? !inside(point, FPoint(0, kSkyBoxCentreY, 0), half)
+                       : inside(point, entry.second->position, half))
+                return true;
+        }
+    }
+    return false;
+}
+
+bool Camera::isCarOnRoad(const ObjectTracker& tracker, const RoadTrack& track, Map* world) {
+    float c[4][2];
+    tracker.footprint(c);
+    const float y = tracker.position.y;
+    for (int corner : {0, 2, 1, 3}) {
+        if (!track.isOnRoad(FPoint(c[corner][0], y, c[corner][1]), world))
+            return false;
+    }
+    return true;
+}
