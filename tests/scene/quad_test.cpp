@@ -162,41 +162,32 @@ TEST(Quad, AZeroWidthQuadStillGivesFiniteTextureCoordinates) {
             EXPECT_TRUE(std::isfinite(v.s) && std::isfinite(v.t));
 }
 
-TEST(Quad, DrawBindsItsTextureAndLeavesTexturingOn) {
+TEST(Quad, ShowsItsTextureOrTheCurrentColourAndLeavesTexturingOn) {
     const unsigned red = scenetest::colourTexture("quad-red", 0xff0000);
     Quad quad = makeQuad(0, 0, 4, 4);
     quad.setTexture("quad-red");
+    glDisable(GL_LIGHTING);
+    glColor3f(1.0f, 1.0f, 1.0f);
     glBindTexture(GL_TEXTURE_2D, 0);
-    glDisable(GL_TEXTURE_2D);
-    quad.draw();
+    auto fromAbove = [] { glRotatef(90.0f, 1.0f, 0.0f, 0.0f); };
+    auto drawFromOff = [&] {
+        glDisable(GL_TEXTURE_2D);
+        quad.draw();
+    };
+    auto pixel = scenetest::centrePixel(fromAbove, drawFromOff);
+    EXPECT_GT(pixel[0], 200);
+    EXPECT_LT(pixel[1], 50);
+    EXPECT_LT(pixel[2], 50);
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
     GLint bound = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
     EXPECT_EQ(GLuint(bound), red);
 
-    // Untextured: drawn in the current colour, and texturing is on again afterwards.
     quad.textured = false;
-    glDisable(GL_TEXTURE_2D);
-    quad.draw();
-    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-}
-
-TEST(Quad, ATexturedQuadShowsItsTextureAndAnUntexturedOneTheCurrentColour) {
-    scenetest::colourTexture("quad-red", 0xff0000);
-    Quad quad = makeQuad(0, 0, 4, 4);
-    quad.setTexture("quad-red");
-    glDisable(GL_LIGHTING);
-    glColor3f(1.0f, 1.0f, 1.0f);
-    auto fromAbove = [] { glRotatef(90.0f, 1.0f, 0.0f, 0.0f); };
-    auto pixel = scenetest::centrePixel(fromAbove, [&] { quad.draw(); });
-    EXPECT_GT(pixel[0], 200);
-    EXPECT_LT(pixel[1], 50);
-    EXPECT_LT(pixel[2], 50);
-
-    quad.textured = false;
-    pixel = scenetest::centrePixel(fromAbove, [&] { quad.draw(); });
+    pixel = scenetest::centrePixel(fromAbove, drawFromOff);
     EXPECT_GT(pixel[1], 200); // white, not red
     EXPECT_GT(pixel[2], 200);
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
 
     quad.setTexture("quad-red"); // switches texturing on again
     EXPECT_TRUE(quad.textured);

@@ -41,33 +41,6 @@ void expectSameGeometry(const std::vector<Polygon>& a, const std::vector<Polygon
     }
 }
 
-TEST(Road, EachPieceStartsWithTheSizeAndRepeatsOfItsClass) {
-    struct Case {
-        Road* piece;
-        int kind;
-        float width, height, repeatX, repeatZ;
-    };
-    std::unique_ptr<Road> flatX(new RoadFlat(0)), flatZ(new RoadFlat(1)),
-        flatTurn(new RoadFlatTurn(2)), turn(new RoadTurn(3)), large(new RoadTurnLarge(1));
-    const Case cases[] = {
-        {flatX.get(), 0, 8, 8, 8, 1},      {flatZ.get(), 0, 8, 8, 1, 8},
-        {flatTurn.get(), 1, 16, 16, 1, 1}, {turn.get(), 2, 16, 16, 1, 1},
-        {large.get(), 3, 32, 32, 1, 1},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(c.piece->kind, c.kind);
-        EXPECT_EQ(c.piece->width, c.width) << "kind " << c.kind;
-        EXPECT_EQ(c.piece->height, c.height) << "kind " << c.kind;
-        EXPECT_EQ(c.piece->repeatX, c.repeatX) << "kind " << c.kind;
-        EXPECT_EQ(c.piece->repeatZ, c.repeatZ) << "kind " << c.kind;
-        c.piece->boxHeight = 5;
-        EXPECT_EQ(c.piece->getHeight(), 0.0f);
-    }
-    EXPECT_EQ(static_cast<RoadFlatTurn*>(flatTurn.get())->direction, 2);
-    EXPECT_EQ(static_cast<RoadTurn*>(turn.get())->direction, 3);
-    EXPECT_EQ(static_cast<RoadTurnLarge*>(large.get())->direction, 1);
-}
-
 TEST(RoadFlat, TheRepeatAlongTheLengthDropsTheWholeUnitsBeyondAMultipleOfEight) {
     struct Case {
         float length, repeat;
