@@ -46,6 +46,7 @@ constexpr double kPathScale = 64.0;
 
 const QColor kEdgeWhite(236, 236, 230);
 const QColor kCentreYellow(232, 188, 48);
+const QColor kZenith(58, 108, 196); // sky colour at the top of the walls and on the roof
 
 // Small deterministic generator, so every run paints the same pictures.
 class Rng {
@@ -378,7 +379,7 @@ QImage sky(int w, int h, std::uint32_t seed, double cloudiness) {
     QImage image(w, h, QImage::Format_ARGB32);
     QPainter painter(&image);
     QLinearGradient gradient(0, 0, 0, h);
-    gradient.setColorAt(0.0, QColor(58, 108, 196));
+    gradient.setColorAt(0.0, kZenith);
     gradient.setColorAt(0.7, QColor(130, 172, 224));
     gradient.setColorAt(1.0, QColor(196, 214, 232));
     painter.fillRect(image.rect(), gradient);
@@ -496,8 +497,21 @@ QImage skyWestForest() {
     return image;
 }
 
+// The roof of the sky box: the colour the walls have at their top edge, so
+// the seam does not show, with a few clouds.
 QImage skyTop() {
-    return sky(128, 128, 51, 2.5);
+    QImage image = blank(128, 128, kZenith);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    Rng rng(51);
+    for (int i = 0; i < 60; ++i) {
+        double x = rng.range(12, 116), y = rng.range(12, 116), r = rng.range(4, 12);
+        painter.setBrush(QColor(255, 255, 255, 30 + int(rng.range(0, 40))));
+        painter.drawEllipse(QPointF(x, y), r, r * 0.6);
+    }
+    painter.end();
+    return image;
 }
 
 // Running-bond bricks of bw x bh pixels over the whole image.
