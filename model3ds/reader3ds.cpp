@@ -236,8 +236,26 @@ void Reader3DS::parse(const std::uint8_t* data, std::size_t size) {
     Chunk main;
     if (!file.nextChunk(main))
         return;
-    Walker walk(*this, main);
+    // The records of every editor block are counted first and allocated once,
+    // to size: growing them chunk by chunk could copy them over and over.
+    std::size_t materialCount = 0;
+    std::size_t objectCount = 0;
+    Walker editors(*this, main, true);
     Chunk chunk;
+    while (editors.nextChunk(chunk)) {
+        if (chunk.id != kEditor)
+            continue;
+        Walker count(*this, chunk, true);
+        Chunk sub;
+        while (count.nextChunk(sub)) {
+            materialCount += sub.id == kMaterial;
+            objectCount += sub.id == kObject;
+        }
+    }
+    materials.reserve(materialCount);
+    objects.reserve(objectCount);
+
+    Walker walk(*this, main);
     while (walk.nextChunk(chunk))
         switch (chunk.id) {
         case kEditor:
@@ -250,18 +268,7 @@ void Reader3DS::parse(const std::uint8_t* data, std::size_t size) {
 }
 
 void Reader3DS::readEditor(const Chunk& editor) {
-    // Counted first so the record arrays are allocated once, to size.
-    std::size_t materialCount = 0;
-    std::size_t objectCount = 0;
-    Walker count(*this, editor, true);
     Chunk chunk;
-    while (count.nextChunk(chunk)) {
-        materialCount += chunk.id == kMaterial;
-        objectCount += chunk.id == kObject;
-    }
-    materials.reserve(materials.size() + materialCount);
-    objects.reserve(objects.size() + objectCount);
-
     Walker walk(*this, editor);
     while (walk.nextChunk(chunk))
         switch (chunk.id) {
