@@ -118,4 +118,35 @@ TEST(TextureE2eTest, QuadsShowTheirImagesWhereTheMapPutsThem) {
     EXPECT_LT(at(-10.5, z).red(), 30);
 }
 
+// The default world from the repository, as ./run.sh shows it: sky above
+// the horizon, grass beside the road, and the road's asphalt in front.
+TEST(TextureE2eTest, DefaultWorldStartViewShowsSkyGrassAndRoad) {
+    QByteArray source = qgetenv("KOLVAR_SOURCE_DIR");
+    if (source.isEmpty())
+        GTEST_SKIP() << "KOLVAR_SOURCE_DIR is not set";
+    e2e::Display display;
+    ASSERT_TRUE(display.ok()) << "Xvfb did not start";
+    e2e::Program program(display, QString::fromLocal8Bit(source));
+    ASSERT_TRUE(program.waitForOutput("ResizeGl()\n")) << program.output();
+    EXPECT_EQ(program.output().find("kan niet gelezen"), std::string::npos) << program.output();
+    program.window();
+    e2e::Program::frames(10);
+    QImage shot = program.windowShot();
+    ASSERT_EQ(shot.width(), 900);
+    ASSERT_EQ(shot.height(), 700);
+
+    // Window pixels worked out from the start camera (eye 2.5 above the
+    // ground at z 35, looking along -z, 40 degree vertical field of view).
+    QColor sky = meanAround(shot, 450, 40);      // high above the horizon
+    QColor grass = meanAround(shot, 40, 470);    // ground at about (-8.5, 15)
+    QColor asphalt = meanAround(shot, 370, 675); // ground at about (-1.3, 27.5)
+    EXPECT_GT(sky.blue(), sky.red() + 30) << sky.name().toStdString();
+    EXPECT_GT(grass.green(), grass.red() + 25) << grass.name().toStdString();
+    EXPECT_GT(grass.green(), grass.blue() + 25) << grass.name().toStdString();
+    EXPECT_LT(std::abs(asphalt.red() - asphalt.green()), 12) << asphalt.name().toStdString();
+    EXPECT_LT(std::abs(asphalt.green() - asphalt.blue()), 12) << asphalt.name().toStdString();
+    EXPECT_GT(asphalt.red(), 40) << asphalt.name().toStdString();
+    EXPECT_LT(asphalt.red(), 140) << asphalt.name().toStdString();
+}
+
 } // namespace
