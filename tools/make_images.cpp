@@ -622,16 +622,18 @@ QImage facade() { // tower sides: 4 columns x 10 floors of windows
     return image;
 }
 
+// Paving stones in running bond; a 2-unit quad cell shows the image once,
+// so a stone is 1 x 0.5 units.
 QImage paving() {
     QImage image(64, 64, QImage::Format_ARGB32);
     QPainter p(&image);
-    p.fillRect(image.rect(), QColor(120, 116, 110)); // joints
+    p.fillRect(image.rect(), QColor(118, 114, 108)); // joints
     Rng rng(91);
-    for (int y = 0; y < 64; y += 16)
-        for (int x = 0; x < 64; x += 16) {
+    for (int row = 0; row < 4; ++row)
+        for (int x = -(row % 2) * 16; x < 64; x += 32) {
             int shade = int(rng.range(-14, 14));
-            p.fillRect(QRect(x + 1, y + 1, 14, 14),
-                       QColor(clamp255(186 + shade), clamp255(178 + shade), clamp255(164 + shade)));
+            p.fillRect(QRect(x + 1, row * 16 + 1, 30, 14),
+                       QColor(clamp255(188 + shade), clamp255(180 + shade), clamp255(166 + shade)));
         }
     p.end();
     grain(image, 6, 92);
