@@ -2,6 +2,7 @@
 // through the loader: section order, includes, camera, textures, objects.
 #include "mapfile/maploader.h"
 #include "scene/quad.h"
+#include "textures/texturefactory.h"
 #include "tests/support/gltest.h"
 #include "world/map.h"
 
@@ -148,7 +149,7 @@ TEST_F(LoaderTest, TexturesAreReadFromTheFirstTexturesSectionOnly) {
 
 TEST_F(LoaderTest, BlueprintsGetTheirBoxAndUnknownTypesAreSkipped) {
     dir.write("maps/main.xml",
-              "<map><blueprints>"
+              "<map><textures/><blueprints>"
               "<blueprint type=\"quad\" key=\"q\"><params width=\"4\" height=\"2\"/>"
               "<textures><texture textureKey=\"grass\"/><texture textureKey=\"sand\"/></textures>"
               "<boundingBox width=\"1\" height=\"2\" depth=\"3\"/></blueprint>"

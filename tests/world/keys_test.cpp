@@ -99,6 +99,8 @@ TEST_F(KeysTest, MovementKeysGoToTheCameraAndChangeNothingInTheWorld) {
 }
 
 TEST_F(KeysTest, EscapeEndsTheProcessWithStatusOne) {
+    // A forked child would inherit Mesa's worker threads; start a fresh process.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(press(world, Qt::Key_Escape), ::testing::ExitedWithCode(1), "");
 }
 

@@ -1,0 +1,137 @@
+// The canvas and window on real GL: start-up order, fixed GL state, the
+// projection on resize, the frame and its mouse-look hand-over.
+#include "app/canvas.h"
+#include "app/window.h"
+#include "tests/support/gltest.h"
+#include "world/map.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <cmath>
+#include <gtest/gtest.h>
+
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations" // QGLWidget
+
+namespace {
+
+struct TestCanvas : Canvas {
+    using Canvas::paintGL;
+    using Canvas::resizeGL;
+};
+
+const char* kMap = R"(<map>
+  <camera><startingPos posx="0" posy="2.5" posz="35" viewx="0" viewy="2.5" viewz="30"/></camera>
+  <lights><light nr="1" on="true"/></lights>
+</map>)";
+
+class CanvasTest : public ::testing::Test {
+protected:
+    void SetUp() override { dir.write("maps/basicMap.xml", kMap); }
+    // Shows the canvas and lets Qt initialise its GL context.
+    void start(QWidget& widget, Canvas& canvas) {
+        widget.show();
+        QElapsedTimer clock;
+        clock.start();
+        // updateGL paints only once the window is mapped.
+        while ((!canvas.world || !canvas.testAttribute(Qt::WA_Mapped)) && clock.elapsed() < 10000)
+            QApplication::processEvents(QEventLoop::AllEvents, 50);
+        ASSERT_NE(canvas.world, nullptr);
+        canvas.makeCurrent();
+    }
+    testgl::TempWorkDir dir;
+};
+
+TEST_F(CanvasTest, InitialisationLoadsTheWorldSetsTheGlStateAndStartsTheTimer) {
+    testgl::StdoutCapture out;
+    TestCanvas canvas;
+    canvas.resize(400, 200);
+    start(canvas, canvas);
+    const std::string text = out.text();
+    EXPECT_EQ(text.rfind("InitializeGl() \nWe gaan de map inladen : \n"
+                         "We hebben gedaan de map in te laden \n",
+                         0),
+              0u)
+        << text;
+    EXPECT_NE(text.find("ResizeGl()\n"), std::string::npos);
+    ASSERT_NE(canvas.world->camera, nullptr);
+    EXPECT_DOUBLE_EQ(canvas.world->camera->eye[2], 35);
+    EXPECT_EQ(canvas.world->lights.size(), 1u);
+
+    EXPECT_TRUE(canvas.timer->isActive());
+    EXPECT_EQ(canvas.timer->interval(), 50);
+    EXPECT_EQ(canvas.focusPolicy(), Qt::StrongFocus);
+    EXPECT_EQ(canvas.cursor().shape(), Qt::CrossCursor);
+
+    GLfloat clear[4];
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    EXPECT_FLOAT_EQ(clear[3], 0.5f);
+    EXPECT_FLOAT_EQ(clear[0], 0.0f);
+    GLint depthFunc;
+    glGetIntegerv(GL_DEPTH_FUNC, &depthFunc);
+    EXPECT_EQ(depthFunc, GL_LEQUAL);
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_TRUE(glIsEnabled(GL_COLOR_MATERIAL));
+    GLfloat lineWidth;
+    glGetFloatv(GL_LINE_WIDTH, &lineWidth);
+    EXPECT_NEAR(lineWidth, 1.3f, 1e-5);
+}
+
+TEST_F(CanvasTest, ResizeSetsViewportAndPerspectiveAndIgnoresAnEmptySize) {
+    TestCanvas canvas;
+    canvas.resize(400, 200);
+    start(canvas, canvas);
+    testgl::StdoutCapture out;
+    canvas.resizeGL(400, 200);
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], 400);
+    EXPECT_EQ(viewport[3], 200);
+    GLdouble projection[16];
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    const double f = 1.0 / std::tan(20.0 * M_PI / 180.0); // half of the 40 degree field
+    EXPECT_NEAR(projection[5], f, 1e-6); // GL keeps floats
+    EXPECT_NEAR(projection[0], f / 2.0, 1e-6); // aspect 2
+    EXPECT_NEAR(projection[10], -(750.0 + 1.0) / (750.0 - 1.0), 1e-6);
+
+    canvas.resizeGL(400, 0);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[3], 200);
+    GLdouble after[16];
+    glGetDoublev(GL_PROJECTION_MATRIX, after);
+    EXPECT_EQ(after[0], projection[0]);
+    EXPECT_EQ(out.text(), "ResizeGl()\nResizeGl()\n");
+}
+
+TEST_F(CanvasTest, AFrameRebuildsTheOverlayAndAdoptsTheMouseLookSwitch) {
+    TestCanvas canvas;
+    canvas.resize(320, 240);
+    start(canvas, canvas);
+    canvas.world->overlayText.clear();
+    canvas.world->mouseTracking = false;
+    canvas.updateGL();
+    EXPECT_TRUE(canvas.world->overlayText.startsWith("Lights:\n\nLight 0: on\n"));
+    EXPECT_FALSE(canvas.hasMouseTracking());
+    canvas.world->mouseTracking = true;
+    canvas.updateGL();
+    EXPECT_TRUE(canvas.hasMouseTracking());
+    // The overlay is drawn filled even in wireframe mode.
+    canvas.world->renderMode = GL_LINE;
+    canvas.updateGL();
+    canvas.makeCurrent();
+    GLint mode[2];
+    glGetIntegerv(GL_POLYGON_MODE, mode);
+    EXPECT_EQ(mode[0], GL_FILL);
+}
+
+TEST_F(CanvasTest, TheWindowIsTitledSizedAndHoldsOnlyTheCanvas) {
+    Window window;
+    EXPECT_EQ(window.windowTitle(), "Kolvar");
+    EXPECT_EQ(window.size(), QSize(900, 700));
+    EXPECT_EQ(window.centralWidget(), window.canvas);
+    start(window, *window.canvas);
+    EXPECT_EQ(window.canvas->size(), QSize(900, 700));
+}
+
+} // namespace
