@@ -22,7 +22,9 @@ constexpr size_t kMaxRecordWords = 4;
 constexpr size_t kMinSelectWords = 64;
 } // namespace
 
-void Map::mousePressed(QMouseEvent* event) { pick(event->x(), event->y()); }
+void Map::mousePressed(QMouseEvent* event) {
+    pick(event->x(), event->y());
+}
 
 void Map::pick(int x, int y) {
     // Every named object gives at most one record, and the unnamed hits
@@ -55,7 +57,12 @@ void Map::pick(int x, int y) {
                        kFarPlane);
         glMatrixMode(GL_MODELVIEW);
         glInitNames();
-        drawFrame();
+        // The frame multiplies the view onto an identity model-view matrix;
+        // a click can come before the next frame resets it.
+        glPushMatrix();
+            glLoadIdentity();
+            drawFrame();
+        glPopMatrix();
         glMatrixMode(GL_PROJECTION);
     glPopMatrix();
 
