@@ -17,7 +17,7 @@ public:
     struct Material {
         Material3DS record;
         GLTexture texture;
-        bool textured = false;     // texture built; true for every material after load
+        bool textured = false; // texture built; true for every material after load
     };
 
     Model_3DS() = default;
@@ -35,9 +35,9 @@ public:
     int getObjectCount() const { return int(objects.size()); }
     int getMaterialCount() const { return int(materials.size()); }
 
-    std::string directory;             // the path's directory, ending in its separator; empty for none
-    std::vector<Material> materials;   // in file order
-    std::vector<Object3DS> objects;    // in file order
+    std::string directory; // the path's directory, ending in its separator; empty for none
+    std::vector<Material> materials; // in file order
+    std::vector<Object3DS> objects;  // in file order
 
 private:
     // The file a texture map name stands for, or an empty string when none exists.

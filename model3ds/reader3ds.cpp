@@ -32,15 +32,17 @@ constexpr std::uint16_t kFaces = 0x4120;
 constexpr std::uint16_t kGroup = 0x4130;
 constexpr std::uint16_t kMapping = 0x4140;
 
-constexpr std::size_t kHeaderBytes = 6;          // id (2) + length (4)
-constexpr std::size_t kVertexBytes = 12;         // three floats
-constexpr std::size_t kMappingBytes = 8;         // two floats
-constexpr std::size_t kFaceBytes = 8;            // a, b, c, flags: four 16-bit values
+constexpr std::size_t kHeaderBytes = 6;  // id (2) + length (4)
+constexpr std::size_t kVertexBytes = 12; // three floats
+constexpr std::size_t kMappingBytes = 8; // two floats
+constexpr std::size_t kFaceBytes = 8;    // a, b, c, flags: four 16-bit values
 constexpr std::size_t kFaceNumberBytes = 2;
 // A 3DS file cannot be longer than its main chunk, whose length is 32-bit.
 constexpr std::uintmax_t kMaxFileBytes = 0xFFFFFFFFu;
 
-std::uint16_t loadU16(const std::uint8_t* p) { return std::uint16_t(p[0] | p[1] << 8); }
+std::uint16_t loadU16(const std::uint8_t* p) {
+    return std::uint16_t(p[0] | p[1] << 8);
+}
 
 std::uint32_t loadU32(const std::uint8_t* p) {
     return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
@@ -77,15 +79,16 @@ std::string printable(const std::string& name) {
 
 struct Reader3DS::Chunk {
     std::uint16_t id = 0;
-    const std::uint8_t* header = nullptr;   // first byte of the chunk
-    const std::uint8_t* begin = nullptr;    // first byte after the 6-byte header
-    const std::uint8_t* end = nullptr;      // one past the chunk's last byte, never past its parent
+    const std::uint8_t* header = nullptr; // first byte of the chunk
+    const std::uint8_t* begin = nullptr;  // first byte after the 6-byte header
+    const std::uint8_t* end = nullptr;    // one past the chunk's last byte, never past its parent
 };
 
 class Reader3DS::Walker {
 public:
     // A walk over [begin, end); a quiet walk (a counting pass) reports nothing.
-    Walker(Reader3DS& reader, const std::uint8_t* begin, const std::uint8_t* end, bool quiet = false)
+    Walker(Reader3DS& reader, const std::uint8_t* begin, const std::uint8_t* end,
+           bool quiet = false)
         : reader(reader), pos(begin), end(end), quiet(quiet) {}
     Walker(Reader3DS& reader, const Chunk& chunk, bool quiet = false)
         : Walker(reader, chunk.begin, chunk.end, quiet) {}
@@ -103,8 +106,8 @@ public:
             return false;
         const std::size_t available = left();
         if (available < kHeaderBytes) {
-            report("%zu bytes at offset %zu cannot hold a chunk header; they are skipped", available,
-                   reader.offsetOf(pos));
+            report("%zu bytes at offset %zu cannot hold a chunk header; they are skipped",
+                   available, reader.offsetOf(pos));
             pos = end;
             return false;
         }
@@ -149,8 +152,9 @@ public:
             nul ? std::size_t(static_cast<const std::uint8_t*>(nul) - pos) : left();
         text.assign(reinterpret_cast<const char*>(pos), std::min(length, kMaxNameBytes));
         if (!nul)
-            report("chunk 0x%04X at offset %zu: name \"%s\" has no terminator; it ends at its chunk",
-                   unsigned(chunk.id), reader.offsetOf(chunk.header), printable(text).c_str());
+            report(
+                "chunk 0x%04X at offset %zu: name \"%s\" has no terminator; it ends at its chunk",
+                unsigned(chunk.id), reader.offsetOf(chunk.header), printable(text).c_str());
         else if (length > kMaxNameBytes)
             report("chunk 0x%04X at offset %zu: name of %zu bytes is cut to \"%s\"",
                    unsigned(chunk.id), reader.offsetOf(chunk.header), length,
@@ -608,9 +612,10 @@ void Reader3DS::resolveObject(Object3DS& object, const std::vector<int>& byName)
         }
         group.indices.resize(std::size_t(out - group.indices.data()));
         if (pastFaces)
-            problem("object \"%s\": group \"%s\": %zu face numbers are past its %zu faces; they are "
-                    "left out",
-                    printable(object.name).c_str(), printable(group.materialName).c_str(),
-                    pastFaces, faceCount);
+            problem(
+                "object \"%s\": group \"%s\": %zu face numbers are past its %zu faces; they are "
+                "left out",
+                printable(object.name).c_str(), printable(group.materialName).c_str(), pastFaces,
+                faceCount);
     }
 }

@@ -14,28 +14,29 @@
 
 // One material (chunk 0xAFFF).
 struct Material3DS {
-    std::string name;                          // at most 79 bytes; empty when absent
-    std::uint8_t colour[4] = {0, 0, 0, 255};   // diffuse r, g, b, a; black until a colour is read
-    std::string textureMap;                    // file name of the last texture map, as written; empty if none
+    std::string name;                        // at most 79 bytes; empty when absent
+    std::uint8_t colour[4] = {0, 0, 0, 255}; // diffuse r, g, b, a; black until a colour is read
+    std::string textureMap; // file name of the last texture map, as written; empty if none
 };
 
 // The faces of one object drawn with one material (chunk 0x4130).
 struct Group3DS {
-    std::string materialName;                  // as written, at most 79 bytes
-    int material = -1;                         // index into the materials; -1 when no material has the name
-    std::vector<std::uint16_t> faces;          // face numbers as written (may name missing faces)
-    std::vector<std::uint16_t> indices;        // 3 vertex indices per face, only of faces that exist
+    std::string materialName;         // as written, at most 79 bytes
+    int material = -1;                // index into the materials; -1 when no material has the name
+    std::vector<std::uint16_t> faces; // face numbers as written (may name missing faces)
+    std::vector<std::uint16_t> indices; // 3 vertex indices per face, only of faces that exist
 };
 
 // One object (chunk 0x4000) with its triangle mesh, if any.
 struct Object3DS {
-    std::string name;                          // at most 79 bytes
-    std::vector<float> vertices;               // x, y, z per vertex; y up: the file's (x, y, z) is held as (x, z, -y)
-    std::vector<float> normals;                // x, y, z per vertex: unit sum of the adjacent face normals
-    std::vector<float> texCoords;              // u, v per vertex when textured (at least one pair per vertex)
-    std::vector<std::uint16_t> faces;          // a, b, c per face as written (may name missing vertices)
-    std::vector<Group3DS> groups;              // in file order
-    bool textured = false;                     // the mesh has mapping coordinates
+    std::string name; // at most 79 bytes
+    std::vector<float>
+        vertices; // x, y, z per vertex; y up: the file's (x, y, z) is held as (x, z, -y)
+    std::vector<float> normals;   // x, y, z per vertex: unit sum of the adjacent face normals
+    std::vector<float> texCoords; // u, v per vertex when textured (at least one pair per vertex)
+    std::vector<std::uint16_t> faces; // a, b, c per face as written (may name missing vertices)
+    std::vector<Group3DS> groups;     // in file order
+    bool textured = false;            // the mesh has mapping coordinates
 
     int vertexCount() const { return int(vertices.size() / 3); }
     int faceCount() const { return int(faces.size() / 3); }
@@ -43,8 +44,9 @@ struct Object3DS {
 
 class Reader3DS {
 public:
-    static constexpr std::size_t kMaxNameBytes = 79;   // longer names are cut to this many bytes
-    static constexpr std::size_t kMaxProblems = 64;    // problems kept as text; the rest are only counted
+    static constexpr std::size_t kMaxNameBytes = 79; // longer names are cut to this many bytes
+    static constexpr std::size_t kMaxProblems =
+        64; // problems kept as text; the rest are only counted
     // Bound on what a read allocates, per byte of file (records, their arrays and
     // the file image itself); the mutation tests hold the reader to it.
     static constexpr std::size_t kMaxRecordBytesPerFileByte = 32;
@@ -62,15 +64,15 @@ public:
     // True when any inconsistency was found; the records hold what was consistent.
     bool damaged() const { return problemCount > 0; }
 
-    std::vector<Material3DS> materials;        // in file order
-    std::vector<Object3DS> objects;            // in file order
-    std::vector<std::string> problems;         // the first kMaxProblems problems, as readable lines
-    std::size_t problemCount = 0;              // all problems found
-    bool opened = false;                       // readFile could open and read the file
+    std::vector<Material3DS> materials; // in file order
+    std::vector<Object3DS> objects;     // in file order
+    std::vector<std::string> problems;  // the first kMaxProblems problems, as readable lines
+    std::size_t problemCount = 0;       // all problems found
+    bool opened = false;                // readFile could open and read the file
 
 private:
-    class Walker;      // cursor over the bytes of one chunk, bounded by its end
-    struct Chunk;      // one chunk's id, data span and file offset
+    class Walker; // cursor over the bytes of one chunk, bounded by its end
+    struct Chunk; // one chunk's id, data span and file offset
 
     void clear();
     void problem(const char* format, ...) __attribute__((format(printf, 2, 3)));
@@ -89,6 +91,7 @@ private:
     void resolve();
     void resolveObject(Object3DS& object, const std::vector<int>& byName);
 
-    const std::uint8_t* fileBegin = nullptr;   // file image during parse: problem lines give offsets in it
+    const std::uint8_t* fileBegin =
+        nullptr; // file image during parse: problem lines give offsets in it
     const std::uint8_t* fileEnd = nullptr;
 };

@@ -13,8 +13,8 @@
 
 namespace {
 
-constexpr GLint kComponents = 3;   // RGB internal format: the image's alpha is dropped
-constexpr int kSolidSide = 2;      // a one-colour texture is 2 x 2 texels
+constexpr GLint kComponents = 3; // RGB internal format: the image's alpha is dropped
+constexpr int kSolidSide = 2;    // a one-colour texture is 2 x 2 texels
 
 // Makes a new texture name the bound GL_TEXTURE_2D with the filters of model textures.
 GLuint bindNewTexture() {
