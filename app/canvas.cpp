@@ -81,12 +81,17 @@ void Canvas::paintGL() {
 void Canvas::renderOverlay(const QString& text) {
     // Filled glyphs also in wireframe mode; the next frame sets the mode again.
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    int y = kOverlayRowPixels;
-    const QStringList rows = text.split("\n", Qt::KeepEmptyParts, Qt::CaseSensitive);
-    for (const QString& row : rows) {
-        renderText(kOverlayX, y, row, QFont());
-        y += kOverlayRowPixels;
-    }
+    // The texture factory's alpha test (alpha exactly 1) would drop the
+    // glyphs' smoothed, partly transparent pixels.
+    glPushAttrib(GL_ENABLE_BIT);
+    glDisable(GL_ALPHA_TEST);
+        int y = kOverlayRowPixels;
+        const QStringList rows = text.split("\n", Qt::KeepEmptyParts, Qt::CaseSensitive);
+        for (const QString& row : rows) {
+            renderText(kOverlayX, y, row, QFont());
+            y += kOverlayRowPixels;
+        }
+    glPopAttrib();
 }
 
 // Input can only reach the world once the GL context, and with it the world, exists.

@@ -125,6 +125,25 @@ TEST_F(CanvasTest, AFrameRebuildsTheOverlayAndAdoptsTheMouseLookSwitch) {
     EXPECT_EQ(mode[0], GL_FILL);
 }
 
+TEST_F(CanvasTest, TheOverlayStaysReadableOnceTexturesSwitchTheAlphaTestOn) {
+    testgl::writePng(dir.path() + "/grass.png", 8, 8, 0x00ff00ff);
+    dir.write("maps/basicMap.xml", "<map><textures><texture key=\"g\" file=\"grass.png\"/>"
+                                   "</textures></map>");
+    TestCanvas canvas;
+    canvas.resize(320, 320);
+    start(canvas, canvas);
+    ASSERT_TRUE(glIsEnabled(GL_ALPHA_TEST));
+    canvas.updateGL();
+    QImage picture = canvas.grabFrameBuffer();
+    int bright = 0;
+    for (int y = 0; y < 300; ++y)
+        for (int x = 0; x < 200; ++x)
+            if (qGray(picture.pixel(x, y)) > 100)
+                ++bright;
+    // Twelve rows of text; glyph edges dropped would leave a few scattered dots.
+    EXPECT_GT(bright, 1500);
+}
+
 TEST_F(CanvasTest, TheWindowIsTitledSizedAndHoldsOnlyTheCanvas) {
     Window window;
     EXPECT_EQ(window.windowTitle(), "Kolvar");
