@@ -107,47 +107,46 @@ protected:
     GLint savedViewport[4];
 };
 
-std::string picked(int name) { return "\npicking: " + std::to_string(name) + "\n"; }
+std::string picked(int name) {
+    return "\npicking: " + std::to_string(name) + "\n";
+}
 
 TEST_F(Picking, TheNearerOfTwoMobileObjectsUnderTheCursorIsDriven) {
     // The farther one is registered and walked first.
     place("a_far", 0, 1, -10, true);
     TObject* nearer = place("b_near", 0, 1, 0, true);
-    std::array<GLdouble, 16> projectionBefore;
-    glGetDoublev(GL_PROJECTION_MATRIX, projectionBefore.data());
+    glTranslatef(0, 50, 0); // a model-view matrix that is not the identity
+    std::array<GLdouble, 16> projection, modelView, after;
+    glGetDoublev(GL_PROJECTION_MATRIX, projection.data());
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelView.data());
 
     EXPECT_EQ(pickAt(kWidth / 2, kHeight / 2), picked(10));
-    EXPECT_TRUE(world.camera->isInCar());
     EXPECT_EQ(driven(), nearer);
     EXPECT_FALSE(world.mouseTracking);
-    EXPECT_FLOAT_EQ(world.camera->tracker->position.z, 0);
 
-    // GL is back in render mode with the model-view matrix current and the
-    // projection as it was.
+    // GL is back in render mode with the model-view matrix current and both
+    // matrices as they were.
     GLint mode = 0;
     glGetIntegerv(GL_RENDER_MODE, &mode);
     EXPECT_EQ(mode, GL_RENDER);
     glGetIntegerv(GL_MATRIX_MODE, &mode);
     EXPECT_EQ(mode, GL_MODELVIEW);
-    std::array<GLdouble, 16> projectionAfter;
-    glGetDoublev(GL_PROJECTION_MATRIX, projectionAfter.data());
-    EXPECT_EQ(projectionAfter, projectionBefore);
+    glGetDoublev(GL_PROJECTION_MATRIX, after.data());
+    EXPECT_EQ(after, projection);
+    glGetDoublev(GL_MODELVIEW_MATRIX, after.data());
+    EXPECT_EQ(after, modelView);
+    glLoadIdentity();
 }
 
-TEST_F(Picking, AStaticObjectIsNotPicked) {
+TEST_F(Picking, AStaticObjectIsNotPickedAndTheFirstMobileOneIsNameZero) {
     place("wall", 0, 1, 0, false);
-    place("car", 5, 1, 0, true); // drawn, but not under the cursor
+    TObject* car = place("car", 5, 1, 0, true); // drawn, but not under the cursor
     world.compileDisplayLists();
     EXPECT_EQ(pickAt(kWidth / 2, kHeight / 2), picked(-1));
     EXPECT_FALSE(world.camera->isInCar());
     EXPECT_TRUE(world.mouseTracking);
 
-    EXPECT_EQ(pickAt(kWidth - 1, 0), picked(-1)); // nothing there at all
-}
-
-TEST_F(Picking, TheFirstMobileObjectHasNameZero) {
-    TObject* car = place("car", 0, 1, 0, true);
-    EXPECT_EQ(pickAt(kWidth / 2, kHeight / 2), picked(0));
+    EXPECT_EQ(pickAt(screenOf(FPoint(5, 1, 0))), picked(0));
     EXPECT_EQ(driven(), car);
 }
 
@@ -218,7 +217,7 @@ TEST_F(Picking, ACrowdedViewStillPicksTheNearest) {
         std::snprintf(key, sizeof key, "car%02d", i);
         nearest = place(key, 0, 1, float(i - 29), true); // car29 nearest, at z 0
         if (i % 3 == 0)
-            place(std::string(key) + "wall", 0, 1, float(i - 29) - 0.5f, false); // walked between cars
+            place(std::string(key) + "wall", 0, 1, float(i - 29) - 0.5f, false); // between cars
     }
     world.compileDisplayLists();
     EXPECT_EQ(pickAt(kWidth / 2, kHeight / 2), picked(290));
@@ -229,40 +228,26 @@ TEST_F(Picking, TheFirstNameOfTheRecordWithTheSmallestMinimumDepthWins) {
     place("a", 0, 1, 0, true);
     place("b", 0, 1, 0, true);
     TObject* c = place("c", 0, 1, 0, true);
+    const GLuint garbage[] = {1000, 0, 0, 0};
+    const GLuint unknown[] = {1, 3, 4, 77};
     const GLuint records[] = {
         0, 5, 9,           // a static hit, nearest of all: never wins
         1, 100, 200, 0,    //
         2, 50, 60, 20, 10, // the smallest minimum depth: its first name
         1, 50, 55, 10,     // as near, but later
     };
-    {
+    auto hits = [&](GLint count, const GLuint* buffer) {
         testgl::StdoutCapture out;
-        world.processHits(4, records);
-        EXPECT_EQ(out.text(), picked(20));
-    }
-    EXPECT_EQ(driven(), c);
-}
-
-TEST_F(Picking, AnOverflowOrAnUnknownNameIsAMiss) {
-    place("a", 0, 1, 0, true);
-    const GLuint garbage[] = {1000, 0, 0, 0};
-    {
-        testgl::StdoutCapture out;
-        world.processHits(-1, garbage);
-        EXPECT_EQ(out.text(), picked(-1));
-    }
-    const GLuint unknown[] = {1, 3, 4, 77};
-    {
-        testgl::StdoutCapture out;
-        world.processHits(1, unknown);
-        EXPECT_EQ(out.text(), picked(77));
-    }
+        world.processHits(count, buffer);
+        return out.text();
+    };
+    EXPECT_EQ(hits(-1, garbage), picked(-1)); // an overflow reads no record
+    EXPECT_EQ(hits(1, unknown), picked(77));
     EXPECT_FALSE(world.camera->isInCar());
-    EXPECT_TRUE(world.mouseTracking);
-}
+    EXPECT_EQ(hits(4, records), picked(20));
+    EXPECT_EQ(driven(), c);
 
-TEST_F(Picking, AnEmptyViewportPicksNothing) {
-    place("car", 0, 1, 0, true);
+    world.camera->leaveCar();
     glViewport(0, 0, 0, 0);
     EXPECT_EQ(pickAt(0, 0), picked(-1));
     EXPECT_FALSE(world.camera->isInCar());
