@@ -41,14 +41,16 @@ void ObjectTracker::forward(double& fx, double& fz) const {
     fz = -std::sin(a);
 }
 
-// The design's footprint: folded onto headings 0..180 and built from the
-// corner angle of a w x l rectangle, in single precision.
+// The footprint is folded onto headings 0..180 and built from the corner
+// angle of a w x l rectangle, in single precision.
 void ObjectTracker::footprint(float corners[4][2]) const {
     constexpr float kDegToRad = float(kPi) / 180.0f;
     const float w = kFootprintWidth;
     const float l = kFootprintLength;
 
-    float theta = std::fabs(rotation.y);
+    // The heading is never wrapped; a car that has turned full circles must
+    // fold like the same heading within one turn.
+    float theta = std::fabs(std::fmod(rotation.y, 360.0f));
     if (theta >= 180.0f)
         theta = 360.0f - theta;
 

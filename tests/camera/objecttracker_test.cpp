@@ -135,7 +135,9 @@ TEST(ObjectTracker, FootprintCornersFollowTheTable) {
     const struct {
         float heading;
         const float (*corners)[2];
-    } cases[] = {{0, along}, {180, along}, {90, across}, {-90, across}, {270, across}};
+    } cases[] = {{0, along},    {180, along},   {90, across},
+                 {-90, across}, {270, across},  {720, along},
+                 {450, across}, {-630, across}, {-900, along}}; // full turns fold away
     for (const auto& k : cases) {
         ObjectTracker t;
         t.position = FPoint(10, 7, -4);
