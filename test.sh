@@ -9,10 +9,9 @@ tools/install-deps.sh build-essential cmake qtbase5-dev libqt5opengl5-dev \
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOLVAR_SANITIZE=ON -DKOLVAR_TESTS=ON >/dev/null
 cmake --build build-test -j2
 export LIBGL_ALWAYS_SOFTWARE=1
-run() { ctest --test-dir build-test --output-on-failure -j2 "$@"; }
+tests=(ctest --test-dir build-test --output-on-failure -j2 "$@")
 if [ -z "${DISPLAY:-}" ]; then
-    export -f run
-    xvfb-run -a -s "-screen 0 1280x1024x24" bash -c 'run "$@"' _ "$@"
+    xvfb-run -a -s "-screen 0 1280x1024x24" "${tests[@]}"
 else
-    run "$@"
+    "${tests[@]}"
 fi
