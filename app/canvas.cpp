@@ -82,15 +82,19 @@ void Canvas::renderOverlay(const QString& text) {
     // Filled glyphs also in wireframe mode; the next frame sets the mode again.
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     // The texture factory's alpha test (alpha exactly 1) would drop the
-    // glyphs' smoothed, partly transparent pixels.
+    // glyphs' smoothed, partly transparent pixels, and the unpack alignment
+    // of 1 that model textures leave would skew the glyph uploads.
     glPushAttrib(GL_ENABLE_BIT);
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
     glDisable(GL_ALPHA_TEST);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
         int y = kOverlayRowPixels;
         const QStringList rows = text.split("\n", Qt::KeepEmptyParts, Qt::CaseSensitive);
         for (const QString& row : rows) {
             renderText(kOverlayX, y, row, QFont());
             y += kOverlayRowPixels;
         }
+    glPopClientAttrib();
     glPopAttrib();
 }
 
