@@ -179,6 +179,17 @@ QImage asphalt(int size, std::uint32_t seed) {
     return image;
 }
 
+// Gravel: a light, brownish shoulder; tiles seamlessly.
+QImage gravel(int size, std::uint32_t seed) {
+    QImage image = asphalt(size, seed);
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            int g = qRed(image.pixel(x, y));
+            image.setPixel(x, y, qRgb(clamp255(g + 80), clamp255(g + 68), clamp255(g + 44)));
+        }
+    return image;
+}
+
 // Blends `over` onto `base` where `mask` (its red channel) is set.
 QImage blendByMask(const QImage& base, const QImage& over, const QImage& mask) {
     QImage out = base.convertToFormat(QImage::Format_ARGB32);
@@ -241,15 +252,15 @@ QImage maskMinus(const QImage& a, const QImage& b) {
     return out;
 }
 
-// A road piece: grass, the asphalt of `outline` (which reaches past the
+// A road piece: grass (or, with `shoulder`, gravel), the asphalt of `outline` (which reaches past the
 // image border where the road leaves the piece, so no edge line is painted
 // across a joint), white edge lines kEdgeLineIn inside every curb of the
 // outline, and the yellow centre lines `centre`.
 QImage roadPiece(int size, double extentX, double extentZ, const QPainterPath& outline,
-                 const QPainterPath& centre, std::uint32_t seed) {
+                 const QPainterPath& centre, std::uint32_t seed, bool shoulder = false) {
     const QTransform t = pieceTransform(size, extentX, extentZ);
     const double pxPerUnit = size * (1 - 2 * kTexMargin) / std::max(extentX, extentZ);
-    QImage ground = grass(size, pxPerUnit, seed);
+    QImage ground = shoulder ? gravel(size, seed) : grass(size, pxPerUnit, seed);
     QImage road = asphalt(size, seed + 10);
     QImage roadMask = mask(size, t, [&](QPainter& p) { p.drawPath(outline); });
     QImage picture = blendByMask(ground, road, roadMask);
@@ -321,7 +332,9 @@ QImage turnRoad(int size, double extent, int cornerX, int cornerZ, std::uint32_t
     double start = cornerX > 0 ? (cornerZ > 0 ? 90 : 180) : (cornerZ > 0 ? 0 : 270);
     centre.arcMoveTo(circle, start);
     centre.arcTo(circle, start, 90);
-    return roadPiece(size, extent, extent, outline, fine(centre), seed);
+    // A car may stand anywhere on the square (the road test takes the whole
+    // piece), so what is not asphalt is a gravel shoulder, not grass.
+    return roadPiece(size, extent, extent, outline, fine(centre), seed, true);
 }
 
 enum Arm { North = 1, South = 2, East = 4, West = 8 }; // north is -z, east is +x
@@ -371,7 +384,7 @@ QImage junction(int size, int arms, std::uint32_t seed) {
     line(South, QPointF(0, stop), QPointF(0, far));
     line(East, QPointF(stop, 0), QPointF(far, 0));
     line(West, QPointF(-far, 0), QPointF(-stop, 0));
-    return roadPiece(size, 2 * half, 2 * half, outline, fine(centre), seed);
+    return roadPiece(size, 2 * half, 2 * half, outline, fine(centre), seed, true);
 }
 
 // Sky gradient with soft clouds, `w` x `h`, horizon at the bottom.
