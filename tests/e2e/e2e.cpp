@@ -1,5 +1,7 @@
 #include "tests/e2e/e2e.h"
 
+#include "tests/support/gltest.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -7,7 +9,6 @@
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QThread>
-#include <cstdio>
 #include <unistd.h>
 
 namespace e2e {
@@ -190,13 +191,7 @@ WorkDir::WorkDir() {
 WorkDir::~WorkDir() { QDir(path).removeRecursively(); }
 
 void WorkDir::write(const QString& relativePath, const std::string& content) const {
-    QString full = path + "/" + relativePath;
-    QDir().mkpath(QFileInfo(full).path());
-    FILE* f = std::fopen(full.toLocal8Bit().constData(), "wb");
-    if (!f)
-        return;
-    std::fwrite(content.data(), 1, content.size(), f);
-    std::fclose(f);
+    testgl::writeFile(path + "/" + relativePath, content);
 }
 
 } // namespace e2e

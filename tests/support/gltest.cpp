@@ -44,14 +44,17 @@ TempWorkDir::~TempWorkDir() {
     QDir(dir).removeRecursively();
 }
 
-void TempWorkDir::write(const QString& relativePath, const std::string& content) const {
-    QString full = dir + "/" + relativePath;
-    QDir().mkpath(QFileInfo(full).path());
-    FILE* f = std::fopen(full.toLocal8Bit().constData(), "wb");
+void writeFile(const QString& path, const std::string& content) {
+    QDir().mkpath(QFileInfo(path).path());
+    FILE* f = std::fopen(path.toLocal8Bit().constData(), "wb");
     if (!f)
         return;
     std::fwrite(content.data(), 1, content.size(), f);
     std::fclose(f);
+}
+
+void TempWorkDir::write(const QString& relativePath, const std::string& content) const {
+    writeFile(dir + "/" + relativePath, content);
 }
 
 std::vector<Polygon> capture(const std::function<void()>& draw, float extent) {

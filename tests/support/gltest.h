@@ -29,6 +29,9 @@ private:
     std::streambuf* old;
 };
 
+// Writes text or bytes to a file, creating its folders.
+void writeFile(const QString& path, const std::string& content);
+
 // A fresh temporary directory made the working directory for its lifetime,
 // with an empty maps/ folder in it.
 class TempWorkDir {
