@@ -310,6 +310,8 @@ void Reader3DS::readMaterial(const Chunk& material, Material3DS& record) {
         }
 }
 
+// A colour block holds one colour: the first colour chunk. A second one (the
+// gamma-corrected twin some exporters add after it) is not read.
 void Reader3DS::readColour(const Chunk& colour, Material3DS& record) {
     Walker walk(*this, colour);
     Chunk chunk;
@@ -326,7 +328,7 @@ void Reader3DS::readColour(const Chunk& colour, Material3DS& record) {
             for (int i = 0; i < 3; ++i)
                 record.colour[i] = colourByte(loadF32(chunk.begin + 4 * i));
             record.colour[3] = 255;
-            break;
+            return;
         case kColourByte:
         case kColourByteGamma:
             if (size < 3) {
@@ -337,7 +339,7 @@ void Reader3DS::readColour(const Chunk& colour, Material3DS& record) {
             for (int i = 0; i < 3; ++i)
                 record.colour[i] = chunk.begin[i];
             record.colour[3] = 255;
-            break;
+            return;
         default:
             break;
         }

@@ -109,7 +109,7 @@ TEST(Reader3DS, ReadsObjectsMaterialsMappingAndGroupsInFileOrder) {
     EXPECT_EQ(right.groups[0].indices, (Indices{0, 1, 2}));
 }
 
-TEST(Reader3DS, ReadsFloatAndByteColoursAndClampsOutOfRangeFloats) {
+TEST(Reader3DS, ReadsTheFirstFloatOrByteColourOfABlockAndClampsOutOfRangeFloats) {
     Writer3DS w;
     w.beginFile();
             w.material("float", 0.5f, 0.25f, 1.0f);
@@ -120,10 +120,15 @@ TEST(Reader3DS, ReadsFloatAndByteColoursAndClampsOutOfRangeFloats) {
                         w.u8(20);
                         w.u8(30);
                     w.end();
+                    w.begin(0x0012); // its linear twin, as exporters write it
+                        w.u8(40);
+                        w.u8(50);
+                        w.u8(60);
+                    w.end();
                 w.end();
             w.end();
             w.material("wild", -1.0f, 7.0f, std::nanf(""));
-            w.begin(0xAFFF); // gamma-corrected kinds, the last colour read wins
+            w.begin(0xAFFF); // gamma-corrected kinds; the second colour is not read
                 w.begin(0xA020);
                     w.begin(0x0013);
                         w.f32(1.0f);
@@ -150,7 +155,7 @@ TEST(Reader3DS, ReadsFloatAndByteColoursAndClampsOutOfRangeFloats) {
     EXPECT_EQ(colour(0), (std::vector<int>{127, 63, 255, 255}));
     EXPECT_EQ(colour(1), (std::vector<int>{10, 20, 30, 255}));
     EXPECT_EQ(colour(2), (std::vector<int>{0, 255, 0, 255}));
-    EXPECT_EQ(colour(3), (std::vector<int>{1, 2, 3, 255}));
+    EXPECT_EQ(colour(3), (std::vector<int>{255, 255, 255, 255}));
     EXPECT_EQ(colour(4), (std::vector<int>{0, 0, 0, 255}));
     EXPECT_EQ(reader.materials[1].name, "");
     EXPECT_FALSE(reader.damaged());
