@@ -85,9 +85,4 @@ public:
 
 signals:
     void signal_mouseTracking(bool enable);
-
-private:
-    void cameraStep();
-    void onFootStep();
-    void carFrame();
 };
