@@ -1,46 +1,40 @@
 // Light: stores each parameter and sends it to GL at once.
 #include "scene/light.h"
 
+namespace {
+void store(float (&to)[4], float a, float b, float c, float d) {
+    to[0] = a;
+    to[1] = b;
+    to[2] = c;
+    to[3] = d;
+}
+} // namespace
+
 Light::Light(GLenum lightId) : lightId(lightId) {}
 
 void Light::setPosition(float x, float y, float z, float w) {
-    lightPosition[0] = x;
-    lightPosition[1] = y;
-    lightPosition[2] = z;
-    lightPosition[3] = w;
+    store(lightPosition, x, y, z, w);
     glLightfv(lightId, GL_POSITION, lightPosition);
 }
 
 void Light::setAmbient(float r, float g, float b, float a) {
-    ambient[0] = r;
-    ambient[1] = g;
-    ambient[2] = b;
-    ambient[3] = a;
+    store(ambient, r, g, b, a);
     glLightfv(lightId, GL_AMBIENT, ambient);
 }
 
 void Light::setDiffuse(float r, float g, float b, float a) {
-    diffuse[0] = r;
-    diffuse[1] = g;
-    diffuse[2] = b;
-    diffuse[3] = a;
+    store(diffuse, r, g, b, a);
     glLightfv(lightId, GL_DIFFUSE, diffuse);
 }
 
 void Light::setSpecular(float r, float g, float b, float a) {
-    specular[0] = r;
-    specular[1] = g;
-    specular[2] = b;
-    specular[3] = a;
+    store(specular, r, g, b, a);
     glLightfv(lightId, GL_SPECULAR, specular);
 }
 
 void Light::setSpot(float cutoff, float x, float y, float z, float w) {
     spotCutoff = cutoff;
-    spotDirection[0] = x;
-    spotDirection[1] = y;
-    spotDirection[2] = z;
-    spotDirection[3] = w;
+    store(spotDirection, x, y, z, w);
     glLightfv(lightId, GL_SPOT_DIRECTION, spotDirection);
     glLightf(lightId, GL_SPOT_CUTOFF, spotCutoff);
 }
