@@ -17,9 +17,6 @@
 
 namespace {
 constexpr const char* kStartMap = "maps/basicMap.xml";
-constexpr double kFieldOfViewDegrees = 40.0; // vertical
-constexpr double kNearPlane = 1.0;
-constexpr double kFarPlane = 750.0;
 constexpr int kOverlayX = 10;        // pixels from the left
 constexpr int kOverlayRowPixels = 15;
 } // namespace
@@ -63,7 +60,8 @@ void Canvas::resizeGL(int w, int h) {
     glViewport(0, 0, w, h);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(kFieldOfViewDegrees, double(w) / double(h), kNearPlane, kFarPlane);
+    gluPerspective(Map::kFieldOfViewDegrees, double(w) / double(h), Map::kNearPlane,
+                   Map::kFarPlane);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 }

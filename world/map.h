@@ -28,6 +28,11 @@ class Map : public QObject {
 public:
     using Group = std::map<std::string, TObject*>; // object key -> placed object
 
+    // The display projection, which the canvas sets and picking must match.
+    static constexpr double kFieldOfViewDegrees = 40.0; // vertical
+    static constexpr double kNearPlane = 1.0;
+    static constexpr double kFarPlane = 750.0;
+
     Map();
     ~Map() override;
 

@@ -10,11 +10,6 @@
 #include <vector>
 
 namespace {
-// The display projection of the canvas; picking must use the same one so
-// that a click picks what is drawn under the cursor.
-constexpr double kFieldOfViewDeg = 40.0;
-constexpr double kNearPlane = 1.0;
-constexpr double kFarPlane = 750.0;
 constexpr double kPickRegionPixels = 1.0;
 // Words of one hit record: name count, minimum depth, maximum depth and at
 // most one name (mobile objects push one name on an empty stack).
@@ -53,7 +48,8 @@ void Map::pick(int x, int y) {
         // Qt counts y down from the top, GL window y up from the bottom.
         gluPickMatrix(double(x), double(viewport[3] - y), kPickRegionPixels, kPickRegionPixels,
                       viewport);
-        gluPerspective(kFieldOfViewDeg, double(viewport[2]) / double(viewport[3]), kNearPlane,
+        // The display's own projection, so a click picks what is drawn under the cursor.
+        gluPerspective(kFieldOfViewDegrees, double(viewport[2]) / double(viewport[3]), kNearPlane,
                        kFarPlane);
         glMatrixMode(GL_MODELVIEW);
         glInitNames();
