@@ -5,6 +5,7 @@
 
 #include <GL/gl.h>
 #include <cmath>
+#include <iostream>
 
 namespace {
 
@@ -14,6 +15,10 @@ constexpr double kTexSpan = 0.98;    // texture span of one repeat
 constexpr float kTexRestart = 0.97f; // a coordinate at or past this starts again
 // Cell loops run on int; an edge outside this range (or not a number) draws nothing.
 constexpr float kMaxEdge = 1.0e9f;
+// About 4000 x 4000 world units, far beyond the 750-unit view: a larger quad
+// is a slip of the map author's and would take the memory of the display
+// list compiled from it.
+constexpr long kMaxCells = 4000000;
 
 // Texture step per cell along one axis: the span of one repeat spread over
 // the cells that repeat covers. A repeat (or extent) of 0 covers no cells, so
@@ -29,6 +34,19 @@ float cellStep(float extent, float repeat) {
 
 bool drawableEdge(float v) {
     return std::isfinite(v) && std::fabs(v) < kMaxEdge;
+}
+
+// True if the cell grid between the edges can be drawn; says why not otherwise.
+bool fitsGrid(float lowX, float highX, float lowZ, float highZ, float width, float height) {
+    if (!drawableEdge(lowX) || !drawableEdge(highX) || !drawableEdge(lowZ) || !drawableEdge(highZ))
+        return false;
+    const double cells = std::ceil((highX - std::trunc(lowX)) / kCellSize) *
+                         std::ceil((highZ - std::trunc(lowZ)) / kCellSize);
+    if (cells <= double(kMaxCells))
+        return true;
+    std::cout << "Quad van " << width << " x " << height << " is te groot, meer dan " << kMaxCells
+              << " cellen: wordt niet getekend \n";
+    return false;
 }
 
 } // namespace
@@ -60,7 +78,7 @@ void Quad::draw() {
     const float highX = position.x + width / 2;
     const float lowZ = position.z - height / 2;
     const float highZ = position.z + height / 2;
-    if (drawableEdge(lowX) && drawableEdge(highX) && drawableEdge(lowZ) && drawableEdge(highZ)) {
+    if (fitsGrid(lowX, highX, lowZ, highZ, width, height)) {
         for (int z = int(lowZ); z < highZ; z += int(kCellSize)) {
             for (int x = int(lowX); x < highX; x += int(kCellSize)) {
                 const float x0 = float(x), x1 = float(x) + kCellSize;

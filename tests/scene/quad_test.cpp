@@ -162,6 +162,20 @@ TEST(Quad, AZeroWidthQuadStillGivesFiniteTextureCoordinates) {
             EXPECT_TRUE(std::isfinite(v.s) && std::isfinite(v.t));
 }
 
+TEST(Quad, AQuadTooLargeToCompileIsRefusedWithAMessage) {
+    // 8000 x 8000 units would be 16 million cells; 4000 x 4000 is the most.
+    Quad huge = makeQuad(0, 0, 8000, 8000);
+    testgl::StdoutCapture out;
+    auto polygons = testgl::capture([&] { huge.draw(); });
+    EXPECT_TRUE(polygons.empty());
+    EXPECT_EQ(out.text(), "Quad van 8000 x 8000 is te groot, meer dan 4000000 cellen: wordt niet "
+                          "getekend \n");
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    // The same quad as a long, narrow strip is within the limit.
+    Quad strip = makeQuad(0, 0, 8000, 2);
+    EXPECT_EQ(testgl::capture([&] { strip.draw(); }, 5000).size(), 8000u);
+}
+
 TEST(Quad, ShowsItsTextureOrTheCurrentColourAndLeavesTexturingOn) {
     const unsigned red = scenetest::colourTexture("quad-red", 0xff0000);
     Quad quad = makeQuad(0, 0, 4, 4);
