@@ -1,38 +1,19 @@
 // Girder blueprints read from real map files: shapes, corner points, and the
 // per-side textures, materials and normals.
-#include "mapfile/maploader.h"
 #include "scene/girder.h"
 #include "scene/girderrect.h"
-#include "tests/support/gltest.h"
-#include "world/map.h"
+#include "tests/mapfile/blueprinttest.h"
 
 #include <gtest/gtest.h>
 #include <string>
 
 namespace {
 
-class GirderBlueprint : public ::testing::Test {
+class GirderBlueprint : public BlueprintTest {
 protected:
-    void SetUp() override { testgl::makeCurrent(); }
-
-    // Writes a map whose blueprints section holds the given blueprints and loads it.
-    // The empty top-level textures section keeps the blueprints' own "textures"
-    // elements from being read as the file's texture list.
-    void load(const std::string& blueprints) {
-        dir.write("maps/x.xml",
-                  "<map><textures/><blueprints>" + blueprints + "</blueprints></map>");
-        testgl::StdoutCapture out;
-        ASSERT_TRUE(MapLoader(&world).load("maps/x.xml"));
-        console = out.text();
-    }
-
     Girder* girder(const std::string& key) {
         return dynamic_cast<Girder*>(world.getBlueprint(key));
     }
-
-    testgl::TempWorkDir dir;
-    Map world;
-    std::string console;
 };
 
 void expectPoint(const FPoint& p, float x, float y, float z) {

@@ -1,9 +1,7 @@
 // Road blueprints read from real map files: the four subtypes, their
 // direction strings, the texture key, and what is refused.
-#include "mapfile/maploader.h"
 #include "scene/road.h"
-#include "tests/support/gltest.h"
-#include "world/map.h"
+#include "tests/mapfile/blueprinttest.h"
 
 #include <gtest/gtest.h>
 #include <iterator>
@@ -12,22 +10,7 @@
 
 namespace {
 
-class RoadBlueprint : public ::testing::Test {
-protected:
-    void SetUp() override { testgl::makeCurrent(); }
-
-    void load(const std::string& blueprints) {
-        dir.write("maps/x.xml",
-                  "<map><textures/><blueprints>" + blueprints + "</blueprints></map>");
-        testgl::StdoutCapture out;
-        ASSERT_TRUE(MapLoader(&world).load("maps/x.xml"));
-        console = out.text();
-    }
-
-    testgl::TempWorkDir dir;
-    Map world;
-    std::string console;
-};
+using RoadBlueprint = BlueprintTest;
 
 std::string road(const std::string& key, const std::string& subtype, const std::string& direction) {
     return "<blueprint type=\"road\" key=\"" + key + "\" subtype=\"" + subtype +

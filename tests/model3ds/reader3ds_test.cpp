@@ -51,6 +51,17 @@ std::string object(const Writer3DS::Mesh& mesh) {
     return w.bytes();
 }
 
+// A file with the red material "m" and one mesh object.
+std::string withRedMaterial(const Writer3DS::Mesh& mesh) {
+    Writer3DS w;
+    w.beginFile();
+            w.material("m", 1, 0, 0);
+            w.object(mesh);
+        w.end();
+    w.end();
+    return w.bytes();
+}
+
 Writer3DS::Mesh triangle(const std::string& name, const std::string& material = "m") {
     Writer3DS::Mesh mesh;
     mesh.name = name;
@@ -379,14 +390,9 @@ TEST(DamagedFile, FaceNamingAVertexPastTheCountIsLeftOut) {
     Writer3DS::Mesh mesh = triangle("t");
     mesh.faces = {0, 1, 2, 0, 1, 3, 65535, 0, 1};
     mesh.groups = {{"m", {1, 0, 2}}};
-    Writer3DS w;
-    w.beginFile();
-            w.material("m", 1, 0, 0);
-            w.object(mesh);
-        w.end();
-    w.end();
+    const std::string bytes = withRedMaterial(mesh);
     Model_3DS model;
-    EXPECT_EQ(load(model, w.bytes()), kDamagedLoad);
+    EXPECT_EQ(load(model, bytes), kDamagedLoad);
     ASSERT_EQ(model.getObjectCount(), 1);
     const Object3DS& t = model.objects[0];
     EXPECT_EQ(t.faceCount(), 3);
@@ -399,28 +405,18 @@ TEST(DamagedFile, FaceNamingAVertexPastTheCountIsLeftOut) {
 TEST(DamagedFile, GroupFaceNumberPastTheFaceCountIsLeftOut) {
     Writer3DS::Mesh mesh = triangle("t");
     mesh.groups = {{"m", {1, 0, 400}}};
-    Writer3DS w;
-    w.beginFile();
-            w.material("m", 1, 0, 0);
-            w.object(mesh);
-        w.end();
-    w.end();
+    const std::string bytes = withRedMaterial(mesh);
     Model_3DS model;
-    EXPECT_EQ(load(model, w.bytes()), kDamagedLoad);
+    EXPECT_EQ(load(model, bytes), kDamagedLoad);
     ASSERT_EQ(model.getObjectCount(), 1);
     EXPECT_EQ(model.objects[0].groups[0].faces, (Indices{1, 0, 400}));
     EXPECT_EQ(model.objects[0].groups[0].indices, (Indices{0, 1, 2}));
 }
 
 TEST(DamagedFile, GroupNamingNoMaterialKeepsItsFacesWithoutMaterial) {
-    Writer3DS w;
-    w.beginFile();
-            w.material("m", 1, 0, 0);
-            w.object(triangle("t", "nope"));
-        w.end();
-    w.end();
+    const std::string bytes = withRedMaterial(triangle("t", "nope"));
     Model_3DS model;
-    EXPECT_EQ(load(model, w.bytes()), kDamagedLoad);
+    EXPECT_EQ(load(model, bytes), kDamagedLoad);
     ASSERT_EQ(model.getObjectCount(), 1);
     EXPECT_EQ(model.objects[0].groups[0].material, -1);
     EXPECT_EQ(model.objects[0].groups[0].indices, (Indices{0, 1, 2}));

@@ -52,27 +52,17 @@ std::array<int, 3> centrePixel(const std::function<void()>& view, const std::fun
                                float extent) {
     testgl::makeCurrent();
     const int size = 64; // pixels; the widget is larger
-    glViewport(0, 0, size, size);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(-extent, extent, -extent, extent, -extent, extent);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    glDrawBuffer(GL_BACK);
-    glReadBuffer(GL_BACK);
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LESS);
-    view();
-    draw();
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
+    {
+        testgl::OrthoView ortho(extent, size);
+        glDrawBuffer(GL_BACK);
+        glReadBuffer(GL_BACK);
+        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glEnable(GL_DEPTH_TEST);
+        glDepthFunc(GL_LESS);
+        view();
+        draw();
+    }
     glFinish();
     unsigned char px[4] = {};
     glPixelStorei(GL_PACK_ALIGNMENT, 1);

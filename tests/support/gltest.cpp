@@ -57,13 +57,7 @@ void TempWorkDir::write(const QString& relativePath, const std::string& content)
     writeFile(dir + "/" + relativePath, content);
 }
 
-std::vector<Polygon> capture(const std::function<void()>& draw, float extent) {
-    makeCurrent();
-    const int size = 1024; // viewport in pixels; feedback does not rasterise
-    std::vector<GLfloat> buffer(1 << 22);
-    glFeedbackBuffer(GLsizei(buffer.size()), GL_3D_COLOR_TEXTURE, buffer.data());
-    glRenderMode(GL_FEEDBACK);
-
+OrthoView::OrthoView(float extent, int size) {
     glViewport(0, 0, size, size);
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
@@ -72,12 +66,27 @@ std::vector<Polygon> capture(const std::function<void()>& draw, float extent) {
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glLoadIdentity();
-        draw();
+}
+
+OrthoView::~OrthoView() {
     glMatrixMode(GL_MODELVIEW);
     glPopMatrix();
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
+}
+
+std::vector<Polygon> capture(const std::function<void()>& draw, float extent) {
+    makeCurrent();
+    const int size = 1024; // viewport in pixels; feedback does not rasterise
+    std::vector<GLfloat> buffer(1 << 22);
+    glFeedbackBuffer(GLsizei(buffer.size()), GL_3D_COLOR_TEXTURE, buffer.data());
+    glRenderMode(GL_FEEDBACK);
+
+    {
+        OrthoView view(extent, size);
+        draw();
+    }
 
     GLint count = glRenderMode(GL_RENDER);
     std::vector<Polygon> polygons;

@@ -47,6 +47,15 @@ private:
     QString previous;
 };
 
+// For its lifetime: a size x size viewport, an orthographic projection over
+// [-extent, extent] on every axis and an identity model view; both matrices
+// are restored on destruction.
+class OrthoView {
+public:
+    OrthoView(float extent, int size);
+    ~OrthoView();
+};
+
 // One vertex as GL feedback reports it, mapped back to the coordinates the
 // draw call gave (see capture()).
 struct Vertex {
