@@ -16,12 +16,11 @@
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations" // QGLWidget throughout this file
 
 namespace {
-constexpr const char* kStartMap = "maps/basicMap.xml";
 constexpr int kOverlayX = 10;        // pixels from the left
 constexpr int kOverlayRowPixels = 15;
 } // namespace
 
-Canvas::Canvas(QWidget* parent) : QGLWidget(parent) {
+Canvas::Canvas(const Options& options, QWidget* parent) : QGLWidget(parent), options(options) {
     timer = new QTimer;
     connect(timer, SIGNAL(timeout()), this, SLOT(updateGL()));
     setFocusPolicy(Qt::StrongFocus);
@@ -37,7 +36,7 @@ void Canvas::initializeGL() {
     world = new Map;
     {
         MapLoader loader(world);
-        loader.load(kStartMap);
+        loader.load(options.mapPath);
     }
     world->ensureCamera();
     std::cout << "We hebben gedaan de map in te laden \n";

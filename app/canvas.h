@@ -9,6 +9,8 @@
 #include <QGLWidget>
 #pragma GCC diagnostic pop
 
+#include "app/options.h"
+
 class Map;
 class QTimer;
 
@@ -17,7 +19,7 @@ class Canvas : public QGLWidget {
 public:
     static constexpr int kFramePeriodMs = 50;
 
-    explicit Canvas(QWidget* parent = nullptr);
+    explicit Canvas(const Options& options = Options(), QWidget* parent = nullptr);
     ~Canvas() override = default;
 
     // Draws the overlay text top-left, one 15-pixel row a line.
@@ -25,6 +27,7 @@ public:
 
     QTimer* timer;
     Map* world = nullptr;
+    const Options options;
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

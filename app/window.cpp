@@ -8,9 +8,9 @@ constexpr int kWidth = 900;  // client area, pixels
 constexpr int kHeight = 700;
 } // namespace
 
-Window::Window() : QMainWindow(nullptr, Qt::WindowFlags()) {
+Window::Window(const Options& options) : QMainWindow(nullptr, Qt::WindowFlags()) {
     setWindowTitle("Kolvar");
-    canvas = new Canvas(this);
+    canvas = new Canvas(options, this);
     setCentralWidget(canvas);
     resize(kWidth, kHeight);
 }

@@ -5,11 +5,12 @@
 #include <QMainWindow>
 
 class Canvas;
+struct Options;
 
 class Window : public QMainWindow {
     Q_OBJECT
 public:
-    Window();
+    explicit Window(const Options& options);
     ~Window() override = default;
 
     Canvas* canvas;

@@ -170,7 +170,7 @@ TEST_F(CanvasTest, TheOverlayLooksTheSameWhateverStateTexturesLeave) {
 }
 
 TEST_F(CanvasTest, TheWindowIsTitledSizedAndHoldsOnlyTheCanvas) {
-    Window window;
+    Window window{Options()};
     EXPECT_EQ(window.windowTitle(), "Kolvar");
     EXPECT_EQ(window.size(), QSize(900, 700));
     EXPECT_EQ(window.centralWidget(), window.canvas);
