@@ -289,10 +289,9 @@ TEST(Reader3DSMutation, HostileShapesStayWithinTheMemoryBound) {
                 editors.begin(0x4000);
                     editors.u8(0);
                 editors.end();
-                if (i < int(Reader3DS::kMaxMaterials)) { // more are left out, as damage
-                    editors.begin(0xAFFF);
-                    editors.end();
-                }
+                // Materials past the limit are left out as damage: here, unknown chunks.
+                editors.begin(i < int(Reader3DS::kMaxMaterials) ? 0xAFFF : 0xAFFE);
+                editors.end();
             editors.end();
         }
     editors.end();
