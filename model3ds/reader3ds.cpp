@@ -221,6 +221,7 @@ void Reader3DS::clear() {
     fileBytes = 0;
     fileBegin = fileEnd = nullptr;
     materialsLeftOut = 0;
+    objectsLeftOut = 0;
     fileMapped = false;
 }
 
@@ -320,7 +321,7 @@ void Reader3DS::parse(const std::uint8_t* data, std::size_t size) {
         }
     }
     materials.reserve(std::min(materialCount, kMaxMaterials));
-    objects.reserve(objectCount);
+    objects.reserve(std::min(objectCount, kMaxObjects));
 
     Walker walk(*this, main);
     while (walk.nextChunk(chunk))
@@ -335,6 +336,8 @@ void Reader3DS::parse(const std::uint8_t* data, std::size_t size) {
         problem("%zu materials past the first %zu are left out; groups naming them are drawn "
                 "untextured",
                 materialsLeftOut, kMaxMaterials);
+    if (objectsLeftOut)
+        problem("%zu objects past the first %zu are left out", objectsLeftOut, kMaxObjects);
     fileBegin = fileEnd = nullptr;
 }
 
@@ -353,6 +356,10 @@ void Reader3DS::readEditor(const Chunk& editor) {
             readMaterial(chunk, materials.back());
             break;
         case kObject:
+            if (objects.size() >= kMaxObjects) {
+                ++objectsLeftOut;
+                break;
+            }
             objects.emplace_back();
             readObject(chunk, objects.back());
             dropPages(chunk);

@@ -50,13 +50,17 @@ public:
     // Bound on what a read allocates, per byte of file (records, their arrays and
     // the file image itself); the mutation tests hold the reader to it.
     static constexpr std::size_t kMaxRecordBytesPerFileByte = 32;
-    // Largest file readFile accepts, bytes: far above any real model (the
-    // 16-bit counts keep one object under 2 MB), far below what would
-    // exhaust memory. A larger file is refused before it is opened.
-    static constexpr std::uintmax_t kMaxFileBytes = 256u * 1024 * 1024;
+    // Largest file readFile accepts, bytes: above any real model (the 16-bit
+    // counts keep one object under 2 MB), and low enough that the records of
+    // the most hostile file (tiny groups: ten times their bytes) stay under a
+    // gigabyte. A larger file is refused before it is opened.
+    static constexpr std::uintmax_t kMaxFileBytes = 64u * 1024 * 1024;
     // Materials kept per model; later ones are left out (their groups are
     // drawn untextured). Real models have tens.
     static constexpr std::size_t kMaxMaterials = 1024;
+    // Objects kept per model; later ones are left out. A 7-byte object chunk
+    // makes a record of over 100 bytes, so their number is bounded too.
+    static constexpr std::size_t kMaxObjects = 32768;
 
     Reader3DS() = default;
     virtual ~Reader3DS() = default;
@@ -106,5 +110,6 @@ private:
         nullptr; // file image during parse: problem lines give offsets in it
     const std::uint8_t* fileEnd = nullptr;
     std::size_t materialsLeftOut = 0; // materials past kMaxMaterials in this file
+    std::size_t objectsLeftOut = 0;   // objects past kMaxObjects in this file
     bool fileMapped = false; // the image is readFile's own mapping: read pages may be dropped
 };

@@ -19,7 +19,7 @@ TEST(Model3DSLimits, SparseFileOverTheLimitIsRefusedUnread) {
     testgl::StdoutCapture out;
     Model_3DS().load("huge.3ds");
     EXPECT_EQ(out.text(), "Model_3DS : huge.3ds inladen is begonnen \n"
-                          "Model_3DS : huge.3ds is 5368709120 bytes, meer dan 268435456 : "
+                          "Model_3DS : huge.3ds is 5368709120 bytes, meer dan 67108864 : "
                           "wordt niet ingeladen \n");
 }
 
