@@ -44,6 +44,12 @@ void Model_3DS::load(const char* path) {
         std::cout << "Model_3DS : " << file << " kan niet geopend worden \n";
         return;
     }
+    if (reader.materialsLeftOut)
+        std::cout << "Model_3DS : " << file << " heeft meer dan " << Reader3DS::kMaxMaterials
+                  << " materialen : " << reader.materialsLeftOut << " worden weggelaten \n";
+    if (reader.objectsLeftOut)
+        std::cout << "Model_3DS : " << file << " heeft meer dan " << Reader3DS::kMaxObjects
+                  << " objecten : " << reader.objectsLeftOut << " worden weggelaten \n";
     if (reader.damaged())
         std::cout << "Model_3DS : " << file
                   << " is beschadigd, enkel de leesbare delen worden getoond \n";

@@ -83,6 +83,8 @@ public:
     bool opened = false;                // readFile could open and read the file
     bool tooLarge = false;              // readFile refused a file over kMaxFileBytes
     std::uintmax_t fileBytes = 0;       // size of the file readFile was given
+    std::size_t materialsLeftOut = 0;   // materials past kMaxMaterials, not kept
+    std::size_t objectsLeftOut = 0;     // objects past kMaxObjects, not kept
 
 private:
     class Walker; // cursor over the bytes of one chunk, bounded by its end
@@ -109,7 +111,5 @@ private:
     const std::uint8_t* fileBegin =
         nullptr; // file image during parse: problem lines give offsets in it
     const std::uint8_t* fileEnd = nullptr;
-    std::size_t materialsLeftOut = 0; // materials past kMaxMaterials in this file
-    std::size_t objectsLeftOut = 0;   // objects past kMaxObjects in this file
     bool fileMapped = false; // the image is readFile's own mapping: read pages may be dropped
 };
