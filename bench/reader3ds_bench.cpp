@@ -1,16 +1,24 @@
-// Speed and memory of the 3DS reader on a large model: twenty objects of
-// 65,000 vertices and faces with mapping coordinates and one material group
-// each, about 40 MB, written to a temporary file at start-up. Reports MB/s
-// (bytes_per_second) and the peak allocation of a read relative to the file
-// size (peak_x_file).
+// Speed and memory of the 3DS reader on a large model (largemodel.h, about
+// 39 MB) written to a temporary file at start-up. Reports MB/s
+// (bytes_per_second), the peak allocation of a read relative to the file
+// size (peak_x_file), and how many times longer lib3ds, the common C reader,
+// takes on the same file in the same run (lib3ds_x).
+//
+//     build-bench/bench/bench_reader3ds
+//     build-bench/bench/bench_reader3ds --write-model FILE
+//
+// The second form only writes the model to FILE, for timing whole processes
+// (our build/kolvar-3ds against bench/lib3ds-dump) on the same file.
+#include "bench/largemodel.h"
 #include "model3ds/reader3ds.h"
-#include "model3ds/writer3ds.h"
 
 #include <atomic>
 #include <benchmark/benchmark.h>
-#include <cmath>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <lib3ds/file.h>
 #include <new>
 #include <string>
 #include <unistd.h>
@@ -59,54 +67,13 @@ void operator delete[](void* p, std::size_t) noexcept { release(p); }
 
 namespace {
 
-constexpr int kObjects = 20;
-constexpr int kGridSide = 255;          // vertices per side: 65,025 vertices an object
-constexpr float kCellSize = 0.01f;      // grid spacing, world units
-
-// The large model: each object a wavy grid of kGridSide^2 vertices and
-// almost as many faces (one triangle per cell, alternating diagonals).
-std::string largeModel() {
-    Writer3DS w;
-    w.beginFile();
-        w.material("surface", 0.6f, 0.6f, 0.6f, "SURFACE.PNG");
-        for (int o = 0; o < kObjects; ++o) {
-            Writer3DS::Mesh mesh;
-            mesh.name = "grid" + std::to_string(o);
-            for (int j = 0; j < kGridSide; ++j)
-                for (int i = 0; i < kGridSide; ++i) {
-                    const float x = i * kCellSize, y = j * kCellSize;
-                    mesh.vertices.insert(mesh.vertices.end(),
-                                         {x + o, y, 0.1f * std::sin(x * 7) * std::cos(y * 5)});
-                    mesh.texCoords.insert(mesh.texCoords.end(),
-                                          {float(i) / kGridSide, float(j) / kGridSide});
-                }
-            Writer3DS::Mesh::Group group{"surface", {}};
-            for (int j = 0; j + 1 < kGridSide; ++j)
-                for (int i = 0; i + 1 < kGridSide; ++i) {
-                    const auto v = [&](int di, int dj) {
-                        return std::uint16_t((j + dj) * kGridSide + i + di);
-                    };
-                    if ((i + j) % 2)
-                        mesh.faces.insert(mesh.faces.end(), {v(0, 0), v(1, 0), v(1, 1)});
-                    else
-                        mesh.faces.insert(mesh.faces.end(), {v(0, 0), v(1, 1), v(0, 1)});
-                    group.faces.push_back(std::uint16_t(group.faces.size()));
-                }
-            mesh.groups.push_back(group);
-            w.object(mesh);
-        }
-    w.end();
-    w.end();
-    return w.bytes();
-}
-
 // The model, written once to a temporary file removed at exit.
 struct LargeFile {
     LargeFile() {
         char name[] = "/tmp/kolvar-bench-XXXXXX";
         const int fd = mkstemp(name);
         path = name;
-        bytes = largeModel();
+        bytes = largemodel::bytes();
         if (fd < 0 || write(fd, bytes.data(), bytes.size()) != ssize_t(bytes.size()))
             std::abort();
         close(fd);
@@ -138,7 +105,7 @@ void readFile(benchmark::State& state) {
         objects += reader.objects.size();
         benchmark::DoNotOptimize(reader.objects.data());
     }
-    if (objects != std::size_t(kObjects) * state.iterations())
+    if (objects != std::size_t(largemodel::kObjects) * state.iterations())
         state.SkipWithError("the large model did not read whole");
     state.SetBytesProcessed(std::int64_t(file.bytes.size()) * state.iterations());
     const long long peakBytes = peakOf([&] {
@@ -167,6 +134,51 @@ void readMemory(benchmark::State& state) {
 }
 BENCHMARK(readMemory)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// Our whole read of the file against lib3ds's, alternating, in one benchmark:
+// the reported time is ours, lib3ds_x is lib3ds's time over ours.
+void readFileVsLib3ds(benchmark::State& state) {
+    const LargeFile& file = largeFile();
+    using Clock = std::chrono::steady_clock;
+    double ours = 0, theirs = 0;
+    for (auto _ : state) {
+        const Clock::time_point start = Clock::now();
+        {
+            Reader3DS reader;
+            reader.readFile(file.path.c_str());
+            benchmark::DoNotOptimize(reader.objects.data());
+        }
+        const Clock::time_point middle = Clock::now();
+        Lib3dsFile* peer = lib3ds_file_load(file.path.c_str());
+        if (!peer) {
+            state.SkipWithError("lib3ds cannot read the large model");
+            return;
+        }
+        lib3ds_file_free(peer);
+        const Clock::time_point stop = Clock::now();
+        const double mine = std::chrono::duration<double>(middle - start).count();
+        ours += mine;
+        theirs += std::chrono::duration<double>(stop - middle).count();
+        state.SetIterationTime(mine);
+    }
+    state.counters["lib3ds_x"] = ours > 0 ? theirs / ours : 0;
+}
+BENCHMARK(readFileVsLib3ds)->Unit(benchmark::kMillisecond)->UseManualTime();
+
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "--write-model") == 0) {
+        const std::string bytes = largemodel::bytes();
+        std::FILE* out = std::fopen(argv[2], "wb");
+        const bool written = out && std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+        if (out)
+            std::fclose(out);
+        return written ? 0 : 1;
+    }
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

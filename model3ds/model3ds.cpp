@@ -2,11 +2,14 @@
 // records with vertex arrays.
 #include "model3ds/model3ds.h"
 
+#include "textures/modeltextures.h"
+
 #include <GL/gl.h>
 #include <QDir>
 #include <QFileInfo>
 #include <QString>
 #include <iostream>
+#include <map>
 
 namespace {
 
@@ -32,10 +35,21 @@ void Model_3DS::load(const char* path) {
 
     Reader3DS reader;
     reader.readFile(file.c_str());
+    if (reader.tooLarge) {
+        std::cout << "Model_3DS : " << file << " is " << reader.fileBytes << " bytes, meer dan "
+                  << Reader3DS::kMaxFileBytes << " : wordt niet ingeladen \n";
+        return;
+    }
     if (!reader.opened) {
         std::cout << "Model_3DS : " << file << " kan niet geopend worden \n";
         return;
     }
+    if (reader.materialsLeftOut)
+        std::cout << "Model_3DS : " << file << " heeft meer dan " << Reader3DS::kMaxMaterials
+                  << " materialen : " << reader.materialsLeftOut << " worden weggelaten \n";
+    if (reader.objectsLeftOut)
+        std::cout << "Model_3DS : " << file << " heeft meer dan " << Reader3DS::kMaxObjects
+                  << " objecten : " << reader.objectsLeftOut << " worden weggelaten \n";
     if (reader.damaged())
         std::cout << "Model_3DS : " << file
                   << " is beschadigd, enkel de leesbare delen worden getoond \n";
@@ -43,22 +57,30 @@ void Model_3DS::load(const char* path) {
     objects = std::move(reader.objects);
     materials.clear();
     materials.resize(reader.materials.size());
+    // Every material naming the same image file or colour shares one texture,
+    // here and in every other model.
+    ModelTextures& textures = ModelTextures::instance();
+    Listings listings;
     for (std::size_t i = 0; i < materials.size(); ++i) {
         Material& material = materials[i];
         material.record = std::move(reader.materials[i]);
         if (material.record.textureMap.empty())
             continue;
-        // A map whose file does not exist keeps the material's colour instead.
-        const std::string image = texturePath(material.record.textureMap);
+        // A map whose file does not exist, or is refused, keeps the
+        // material's colour instead.
+        const std::string image = texturePath(material.record.textureMap, listings);
         if (image.empty())
             continue;
-        material.texture.loadFile(image.c_str());
-        material.textured = true;
+        std::string problem;
+        material.texture.name = textures.image(image, problem);
+        if (!problem.empty())
+            std::cout << "Model_3DS : " << file << " : " << problem << " \n";
+        material.textured = material.texture.name != 0;
     }
     for (Material& material : materials)
         if (!material.textured) {
-            material.texture.createSolid(material.record.colour[0], material.record.colour[1],
-                                         material.record.colour[2]);
+            material.texture.name = textures.colour(
+                material.record.colour[0], material.record.colour[1], material.record.colour[2]);
             material.textured = true;
         }
     std::cout << "Model_3DS : " << file << " inladen is gedaan \n";
@@ -66,17 +88,25 @@ void Model_3DS::load(const char* path) {
 
 // NOTE: maps are often named in upper case in the file while the file on disk
 // is not; a name that does not exist as written matches ignoring case.
-std::string Model_3DS::texturePath(const std::string& map) const {
+// Each directory is listed at most once per model load (listings), however
+// many materials name files in it.
+std::string Model_3DS::texturePath(const std::string& map, Listings& listings) const {
     const QString written = QString::fromStdString(directory + map);
     const QFileInfo exact(written);
-    if (exact.isFile())
+    if (exact.exists())
         return written.toStdString();
     const QDir folder = exact.dir();
-    const QString wanted = exact.fileName();
-    for (const QString& entry : folder.entryList(QDir::Files | QDir::Hidden))
-        if (entry.compare(wanted, Qt::CaseInsensitive) == 0)
-            return folder.filePath(entry).toStdString();
-    return std::string();
+    const std::string key = folder.path().toStdString();
+    auto listing = listings.find(key);
+    if (listing == listings.end()) {
+        std::map<QString, QString> byFolded; // case-folded name -> first entry of that name
+        for (const QString& entry : folder.entryList(QDir::Files | QDir::Hidden, QDir::Name))
+            byFolded.emplace(entry.toCaseFolded(), entry);
+        listing = listings.emplace(key, std::move(byFolded)).first;
+    }
+    const auto found = listing->second.find(exact.fileName().toCaseFolded());
+    return found == listing->second.end() ? std::string()
+                                          : folder.filePath(found->second).toStdString();
 }
 
 void Model_3DS::draw() {

@@ -1,6 +1,7 @@
 // Model_3DS: the scene object of a 3DS model file. load() reads the file with
-// Reader3DS and makes a GL texture per material (its texture map, or else a
-// 2 x 2 texture of its colour); draw() emits each material group as one
+// Reader3DS and gives each material a GL texture (its texture map, or else a
+// 2 x 2 texture of its colour), shared with every material of the process
+// naming the same file or colour; draw() emits each material group as one
 // indexed triangle batch from vertex arrays.
 #pragma once
 
@@ -8,6 +9,8 @@
 #include "scene/tobject.h"
 #include "textures/gltexture.h"
 
+#include <QString>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -40,6 +43,8 @@ public:
     std::vector<Object3DS> objects;  // in file order
 
 private:
+    // Directory path -> its entries by case-folded name, listed during one load.
+    using Listings = std::map<std::string, std::map<QString, QString>>;
     // The file a texture map name stands for, or an empty string when none exists.
-    std::string texturePath(const std::string& map) const;
+    std::string texturePath(const std::string& map, Listings& listings) const;
 };

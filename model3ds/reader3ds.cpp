@@ -8,9 +8,12 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <memory>
+#include <fcntl.h>
+#include <iterator>
 #include <numeric>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -37,8 +40,6 @@ constexpr std::size_t kVertexBytes = 12; // three floats
 constexpr std::size_t kMappingBytes = 8; // two floats
 constexpr std::size_t kFaceBytes = 8;    // a, b, c, flags: four 16-bit values
 constexpr std::size_t kFaceNumberBytes = 2;
-// A 3DS file cannot be longer than its main chunk, whose length is 32-bit.
-constexpr std::uintmax_t kMaxFileBytes = 0xFFFFFFFFu;
 
 std::uint16_t loadU16(const std::uint8_t* p) {
     return std::uint16_t(p[0] | p[1] << 8);
@@ -73,6 +74,42 @@ std::string printable(const std::string& name) {
         if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7e)
             c = '?';
     return out;
+}
+
+// The values make(0), make(1), ... as a forward range: vector::assign over
+// it sizes the vector once and writes each value once, with no zero fill
+// first and no capacity check per value (as push_back has).
+template <typename T, typename Make> class Generated {
+public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = T;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const T*;
+    using reference = T;
+
+    Generated(const Make& make, std::size_t i) : make(&make), i(i) {}
+    T operator*() const { return (*make)(i); }
+    Generated& operator++() {
+        ++i;
+        return *this;
+    }
+    Generated operator++(int) {
+        Generated old = *this;
+        ++i;
+        return old;
+    }
+    bool operator==(const Generated& other) const { return i == other.i; }
+    bool operator!=(const Generated& other) const { return i != other.i; }
+
+private:
+    const Make* make;
+    std::size_t i;
+};
+
+// Sets out to make(0) .. make(count - 1).
+template <typename T, typename Make>
+void generate(std::vector<T>& out, std::size_t count, const Make& make) {
+    out.assign(Generated<T, Make>(make, 0), Generated<T, Make>(make, count));
 }
 
 } // namespace
@@ -180,7 +217,12 @@ void Reader3DS::clear() {
     problems.clear();
     problemCount = 0;
     opened = false;
+    tooLarge = false;
+    fileBytes = 0;
     fileBegin = fileEnd = nullptr;
+    materialsLeftOut = 0;
+    objectsLeftOut = 0;
+    fileMapped = false;
 }
 
 void Reader3DS::problem(const char* format, ...) {
@@ -205,25 +247,47 @@ bool Reader3DS::read(const std::uint8_t* data, std::size_t size) {
 
 bool Reader3DS::readFile(const char* path) {
     clear();
-    // Only regular files: a device or a pipe could be endless.
-    std::error_code error;
-    if (!path || !std::filesystem::is_regular_file(path, error))
+    // Only regular files: a device or a pipe could be endless, and opening a
+    // FIFO waits for a writer. Checked before opening, and again on the open
+    // file (non-blocking, so a FIFO put in its place meanwhile cannot hang).
+    struct stat status;
+    if (!path || ::stat(path, &status) != 0 || !S_ISREG(status.st_mode))
         return false;
-    const std::uintmax_t size = std::filesystem::file_size(path, error);
-    if (error)
+    fileBytes = std::uintmax_t(status.st_size);
+    if (fileBytes > kMaxFileBytes) {
+        tooLarge = true;
         return false;
-    std::FILE* file = std::fopen(path, "rb");
-    if (!file)
+    }
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
         return false;
-    const std::size_t wanted = std::size_t(std::min(size, kMaxFileBytes));
-    std::unique_ptr<std::uint8_t[]> bytes(new std::uint8_t[wanted ? wanted : 1]);
-    const std::size_t got = std::fread(bytes.get(), 1, wanted, file);
-    std::fclose(file);
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) ||
+        std::uintmax_t(status.st_size) > kMaxFileBytes) {
+        tooLarge = S_ISREG(status.st_mode) && std::uintmax_t(status.st_size) > kMaxFileBytes;
+        ::close(fd);
+        return false;
+    }
+    fileBytes = std::uintmax_t(status.st_size);
+    const std::size_t size = std::size_t(fileBytes);
+    // The page cache's own pages, mapped: no copy of the file is made.
+    // MAP_POPULATE maps them all in one go instead of one fault per page.
+    const void* image = nullptr;
+    if (size > 0) {
+        image = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+        if (image == MAP_FAILED) {
+            ::close(fd);
+            return false;
+        }
+    }
+    ::close(fd);
     opened = true;
-    parse(bytes.get(), got);
-    // The image goes before the second pass allocates normals and group
-    // indices, so the peak stays near twice the file size.
-    bytes.reset();
+    fileMapped = true;
+    parse(static_cast<const std::uint8_t*>(image), size);
+    fileMapped = false;
+    // The file goes before the second pass allocates normals and group
+    // indices, so the peak stays under twice the file size.
+    if (image)
+        ::munmap(const_cast<void*>(image), size);
     resolve();
     return !damaged();
 }
@@ -256,8 +320,8 @@ void Reader3DS::parse(const std::uint8_t* data, std::size_t size) {
             objectCount += sub.id == kObject;
         }
     }
-    materials.reserve(materialCount);
-    objects.reserve(objectCount);
+    materials.reserve(std::min(materialCount, kMaxMaterials));
+    objects.reserve(std::min(objectCount, kMaxObjects));
 
     Walker walk(*this, main);
     while (walk.nextChunk(chunk))
@@ -268,6 +332,12 @@ void Reader3DS::parse(const std::uint8_t* data, std::size_t size) {
         default:
             break;
         }
+    if (materialsLeftOut)
+        problem("%zu materials past the first %zu are left out; groups naming them are drawn "
+                "untextured",
+                materialsLeftOut, kMaxMaterials);
+    if (objectsLeftOut)
+        problem("%zu objects past the first %zu are left out", objectsLeftOut, kMaxObjects);
     fileBegin = fileEnd = nullptr;
 }
 
@@ -277,16 +347,39 @@ void Reader3DS::readEditor(const Chunk& editor) {
     while (walk.nextChunk(chunk))
         switch (chunk.id) {
         case kMaterial:
+            // Each material costs a texture lookup and maybe a directory scan.
+            if (materials.size() >= kMaxMaterials) {
+                ++materialsLeftOut;
+                break;
+            }
             materials.emplace_back();
             readMaterial(chunk, materials.back());
             break;
         case kObject:
+            if (objects.size() >= kMaxObjects) {
+                ++objectsLeftOut;
+                break;
+            }
             objects.emplace_back();
             readObject(chunk, objects.back());
+            dropPages(chunk);
             break;
         default:
             break;
         }
+}
+
+// The walk never comes back to a chunk it has read, so the pages of a read
+// object can leave memory at once: the file and its records are then never
+// both held whole, which keeps the peak near the size of the records.
+void Reader3DS::dropPages(const Chunk& chunk) const {
+    if (!fileMapped)
+        return;
+    const std::uintptr_t page = std::uintptr_t(::sysconf(_SC_PAGESIZE));
+    const std::uintptr_t begin = (std::uintptr_t(chunk.header) + page - 1) / page * page;
+    const std::uintptr_t end = std::uintptr_t(chunk.end) / page * page;
+    if (begin < end)
+        ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_DONTNEED);
 }
 
 void Reader3DS::readMaterial(const Chunk& material, Material3DS& record) {
@@ -411,16 +504,19 @@ void Reader3DS::readVertices(const Chunk& chunk, Object3DS& record) {
                 unsigned(chunk.id), offsetOf(chunk.header), unsigned(count), fits);
         count = std::uint16_t(fits);
     }
-    record.vertices.clear();
-    record.vertices.resize(3 * std::size_t(count));
-    const std::uint8_t* in = walk.position();
-    float* out = record.vertices.data();
     // The file is z up; the world is y up: (x, y, z) -> (x, z, -y).
-    for (std::size_t i = 0; i < count; ++i, in += kVertexBytes, out += 3) {
-        out[0] = loadF32(in);
-        out[1] = loadF32(in + 8);
-        out[2] = -loadF32(in + 4);
-    }
+    const std::uint8_t* in = walk.position();
+    generate(record.vertices, 3 * std::size_t(count), [in](std::size_t i) {
+        const std::uint8_t* vertex = in + kVertexBytes * (i / 3);
+        switch (i % 3) {
+        case 0:
+            return loadF32(vertex);
+        case 1:
+            return loadF32(vertex + 8);
+        default:
+            return -loadF32(vertex + 4);
+        }
+    });
 }
 
 void Reader3DS::readTexCoords(const Chunk& chunk, Object3DS& record) {
@@ -438,14 +534,9 @@ void Reader3DS::readTexCoords(const Chunk& chunk, Object3DS& record) {
                 unsigned(chunk.id), offsetOf(chunk.header), unsigned(count), fits);
         count = std::uint16_t(fits);
     }
-    record.texCoords.clear();
-    record.texCoords.resize(2 * std::size_t(count));
     const std::uint8_t* in = walk.position();
-    float* out = record.texCoords.data();
-    for (std::size_t i = 0; i < count; ++i, in += kMappingBytes, out += 2) {
-        out[0] = loadF32(in);
-        out[1] = loadF32(in + 4);
-    }
+    generate(record.texCoords, 2 * std::size_t(count),
+             [in](std::size_t i) { return loadF32(in + 4 * i); });
     record.textured = true;
 }
 
@@ -465,16 +556,11 @@ void Reader3DS::readFaces(const Chunk& chunk, Object3DS& record) {
                 unsigned(chunk.id), offsetOf(chunk.header), unsigned(count), fits);
         count = std::uint16_t(fits);
     }
-    record.faces.clear();
-    record.faces.resize(3 * std::size_t(count));
     record.groups.clear();
+    // a, b, c of each face; its flags are skipped.
     const std::uint8_t* in = walk.position();
-    std::uint16_t* out = record.faces.data();
-    for (std::size_t i = 0; i < count; ++i, in += kFaceBytes, out += 3) {
-        out[0] = loadU16(in);
-        out[1] = loadU16(in + 2);
-        out[2] = loadU16(in + 4);
-    }
+    generate(record.faces, 3 * std::size_t(count),
+             [in](std::size_t i) { return loadU16(in + kFaceBytes * (i / 3) + 2 * (i % 3)); });
     // The groups follow the face data; where it ends is unknown when it did not fit.
     if (!complete)
         return;
@@ -514,10 +600,9 @@ bool Reader3DS::readGroup(const Chunk& chunk, Group3DS& group) {
                 unsigned(chunk.id), offsetOf(chunk.header), unsigned(count), fits);
         count = std::uint16_t(fits);
     }
-    group.faces.resize(count);
     const std::uint8_t* in = walk.position();
-    for (std::size_t i = 0; i < count; ++i, in += kFaceNumberBytes)
-        group.faces[i] = loadU16(in);
+    generate(group.faces, count,
+             [in](std::size_t i) { return loadU16(in + kFaceNumberBytes * i); });
     return true;
 }
 
@@ -570,13 +655,15 @@ void Reader3DS::resolveObject(Object3DS& object, const std::vector<int>& byName)
         problem("object \"%s\": %zu of its %zu faces name a vertex past its %zu vertices; they "
                 "are not drawn",
                 printable(object.name).c_str(), badFaces, faceCount, vertexCount);
+    // A zero normal is divided by 1 and stays zero. Branch-free (length + 1
+    // only when the length is 0), so the compiler does several at once.
     for (std::size_t i = 0; i < 3 * vertexCount; i += 3) {
-        float length = std::sqrt(n[i] * n[i] + n[i + 1] * n[i + 1] + n[i + 2] * n[i + 2]);
-        if (length == 0.0f)
-            length = 1.0f;
-        n[i] /= length;
-        n[i + 1] /= length;
-        n[i + 2] /= length;
+        const float x = n[i], y = n[i + 1], z = n[i + 2];
+        const float length = std::sqrt(x * x + y * y + z * z);
+        const float divisor = length + float(length == 0.0f);
+        n[i] = x / divisor;
+        n[i + 1] = y / divisor;
+        n[i + 2] = z / divisor;
     }
 
     // Drawing reads a pair for every vertex.
@@ -597,8 +684,20 @@ void Reader3DS::resolveObject(Object3DS& object, const std::vector<int>& byName)
             problem("object \"%s\": group names no material \"%s\"; it is drawn untextured",
                     printable(object.name).c_str(), printable(group.materialName).c_str());
 
-        group.indices.resize(3 * group.faces.size());
-        std::uint16_t* out = group.indices.data();
+        // The common case, every face number naming a sound face: sized once,
+        // written once.
+        const std::vector<std::uint16_t>& numbers = group.faces;
+        if (badFaces == 0 &&
+            (numbers.empty() || *std::max_element(numbers.begin(), numbers.end()) < faceCount)) {
+            generate(group.indices, 3 * numbers.size(), [&numbers, face](std::size_t i) {
+                return face[3 * std::size_t(numbers[i / 3]) + i % 3];
+            });
+            continue;
+        }
+        // At most three per face number; only what is written is touched.
+        std::vector<std::uint16_t>& out = group.indices;
+        out.clear();
+        out.reserve(3 * group.faces.size());
         std::size_t pastFaces = 0;
         for (std::uint16_t f : group.faces) {
             if (f >= faceCount) {
@@ -607,12 +706,10 @@ void Reader3DS::resolveObject(Object3DS& object, const std::vector<int>& byName)
             }
             if (!faceIsValid(f))
                 continue; // already reported with the faces
-            out[0] = face[3 * f];
-            out[1] = face[3 * f + 1];
-            out[2] = face[3 * f + 2];
-            out += 3;
+            out.push_back(face[3 * f]);
+            out.push_back(face[3 * f + 1]);
+            out.push_back(face[3 * f + 2]);
         }
-        group.indices.resize(std::size_t(out - group.indices.data()));
         if (pastFaces)
             problem(
                 "object \"%s\": group \"%s\": %zu face numbers are past its %zu faces; they are "

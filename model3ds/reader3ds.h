@@ -50,6 +50,17 @@ public:
     // Bound on what a read allocates, per byte of file (records, their arrays and
     // the file image itself); the mutation tests hold the reader to it.
     static constexpr std::size_t kMaxRecordBytesPerFileByte = 32;
+    // Largest file readFile accepts, bytes: above any real model (the 16-bit
+    // counts keep one object under 2 MB), and low enough that the records of
+    // the most hostile file (tiny groups: ten times their bytes) stay under a
+    // gigabyte. A larger file is refused before it is opened.
+    static constexpr std::uintmax_t kMaxFileBytes = 64u * 1024 * 1024;
+    // Materials kept per model; later ones are left out (their groups are
+    // drawn untextured). Real models have tens.
+    static constexpr std::size_t kMaxMaterials = 1024;
+    // Objects kept per model; later ones are left out. A 7-byte object chunk
+    // makes a record of over 100 bytes, so their number is bounded too.
+    static constexpr std::size_t kMaxObjects = 32768;
 
     Reader3DS() = default;
     virtual ~Reader3DS() = default;
@@ -57,8 +68,9 @@ public:
     // Reads a whole file image; the bytes must stay valid during the call only.
     // Returns false when the image is damaged (see problems).
     bool read(const std::uint8_t* data, std::size_t size);
-    // Reads the file at path into memory, then as read() does. Returns false
-    // when it cannot be opened or is damaged; opened tells which.
+    // Maps the regular file at path (read-only, private) and reads it as
+    // read() does. Returns false when it is refused, cannot be opened or is
+    // damaged; tooLarge and opened tell which.
     bool readFile(const char* path);
 
     // True when any inconsistency was found; the records hold what was consistent.
@@ -69,6 +81,10 @@ public:
     std::vector<std::string> problems;  // the first kMaxProblems problems, as readable lines
     std::size_t problemCount = 0;       // all problems found
     bool opened = false;                // readFile could open and read the file
+    bool tooLarge = false;              // readFile refused a file over kMaxFileBytes
+    std::uintmax_t fileBytes = 0;       // size of the file readFile was given
+    std::size_t materialsLeftOut = 0;   // materials past kMaxMaterials, not kept
+    std::size_t objectsLeftOut = 0;     // objects past kMaxObjects, not kept
 
 private:
     class Walker; // cursor over the bytes of one chunk, bounded by its end
@@ -78,6 +94,7 @@ private:
     void problem(const char* format, ...) __attribute__((format(printf, 2, 3)));
     std::size_t offsetOf(const std::uint8_t* at) const { return std::size_t(at - fileBegin); }
     void readEditor(const Chunk& editor);
+    void dropPages(const Chunk& chunk) const;
     void readMaterial(const Chunk& chunk, Material3DS& material);
     void readColour(const Chunk& chunk, Material3DS& material);
     void readTextureMap(const Chunk& chunk, Material3DS& material);
@@ -94,4 +111,5 @@ private:
     const std::uint8_t* fileBegin =
         nullptr; // file image during parse: problem lines give offsets in it
     const std::uint8_t* fileEnd = nullptr;
+    bool fileMapped = false; // the image is readFile's own mapping: read pages may be dropped
 };

@@ -28,9 +28,10 @@ GLuint bindNewTexture() {
 
 } // namespace
 
-void GLTexture::loadFile(const char* file) {
-    QImage image;
-    if (file && image.load(QString::fromLocal8Bit(file))) {
+ImageFileCheck GLTexture::loadFile(const char* file) {
+    ImageFileCheck check;
+    QImage image = readCheckedImage(QString::fromLocal8Bit(file ? file : ""), maxSide(), check);
+    if (!image.isNull()) {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
         image = QGLWidget::convertToGLFormat(image);
@@ -41,6 +42,7 @@ void GLTexture::loadFile(const char* file) {
     if (!image.isNull())
         gluBuild2DMipmaps(GL_TEXTURE_2D, kComponents, image.width(), image.height(), GL_RGBA,
                           GL_UNSIGNED_BYTE, image.constBits());
+    return check;
 }
 
 void GLTexture::createSolid(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
@@ -54,6 +56,13 @@ void GLTexture::createSolid(std::uint8_t red, std::uint8_t green, std::uint8_t b
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1); // rows of 6 bytes; left so afterwards
     gluBuild2DMipmaps(GL_TEXTURE_2D, kComponents, kSolidSide, kSolidSide, GL_RGB, GL_UNSIGNED_BYTE,
                       texels);
+}
+
+int GLTexture::maxSide() {
+    GLint side = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &side);
+    // Without a context GL reports nothing; the absolute cap applies then.
+    return side > 0 ? int(side) : kMaxImageSide;
 }
 
 void GLTexture::bind() const {

@@ -2,6 +2,9 @@
 // string keys, numbered from 1, at most kMaxTextures of them.
 #include "textures/texturefactory.h"
 
+#include "textures/gltexture.h"
+#include "textures/imagecheck.h"
+
 #include <GL/glu.h>
 #include <QImage>
 #include <QString>
@@ -19,10 +22,12 @@ namespace {
 constexpr GLfloat kOpaqueAlpha = 1.0f; // alpha test reference: only fully opaque texels are drawn
 constexpr GLint kComponents = 4;       // RGBA internal format of factory textures
 
-// The image as 32-bit RGBA rows, bottom row first; null when it cannot be read.
-QImage readGLImage(const std::string& file) {
-    QImage image;
-    if (!image.load(QString::fromStdString(file)))
+// The image as 32-bit RGBA rows, bottom row first; null when it is refused
+// or cannot be read (check says why).
+QImage readGLImage(const std::string& file, ImageFileCheck& check) {
+    const QImage image =
+        readCheckedImage(QString::fromStdString(file), GLTexture::maxSide(), check);
+    if (image.isNull())
         return QImage();
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
@@ -48,9 +53,19 @@ void TextureFactory::loadTexture(const std::string& key, const std::string& file
 
     numbers[key] = number;
 
-    const QImage image = readGLImage(file);
-    if (image.isNull())
+    ImageFileCheck check;
+    const QImage image = readGLImage(file, check);
+    switch (check.kind) {
+    case ImageFileCheck::Fine:
+        break;
+    case ImageFileCheck::Missing:
+    case ImageFileCheck::Unreadable:
         std::cout << "Texture bestand kan niet gelezen worden : " << file << " \n";
+        break;
+    default: // a limit: the problem names it
+        std::cout << "Texture " << key << " : " << check.problem.toStdString() << " \n";
+        break;
+    }
 
     glGenTextures(1, &names[number]);
     glBindTexture(GL_TEXTURE_2D, names[number]);

@@ -1,7 +1,8 @@
 // kolvar-3ds: prints what each 3DS file given holds (objects, groups,
 // materials) and every problem the reader found in it, so a map author can
 // see why a model looks wrong. Exits 0 when every file is whole, 1 when one
-// is damaged, 2 when one cannot be opened (or no file is given).
+// is damaged, 2 when one cannot be opened or is too large (or no file is
+// given).
 //
 //     build/kolvar-3ds maps/models/car_red.3ds ...
 #include "model3ds/reader3ds.h"
@@ -15,6 +16,11 @@ int report(const char* path) {
     Reader3DS reader;
     reader.readFile(path);
     std::printf("%s\n", path);
+    if (reader.tooLarge) {
+        std::printf("  %ju bytes, more than the %ju a model may have: not read\n", reader.fileBytes,
+                    Reader3DS::kMaxFileBytes);
+        return 2;
+    }
     if (!reader.opened) {
         std::printf("  cannot be opened\n");
         return 2;

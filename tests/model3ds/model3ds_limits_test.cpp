@@ -1,0 +1,54 @@
+// Model_3DS against hostile files: a file over the size limit is refused
+// before it is read, and many materials naming one image or one colour share
+// one GL texture, a refused image being reported once.
+#include "model3ds/model3ds.h"
+#include "model3ds/writer3ds.h"
+#include "tests/support/gltest.h"
+#include "tests/support/hugepng.h"
+#include "textures/modeltextures.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(Model3DSLimits, SparseFileOverTheLimitIsRefusedUnread) {
+    testgl::TempWorkDir work;
+    QFile file(work.path() + "/huge.3ds");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(5LL << 30)); // holes only
+    testgl::StdoutCapture out;
+    Model_3DS().load("huge.3ds");
+    EXPECT_EQ(out.text(), "Model_3DS : huge.3ds inladen is begonnen \n"
+                          "Model_3DS : huge.3ds is 5368709120 bytes, meer dan 67108864 : "
+                          "wordt niet ingeladen \n");
+}
+
+TEST(Model3DSLimits, MaterialsShareOneTexturePerFileAndColour) {
+    testgl::makeCurrent();
+    testgl::TempWorkDir work;
+    testgl::writePng(work.path() + "/m/tex.png", 4, 4, 0x10ff20ffu);
+    work.write("m/huge.png", testgl::hugePngHeader(30000, 30000));
+    const char* maps[] = {"TEX.PNG", "huge.png", ""}; // an image, a refused one, none
+    Writer3DS w;
+    w.beginFile();
+            for (int i = 0; i < 300; ++i)
+                w.material("m" + std::to_string(i), 0.5f, 0.25f, 1.0f, maps[i % 3]);
+        w.end();
+    w.end();
+    work.write("m/a.3ds", w.bytes());
+    const int before = ModelTextures::instance().textureCount();
+    Model_3DS first, second;
+    testgl::StdoutCapture out;
+    first.load("m/a.3ds");
+    second.load("m/a.3ds");
+    // One image texture and one colour texture (the refused map keeps the
+    // colour) for all 600 materials.
+    EXPECT_EQ(ModelTextures::instance().textureCount() - before, 2);
+    for (int i = 0; i < 300; ++i)
+        ASSERT_EQ(second.materials.at(i).texture.name, first.materials[i % 3 ? 1 : 0].texture.name);
+    const std::string text = out.text(), refusal = "m/huge.png is 30000 x 30000 beeldpunten";
+    EXPECT_TRUE(text.find(refusal) != text.npos && text.find(refusal) == text.rfind(refusal))
+        << text; // named, once
+}
+
+} // namespace

@@ -1,0 +1,43 @@
+// Image files are checked before they are decoded: the problem text, and on
+// real GL that the texture factory makes no texture from a refused file.
+#include "tests/support/gltest.h"
+#include "tests/support/hugepng.h"
+#include "textures/imagecheck.h"
+#include "textures/texturefactory.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace {
+
+TEST(ImageCheck, RefusedFilesGiveTheirReasonAndNoTexture) {
+    testgl::makeCurrent();
+    testgl::TempWorkDir work;
+    work.write("huge.png", testgl::hugePngHeader(30000, 30000));
+    ASSERT_EQ(::mkfifo((work.path() + "/pipe.png").toLocal8Bit().constData(), 0600), 0);
+    testgl::writePng(work.path() + "/small.png", 8, 4, 0x336699ffu);
+    // File, its problem ("" when accepted), the width of its texture.
+    const std::tuple<std::string, std::string, GLint> cases[] = {
+        {"huge.png", "is 30000 x 30000 beeldpunten, meer dan 4096 x 4096", 0},
+        {"pipe.png", "is geen gewoon bestand", 0},
+        {"small.png", "", 8},
+    };
+    TextureFactory factory;
+    for (const auto& [file, problem, width] : cases) {
+        SCOPED_TRACE(file);
+        const std::string refusal =
+            problem.empty() ? "" : file + " " + problem + " : wordt niet ingeladen";
+        EXPECT_EQ(imageFileProblem(QString::fromStdString(file)).toStdString(), refusal);
+        testgl::StdoutCapture out;
+        factory.loadTexture(file, file);
+        EXPECT_EQ(out.text(),
+                  "Texture inladen : " + file + " \n" +
+                      (refusal.empty() ? "" : "Texture " + file + " : " + refusal + " \n"));
+        GLint made = -1;
+        glBindTexture(GL_TEXTURE_2D, factory.getTextureId(file));
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &made);
+        EXPECT_EQ(made, width);
+    }
+}
+
+} // namespace
