@@ -40,6 +40,26 @@ QDomElement firstDescendant(const QDomElement& element, const char* name) {
     return element.elementsByTagName(name).item(0).toElement();
 }
 
+// Calls visit(element) for every element below root, in document order,
+// without recursion.
+template <typename Visit> void forEachBelow(const QDomElement& root, Visit visit) {
+    QDomNode node = root.firstChild();
+    while (!node.isNull()) {
+        if (node.isElement())
+            visit(node.toElement());
+        if (node.hasChildNodes()) {
+            node = node.firstChild();
+            continue;
+        }
+        while (node.nextSibling().isNull()) {
+            node = node.parentNode();
+            if (node.isNull() || node == root)
+                return;
+        }
+        node = node.nextSibling();
+    }
+}
+
 // A file on the include chain is compared by its absolute path, so that
 // "maps/a.xml" and "maps/./a.xml" are the same file.
 QString chainName(const QString& fileName) {
@@ -195,60 +215,51 @@ void MapLoader::checkRoot() {
     }
 }
 
-QDomElement MapLoader::section(const char* name) {
+QDomElement MapLoader::section(const char* name, const char* item,
+                               std::vector<QDomElement>* items) {
     const QDomElement element = handler->sectionElement(name);
     if (!element.isNull())
-        checkSection(element, *MapFormat::findSection(name));
+        checkSection(element, *MapFormat::findSection(name), item, items);
     return element;
 }
 
-// Walks every element below the section, without recursion.
-void MapLoader::checkSection(const QDomElement& sectionElement, const SectionFormat& format) {
+// Checks every element below the section against the map format, and
+// collects the items in the same walk.
+void MapLoader::checkSection(const QDomElement& sectionElement, const SectionFormat& format,
+                             const char* item, std::vector<QDomElement>* items) {
     const QString sectionName = QLatin1String(format.name);
-    QDomNode node = sectionElement.firstChild();
-    while (!node.isNull()) {
-        if (node.isElement()) {
-            const QDomElement element = node.toElement();
-            const QString tag = element.tagName();
-            const ElementFormat* known = MapFormat::findElement(format, tag);
-            if (!known) {
-                warn(element, "onbekend element <" + tag + "> in sectie " + sectionName +
-                                  suggestion(tag, namesOf(format.elements)) +
-                                  ", het element zelf wordt genegeerd");
-            } else {
-                const QDomNamedNodeMap attributes = element.attributes();
-                for (int i = 0; i < attributes.count(); ++i) {
-                    const QDomAttr attribute = attributes.item(i).toAttr();
-                    const QString name = attribute.name();
-                    const AttributeFormat* format = MapFormat::findAttribute(*known, name);
-                    if (!format) {
-                        std::vector<QString> names;
-                        for (const AttributeFormat& a : known->attributes)
-                            names.push_back(QLatin1String(a.name));
-                        warn(element, "onbekend attribuut " + name + " van <" + tag + ">" +
-                                          suggestion(name, names) + ", wordt genegeerd");
-                        continue;
-                    }
-                    const QString value = attribute.value();
-                    const QString problem = MapFormat::valueProblem(format->kind, value);
-                    if (!problem.isEmpty())
-                        warn(element,
-                             "<" + tag + "> " + name + "=" + quoted(value) + " " + problem);
-                    if (format->kind == ValueKind::TextureKey)
-                        session->textureReferences.push_back({value, placeOf(element)});
-                }
+    forEachBelow(sectionElement, [&](const QDomElement& element) {
+        const QString tag = element.tagName();
+        if (items && tag == QLatin1String(item))
+            items->push_back(element);
+        const ElementFormat* known = MapFormat::findElement(format, tag);
+        if (!known) {
+            warn(element, "onbekend element <" + tag + "> in sectie " + sectionName +
+                              suggestion(tag, namesOf(format.elements)) +
+                              ", het element zelf wordt genegeerd");
+            return;
+        }
+        const QDomNamedNodeMap attributes = element.attributes();
+        for (int i = 0; i < attributes.count(); ++i) {
+            const QDomAttr attribute = attributes.item(i).toAttr();
+            const QString name = attribute.name();
+            const AttributeFormat* attributeFormat = MapFormat::findAttribute(*known, name);
+            if (!attributeFormat) {
+                std::vector<QString> names;
+                for (const AttributeFormat& a : known->attributes)
+                    names.push_back(QLatin1String(a.name));
+                warn(element, "onbekend attribuut " + name + " van <" + tag + ">" +
+                                  suggestion(name, names) + ", wordt genegeerd");
+                continue;
             }
+            const QString value = attribute.value();
+            const QString problem = MapFormat::valueProblem(attributeFormat->kind, value);
+            if (!problem.isEmpty())
+                warn(element, "<" + tag + "> " + name + "=" + quoted(value) + " " + problem);
+            if (attributeFormat->kind == ValueKind::TextureKey)
+                session->textureReferences.push_back({value, placeOf(element)});
         }
-        if (node.hasChildNodes()) {
-            node = node.firstChild();
-            continue;
-        }
-        while (!node.isNull() && node != sectionElement && node.nextSibling().isNull())
-            node = node.parentNode();
-        if (node.isNull() || node == sectionElement)
-            break;
-        node = node.nextSibling();
-    }
+    });
 }
 
 // A texture key is looked up when drawing, so it may be defined by any file
@@ -304,10 +315,9 @@ void MapLoader::checkModelFile(const QString& path, const MapPlace& place) {
 }
 
 void MapLoader::loadIncludes() {
-    const QDomElement includes = section("includes");
-    QDomNodeList items = includes.elementsByTagName("include");
-    for (int i = 0; i < items.count(); ++i) {
-        const QDomElement element = items.item(i).toElement();
+    std::vector<QDomElement> includes;
+    section("includes", "include", &includes);
+    for (const QDomElement& element : includes) {
         const QString path = mapPath(kIncludeDirectory, element.attribute("file", ""));
         // A file already being read further up the chain would recurse without end.
         if (chain.contains(chainName(path))) {
@@ -354,9 +364,9 @@ void MapLoader::loadCamera() {
 }
 
 void MapLoader::loadTextures() {
-    QDomNodeList textures = section("textures").elementsByTagName("texture");
-    for (int i = 0; i < textures.count(); ++i) {
-        const QDomElement texture = textures.item(i).toElement();
+    std::vector<QDomElement> textures;
+    section("textures", "texture", &textures);
+    for (const QDomElement& texture : textures) {
         const std::string key = stringAttribute(texture, "key");
         const std::string file = stringAttribute(texture, "file");
         if (map)
@@ -382,11 +392,11 @@ void MapLoader::loadTextures() {
 }
 
 void MapLoader::loadLights() {
-    QDomNodeList lights = section("lights").elementsByTagName("light");
+    std::vector<QDomElement> lights;
+    section("lights", "light", &lights);
     if (!map)
         return; // the section check has judged every value
-    for (int i = 0; i < lights.count(); ++i) {
-        QDomElement element = lights.item(i).toElement();
+    for (const QDomElement& element : lights) {
         int nr = element.attribute("nr", "").toInt(nullptr, 10);
         GLenum id = (nr >= 1 && nr <= 7) ? GLenum(GL_LIGHT0 + nr) : GLenum(GL_LIGHT0);
         Light* light = new Light(id);
@@ -425,9 +435,9 @@ void MapLoader::loadLights() {
 }
 
 void MapLoader::loadBlueprints() {
-    QDomNodeList blueprints = section("blueprints").elementsByTagName("blueprint");
-    for (int i = 0; i < blueprints.count(); ++i) {
-        QDomElement element = blueprints.item(i).toElement();
+    std::vector<QDomElement> blueprints;
+    section("blueprints", "blueprint", &blueprints);
+    for (const QDomElement& element : blueprints) {
         const QString type = element.attribute("type", "");
         const std::string key = stringAttribute(element, "key");
         if (!std::count(kBlueprintTypes.begin(), kBlueprintTypes.end(), type)) {
@@ -494,9 +504,9 @@ TObject* MapLoader::loadQuad(const QDomElement& blueprint) {
 }
 
 void MapLoader::loadObjects() {
-    QDomNodeList objects = section("objects").elementsByTagName("object");
-    for (int i = 0; i < objects.count(); ++i) {
-        QDomElement element = objects.item(i).toElement();
+    std::vector<QDomElement> objects;
+    section("objects", "object", &objects);
+    for (const QDomElement& element : objects) {
         const std::string key = stringAttribute(element, "key");
         const std::string blueprintKey = stringAttribute(element, "blueprintKey");
         if (!session->blueprintKeys.count(blueprintKey)) {
@@ -518,12 +528,21 @@ void MapLoader::loadObjects() {
         if (!map)
             continue;
 
+        // The first "pos", "rot" and "scale" below the object, in one walk.
+        QDomElement pos, rot, scale;
+        forEachBelow(element, [&](const QDomElement& child) {
+            const QString tag = child.tagName();
+            if (tag == QLatin1String("pos") && pos.isNull())
+                pos = child;
+            else if (tag == QLatin1String("rot") && rot.isNull())
+                rot = child;
+            else if (tag == QLatin1String("scale") && scale.isNull())
+                scale = child;
+        });
         TObject* object = new TObject;
-        QDomElement pos = firstDescendant(element, "pos");
         if (!pos.isNull())
             object->position = FPoint(floatAttribute(pos, "x"), floatAttribute(pos, "y"),
                                       floatAttribute(pos, "z"));
-        QDomElement rot = firstDescendant(element, "rot");
         if (!rot.isNull()) {
             if (rot.hasAttribute("value"))
                 object->rotation.y = floatAttribute(rot, "value");
@@ -531,7 +550,6 @@ void MapLoader::loadObjects() {
                 object->rotation = FPoint(floatAttribute(rot, "x"), floatAttribute(rot, "y"),
                                           floatAttribute(rot, "z"));
         }
-        QDomElement scale = firstDescendant(element, "scale");
         if (!scale.isNull()) {
             if (scale.hasAttribute("value")) {
                 float factor = floatAttribute(scale, "value");

@@ -16,6 +16,7 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <vector>
 
 class Map;
 class TObject;
@@ -57,9 +58,12 @@ private:
     struct Session; // shared by the loaders of one map and its includes
 
     // The section element of this name, after checking its elements and
-    // attributes against the map format.
-    QDomElement section(const char* name);
-    void checkSection(const QDomElement& element, const SectionFormat& format);
+    // attributes against the map format; items, when given, receives every
+    // element named item below it, in document order.
+    QDomElement section(const char* name, const char* item = nullptr,
+                        std::vector<QDomElement>* items = nullptr);
+    void checkSection(const QDomElement& element, const SectionFormat& format, const char* item,
+                      std::vector<QDomElement>* items);
     void checkRoot();
     void checkModelFile(const QString& path, const MapPlace& place);
     void checkTextureReferences();

@@ -4,20 +4,24 @@
 // Bounds, so that no file can hang or exhaust the program: only regular
 // files are read (a FIFO or device is refused without blocking), at most
 // kMaxFileBytes; the file is closed before parsing; and a streaming pass
-// refuses nesting deeper than kMaxDepth and more than kMaxNodes elements and
-// attributes before the (recursive) DOM parser sees the text. External
+// refuses nesting deeper than kMaxDepth and more than kMaxElements elements
+// before the (recursive, memory-hungry) DOM parser sees the text. External
 // entities are never read.
 #pragma once
 
 #include <QDomDocument>
 #include <QDomElement>
 #include <QString>
+#include <map>
+#include <memory>
 
 class XmlHandler {
 public:
     static constexpr qint64 kMaxFileBytes = 64 * 1024 * 1024; // a 100,000-object map is ~15 MB
     static constexpr int kMaxDepth = 256;                     // element nesting levels
-    static constexpr qint64 kMaxNodes = 4000000;              // elements + attributes in one file
+    // A 100,000-object map holds 300,000 to 400,000 elements; the DOM needs
+    // some 0.5 KB an element, so this bounds one file's tree near 0.5 GB.
+    static constexpr qint64 kMaxElements = 1000000;
 
     XmlHandler() = default;
     virtual ~XmlHandler();
@@ -38,7 +42,8 @@ public:
     // The first element of this name anywhere in the document, or a null node.
     QDomNode firstElementByTagName(const QString& tagName) const;
     // The section element of this name: the root's own child of that name
-    // when it has one, else the first element of that name anywhere.
+    // when it has one, else the first element of that name anywhere (for
+    // one of the six section names only).
     QDomElement sectionElement(const QString& tagName) const;
     QDomElement root() const;
 
@@ -47,7 +52,11 @@ private:
     bool withinLimits(const QByteArray& bytes);
 
     QDomDocument* document = nullptr;
-    QString reason; // why load failed, Dutch
+    // The first element of each name, found on the first lookup of a section
+    // that is not a child of the root.
+    mutable std::unique_ptr<std::map<QString, QDomElement>> firstByName;
+    unsigned sectionsPresent = 0; // one bit per section name that occurs anywhere in the file
+    QString reason;               // why load failed, Dutch
     int line = 1;
     int column = 1;
     bool notOpened = false;
