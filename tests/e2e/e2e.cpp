@@ -61,7 +61,12 @@ QString run(const Display& display, const QString& program, const QStringList& a
     return QString::fromLocal8Bit(p.readAllStandardOutput());
 }
 
-Program::Program(const Display& display, const QString& workDir) : display(display) {
+QString programPath() {
+    return binaryDir() + "/kolvar";
+}
+
+Program::Program(const Display& display, const QString& workDir, const QStringList& arguments)
+    : display(display) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("DISPLAY", display.name());
     env.insert("LIBGL_ALWAYS_SOFTWARE", "1");
@@ -69,7 +74,7 @@ Program::Program(const Display& display, const QString& workDir) : display(displ
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(workDir);
     process.setProcessChannelMode(QProcess::SeparateChannels);
-    process.start(binaryDir() + "/kolvar", QStringList());
+    process.start(programPath(), arguments);
     process.waitForStarted(10000);
 }
 
@@ -179,7 +184,9 @@ int Program::waitForExit(int timeoutMs) {
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
-void Program::frames(int count) { QThread::msleep(50 * count); }
+void Program::frames(int count) {
+    QThread::msleep(50 * count);
+}
 
 WorkDir::WorkDir() {
     QTemporaryDir tmp(QDir::tempPath() + "/kolvar-e2e-XXXXXX");
@@ -188,7 +195,9 @@ WorkDir::WorkDir() {
     QDir(path).mkpath("maps");
 }
 
-WorkDir::~WorkDir() { QDir(path).removeRecursively(); }
+WorkDir::~WorkDir() {
+    QDir(path).removeRecursively();
+}
 
 void WorkDir::write(const QString& relativePath, const std::string& content) const {
     testgl::writeFile(path + "/" + relativePath, content);
