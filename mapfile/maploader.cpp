@@ -317,7 +317,8 @@ void MapLoader::checkModelFile(const QString& path, const MapPlace& place) {
 void MapLoader::loadIncludes() {
     std::vector<QDomElement> includes;
     section("includes", "include", &includes);
-    for (const QDomElement& element : includes) {
+    for (std::size_t i = 0; i < includes.size(); ++i) {
+        const QDomElement& element = includes[i];
         const QString path = mapPath(kIncludeDirectory, element.attribute("file", ""));
         // A file already being read further up the chain would recurse without end.
         if (chain.contains(chainName(path))) {
@@ -331,14 +332,19 @@ void MapLoader::loadIncludes() {
                               .arg(kMaxIncludeDepth));
             continue;
         }
-        if (session->filesRead >= kMaxFilesPerLoad) {
-            fail(element,
-                 QString("include %1 wordt overgeslagen: al %2 bestanden gelezen voor deze map")
-                     .arg(path)
-                     .arg(kMaxFilesPerLoad));
+        // NOTE: each include may read at most a fair share of the files this
+        // one may still read, so includes that multiply (each file including
+        // the next twice) exhaust their own share, not the rest of the map's.
+        const int left = fileBudgetEnd - session->filesRead;
+        if (left <= 0) {
+            fail(element, QString("include %1 wordt overgeslagen: te veel bestanden gelezen "
+                                  "(hoogstens %2 voor een map, eerlijk verdeeld over de includes)")
+                              .arg(path)
+                              .arg(kMaxFilesPerLoad));
             continue;
         }
         MapLoader included(map);
+        included.fileBudgetEnd = session->filesRead + std::max(1, left / int(includes.size() - i));
         included.chain = chain;
         included.session = session;
         included.includedAt = placeOf(element);

@@ -25,8 +25,8 @@ struct SectionFormat;
 
 class MapLoader {
 public:
-    static constexpr int kMaxIncludeDepth = 32;  // files on one include chain, the first included
-    static constexpr int kMaxFilesPerLoad = 256; // files read for one map, each read counted
+    static constexpr int kMaxIncludeDepth = 32;   // files on one include chain, the first included
+    static constexpr int kMaxFilesPerLoad = 1024; // files read for one map, each read counted
 
     // map null: check only.
     explicit MapLoader(Map* map);
@@ -79,4 +79,5 @@ private:
     std::shared_ptr<Session> session;
     QString fileName;
     MapPlace includedAt; // the include element that named this file; empty file for the first
+    int fileBudgetEnd = kMaxFilesPerLoad; // this file's includes stop reading at this many reads
 };
