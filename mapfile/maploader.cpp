@@ -220,8 +220,16 @@ void MapLoader::checkRoot() {
 QDomElement MapLoader::section(const char* name, const char* item,
                                std::vector<QDomElement>* items) {
     const QDomElement element = handler->sectionElement(name);
-    if (!element.isNull())
-        checkSection(element, *MapFormat::findSection(name), item, items);
+    if (element.isNull())
+        return element;
+    // NOTE: the first element of the name anywhere is the section when the
+    // root has none of its own; a blueprint's own <textures> is then read
+    // as the file's textures.
+    if (element.parentNode() != handler->root())
+        warn(element, QString("<%1> staat niet in het hoofdelement maar wordt als sectie %1 "
+                              "gelezen; zet de sectie direct in <map>")
+                          .arg(QLatin1String(name)));
+    checkSection(element, *MapFormat::findSection(name), item, items);
     return element;
 }
 
@@ -311,7 +319,7 @@ void MapLoader::checkModelFile(const QString& path, const MapPlace& place) {
         const QString problem = image.isEmpty() ? QString("bestaat niet") : imageFileProblem(image);
         if (!problem.isEmpty())
             report.warning(place, "texture map " + mapName + " van materiaal " +
-                                      quoted(material.name) + " in " + path + " " + problem +
+                                      quoted(material.name) + " in " + path + ": " + problem +
                                       ", de kleur van het materiaal wordt gebruikt");
     }
 }
@@ -401,7 +409,7 @@ void MapLoader::loadTextures() {
                               placeText(earlier->second) + "; deze laatste geldt");
         earlier->second = place;
         if (!problem.isEmpty())
-            fail(texture, "beeldbestand " + quoted(file) + " van texture " + quoted(key) + " " +
+            fail(texture, "beeldbestand " + quoted(file) + " van texture " + quoted(key) + ": " +
                               problem + ", de texture blijft leeg");
     }
 }
