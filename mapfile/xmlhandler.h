@@ -29,7 +29,7 @@ public:
     XmlHandler& operator=(const XmlHandler&) = delete;
 
     // Reads and parses the file (path relative to the working directory).
-    // On failure prints the design's line ("Den fileerror is : " or
+    // On failure prints the program's usual line ("Den fileerror is : " or
     // "XMLHANDLER LOAD ... kan setContent niet doen"), keeps the reason in
     // problem() and its place in problemLine()/problemColumn(), and returns false.
     bool load(const QString& fileName, const QString& documentName);
