@@ -3,8 +3,28 @@
 #include "app/options.h"
 #include "app/window.h"
 
+#include "mapfile/maploader.h"
+
 #include <QApplication>
+#include <QCoreApplication>
 #include <iostream>
+
+namespace {
+
+// --check: reads the map, its includes, images and 3DS files without a
+// window or display and prints every problem. Exit status 0: none, 1: only
+// warnings, 2: a file could not be opened or parsed.
+int checkMap(int argc, char** argv, const QString& mapPath) {
+    QCoreApplication app(argc, argv); // image format plugins, no display
+    MapLoader loader(nullptr);
+    loader.load(mapPath);
+    const MapDiagnostics& found = loader.diagnostics();
+    std::cout << mapPath.toStdString() << ": " << found.errors << " fouten, " << found.warnings
+              << " waarschuwingen\n";
+    return found.exitStatus();
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     // Every console line reaches a piped log at once, even if the process is killed.
@@ -19,6 +39,8 @@ int main(int argc, char** argv) {
                   << "gebruik: kolvar [--check | --frames N] [MAP]\n";
         return 2;
     }
+    if (options.check)
+        return checkMap(argc, argv, options.mapPath);
     QApplication app(argc, argv);
     Window* window = new Window(options);
     QApplication::setActiveWindow(window);

@@ -1,26 +1,33 @@
 // MapLoader: one map file into the world: includes, camera, textures,
-// lights, blueprints (the section loop, quads and 3DS models), objects.
-// Girder and road blueprints are read in maploader_girder.cpp and
-// maploader_road.cpp.
+// lights, blueprints (the section loop, quads and 3DS models), objects; and
+// the checks of each section against the map format. Girder and road
+// blueprints are read in maploader_girder.cpp and maploader_road.cpp.
 #include "mapfile/maploader.h"
 
+#include "mapfile/mapformat.h"
 #include "mapfile/xmlhandler.h"
 #include "model3ds/model3ds.h"
+#include "model3ds/reader3ds.h"
 #include "scene/light.h"
 #include "scene/quad.h"
+#include "textures/imagecheck.h"
 #include "textures/texturefactory.h"
 #include "world/map.h"
 
+#include <QDir>
 #include <QDomNodeList>
 #include <QFileInfo>
-#include <iostream>
+#include <map>
+#include <vector>
 
 namespace {
 
 constexpr const char* kIncludeDirectory = "maps/";
+// Suggesting a near key means comparing with every key; beyond this many, none is suggested.
+constexpr std::size_t kMaxKeysToSuggestFrom = 1000;
 
 float floatAttribute(const QDomElement& element, const char* name) {
-    return element.attribute(name, "").toFloat();
+    return MapFormat::numberValue(element.attribute(name, ""));
 }
 
 std::string stringAttribute(const QDomElement& element, const char* name) {
@@ -32,9 +39,24 @@ QDomElement firstDescendant(const QDomElement& element, const char* name) {
     return element.elementsByTagName(name).item(0).toElement();
 }
 
-// Every descendant element of this name below the first section element.
-QDomNodeList sectionItems(const XmlHandler& handler, const char* section, const char* item) {
-    return handler.firstElementByTagName(section).toElement().elementsByTagName(item);
+// Calls visit(element) for every element below root, in document order,
+// without recursion.
+template <typename Visit> void forEachBelow(const QDomElement& root, Visit visit) {
+    QDomNode node = root.firstChild();
+    while (!node.isNull()) {
+        if (node.isElement())
+            visit(node.toElement());
+        if (node.hasChildNodes()) {
+            node = node.firstChild();
+            continue;
+        }
+        while (node.nextSibling().isNull()) {
+            node = node.parentNode();
+            if (node.isNull() || node == root)
+                return;
+        }
+        node = node.nextSibling();
+    }
 }
 
 // A file on the include chain is compared by its absolute path, so that
@@ -44,69 +66,360 @@ QString chainName(const QString& fileName) {
     return info.exists() ? info.absoluteFilePath() : fileName;
 }
 
+QString quoted(const QString& text) {
+    return '"' + text + '"';
+}
+QString quoted(const std::string& text) {
+    return quoted(QString::fromStdString(text));
+}
+
+QString placeText(const MapPlace& place) {
+    return place.file + ':' + QString::number(place.line) + ':' + QString::number(place.column);
+}
+
+bool samePlace(const MapPlace& a, const MapPlace& b) {
+    return a.file == b.file && a.line == b.line && a.column == b.column;
+}
+
+// " (bedoelt u x?)" for the defined key nearest to key, or nothing.
+template <typename Keys> QString suggestion(const QString& key, const Keys& keys) {
+    if (keys.size() > kMaxKeysToSuggestFrom)
+        return QString();
+    std::vector<QString> known;
+    for (const auto& entry : keys)
+        known.push_back(QString::fromStdString(entry.first));
+    const QString nearest = MapFormat::nearestName(key, known);
+    return nearest.isEmpty() ? QString() : " (bedoelt u " + nearest + "?)";
+}
+
+QString suggestion(const QString& name, const std::vector<QString>& known) {
+    const QString nearest = MapFormat::nearestName(name, known);
+    return nearest.isEmpty() ? QString() : " (bedoelt u " + nearest + "?)";
+}
+
+std::vector<QString> namesOf(const std::vector<ElementFormat>& elements) {
+    std::vector<QString> names;
+    for (const ElementFormat& element : elements)
+        names.push_back(QLatin1String(element.name));
+    return names;
+}
+
+// Where the 3DS loader finds a texture map: beside the model, as written,
+// or else under a name that differs only in letter case.
+QString textureMapPath(const QString& model, const QString& map) {
+    const QFileInfo exact(QFileInfo(model).dir(), map);
+    if (exact.isFile())
+        return exact.filePath();
+    const QDir folder = exact.dir();
+    for (const QString& entry : folder.entryList(QDir::Files | QDir::Hidden))
+        if (entry.compare(exact.fileName(), Qt::CaseInsensitive) == 0)
+            return folder.filePath(entry);
+    return QString();
+}
+
+const std::vector<QString> kBlueprintTypes = {"smax", "girder", "quad", "road"};
+const std::vector<QString> kRoadSubtypes = {"flat", "flatTurn", "turn", "turnLarge"};
+
 } // namespace
 
-MapLoader::MapLoader(Map* map) : map(map) {}
+struct MapLoader::Session {
+    MapDiagnostics diagnostics;
+    int filesRead = 0;
+    int texturesLoaded = 0; // counted against the texture factory's limit
+    std::map<std::string, MapPlace> textureKeys;
+    std::map<std::string, MapPlace> blueprintKeys;
+    std::map<std::pair<std::string, std::string>, MapPlace> objectKeys; // (blueprint, object)
+    std::vector<std::pair<QString, MapPlace>> textureReferences;
+    // The suggestion for each unknown blueprint key, found once: many
+    // objects may name the same missing blueprint.
+    std::map<std::string, QString> blueprintSuggestions;
+};
 
-MapLoader::~MapLoader() { delete handler; }
+MapLoader::MapLoader(Map* map) : map(map), session(std::make_shared<Session>()) {}
+
+MapLoader::~MapLoader() {
+    delete handler;
+}
 
 QString MapLoader::mapPath(const char* prefix, const QString& name) {
     return QString::fromLatin1(prefix) + name;
 }
 
-bool MapLoader::load(const QString& fileName) {
+const MapDiagnostics& MapLoader::diagnostics() const {
+    return session->diagnostics;
+}
+
+MapPlace MapLoader::placeOf(const QDomNode& node) const {
+    MapPlace place{fileName, node.lineNumber(), node.columnNumber()};
+    place.line = std::max(place.line, 1);
+    place.column = std::max(place.column, 1);
+    return place;
+}
+
+void MapLoader::warn(const QDomNode& node, const QString& text) {
+    session->diagnostics.warning(placeOf(node), text);
+}
+
+void MapLoader::fail(const QDomNode& node, const QString& text) {
+    session->diagnostics.error(placeOf(node), text);
+}
+
+bool MapLoader::load(const QString& name) {
+    fileName = name;
+    ++session->filesRead;
     handler = new XmlHandler;
-    if (!handler->load(fileName, "map"))
+    if (!handler->load(fileName, "map")) {
+        if (handler->openFailed() && !includedAt.file.isEmpty())
+            session->diagnostics.error(includedAt, "include " + fileName +
+                                                       " kan niet gelezen worden: " +
+                                                       handler->problem() + ", wordt overgeslagen");
+        else if (handler->openFailed())
+            session->diagnostics.error({fileName, 1, 1},
+                                       "map kan niet gelezen worden: " + handler->problem());
+        else
+            session->diagnostics.error({fileName, handler->problemLine(), handler->problemColumn()},
+                                       handler->problem() + "; het bestand wordt overgeslagen");
         return false;
+    }
     chain.append(chainName(fileName));
+    checkRoot();
     loadIncludes();
     loadCamera();
     loadTextures();
     loadLights();
     loadBlueprints();
     loadObjects();
+    if (includedAt.file.isEmpty())
+        checkTextureReferences();
     return true;
 }
 
+void MapLoader::checkRoot() {
+    const QDomElement root = handler->root();
+    if (root.tagName() != "map")
+        warn(root,
+             "het hoofdelement heet <" + root.tagName() + ">, niet <map>; het wordt toch gelezen");
+    std::vector<QString> known;
+    for (const SectionFormat& format : MapFormat::sections())
+        known.push_back(QLatin1String(format.name));
+    bool blueprintsSeen = false;
+    for (QDomElement child = root.firstChildElement(); !child.isNull();
+         child = child.nextSiblingElement()) {
+        const QString tag = child.tagName();
+        if (!MapFormat::findSection(tag))
+            warn(child,
+                 "onbekende sectie <" + tag + ">" + suggestion(tag, known) + ", wordt genegeerd");
+        else if (tag == "blueprints")
+            blueprintsSeen = true;
+        else if (tag == "textures" && blueprintsSeen)
+            warn(child, "sectie <textures> staat na <blueprints>; zet ze ervoor (deze versie leest "
+                        "ze toch, oudere lezen de textures van de eerste blueprint)");
+    }
+}
+
+QDomElement MapLoader::section(const char* name, const char* item,
+                               std::vector<QDomElement>* items) {
+    const QDomElement element = handler->sectionElement(name);
+    if (element.isNull())
+        return element;
+    // NOTE: the first element of the name anywhere is the section when the
+    // root has none of its own; a blueprint's own <textures> is then read
+    // as the file's textures.
+    if (element.parentNode() != handler->root())
+        warn(element, QString("<%1> staat niet in het hoofdelement maar wordt als sectie %1 "
+                              "gelezen; zet de sectie direct in <map>")
+                          .arg(QLatin1String(name)));
+    checkSection(element, *MapFormat::findSection(name), item, items);
+    return element;
+}
+
+// Checks every element below the section against the map format, and
+// collects the items in the same walk.
+void MapLoader::checkSection(const QDomElement& sectionElement, const SectionFormat& format,
+                             const char* item, std::vector<QDomElement>* items) {
+    const QString sectionName = QLatin1String(format.name);
+    forEachBelow(sectionElement, [&](const QDomElement& element) {
+        const QString tag = element.tagName();
+        if (items && tag == QLatin1String(item))
+            items->push_back(element);
+        const ElementFormat* known = MapFormat::findElement(format, tag);
+        if (!known) {
+            warn(element, "onbekend element <" + tag + "> in sectie " + sectionName +
+                              suggestion(tag, namesOf(format.elements)) +
+                              ", het element zelf wordt genegeerd");
+            return;
+        }
+        const QDomNamedNodeMap attributes = element.attributes();
+        for (int i = 0; i < attributes.count(); ++i) {
+            const QDomAttr attribute = attributes.item(i).toAttr();
+            const QString name = attribute.name();
+            const AttributeFormat* attributeFormat = MapFormat::findAttribute(*known, name);
+            if (!attributeFormat) {
+                std::vector<QString> names;
+                for (const AttributeFormat& a : known->attributes)
+                    names.push_back(QLatin1String(a.name));
+                warn(element, "onbekend attribuut " + name + " van <" + tag + ">" +
+                                  suggestion(name, names) + ", wordt genegeerd");
+                continue;
+            }
+            const QString value = attribute.value();
+            const QString problem = MapFormat::valueProblem(attributeFormat->kind, value);
+            if (!problem.isEmpty())
+                warn(element, "<" + tag + "> " + name + "=" + quoted(value) + " " + problem);
+            if (attributeFormat->kind == ValueKind::TextureKey)
+                session->textureReferences.push_back({value, placeOf(element)});
+        }
+    });
+}
+
+// A texture key is looked up when drawing, so it may be defined by any file
+// of the map: the references are judged once every file is read.
+void MapLoader::checkTextureReferences() {
+    for (const auto& [key, place] : session->textureReferences)
+        if (!session->textureKeys.count(key.toStdString()))
+            session->diagnostics.warning(place, "texture-sleutel " + quoted(key) +
+                                                    " is nergens gedefinieerd" +
+                                                    suggestion(key, session->textureKeys) +
+                                                    ", wordt zonder texture getekend");
+}
+
+void MapLoader::checkModelFile(const QString& path, const MapPlace& place) {
+    MapDiagnostics& report = session->diagnostics;
+    if (path.isEmpty()) {
+        report.warning(place, "blueprint van type smax zonder file, het model blijft leeg");
+        return;
+    }
+    const QFileInfo info(path);
+    if (!info.exists() || info.isDir() || !info.isFile()) {
+        report.error(place, "3DS-bestand " + path +
+                                (!info.exists() ? " bestaat niet"
+                                 : info.isDir() ? " is een map, geen bestand"
+                                                : " is geen gewoon bestand") +
+                                ", het model blijft leeg");
+        return;
+    }
+    Reader3DS reader;
+    reader.readFile(QFile::encodeName(path).constData());
+    if (!reader.opened) {
+        report.error(place,
+                     "3DS-bestand " + path + " kan niet gelezen worden, het model blijft leeg");
+        return;
+    }
+    if (reader.damaged())
+        report.warning(place, "3DS-bestand " + path + " is beschadigd: " +
+                                  QString::fromStdString(reader.problems.front()) +
+                                  "; enkel de leesbare delen worden getoond (alle problemen: "
+                                  "build/kolvar-3ds " +
+                                  path + ")");
+    for (const Material3DS& material : reader.materials) {
+        if (material.textureMap.empty())
+            continue;
+        const QString mapName = QString::fromStdString(material.textureMap);
+        const QString image = textureMapPath(path, mapName);
+        const QString problem = image.isEmpty() ? QString("bestaat niet") : imageFileProblem(image);
+        if (!problem.isEmpty())
+            report.warning(place, "texture map " + mapName + " van materiaal " +
+                                      quoted(material.name) + " in " + path + ": " + problem +
+                                      ", de kleur van het materiaal wordt gebruikt");
+    }
+}
+
 void MapLoader::loadIncludes() {
-    QDomNodeList includes = sectionItems(*handler, "includes", "include");
-    for (int i = 0; i < includes.count(); ++i) {
-        QString path = mapPath(kIncludeDirectory, includes.item(i).toElement().attribute("file", ""));
+    std::vector<QDomElement> includes;
+    section("includes", "include", &includes);
+    for (std::size_t i = 0; i < includes.size(); ++i) {
+        const QDomElement& element = includes[i];
+        const QString path = mapPath(kIncludeDirectory, element.attribute("file", ""));
         // A file already being read further up the chain would recurse without end.
         if (chain.contains(chainName(path))) {
-            std::cout << "Include lus gevonden : " << path.toStdString()
-                      << " wordt overgeslagen \n";
+            warn(element,
+                 "include " + path + " leidt in een lus terug naar zichzelf, wordt overgeslagen");
+            continue;
+        }
+        if (chain.size() >= kMaxIncludeDepth) {
+            fail(element, QString("include %1 wordt overgeslagen: meer dan %2 includes diep")
+                              .arg(path)
+                              .arg(kMaxIncludeDepth));
+            continue;
+        }
+        // NOTE: each include may read at most a fair share of the files this
+        // one may still read, so includes that multiply (each file including
+        // the next twice) exhaust their own share, not the rest of the map's.
+        const int left = fileBudgetEnd - session->filesRead;
+        if (left <= 0) {
+            fail(element, QString("include %1 wordt overgeslagen: te veel bestanden gelezen "
+                                  "(hoogstens %2 voor een map, eerlijk verdeeld over de includes)")
+                              .arg(path)
+                              .arg(kMaxFilesPerLoad));
             continue;
         }
         MapLoader included(map);
+        included.fileBudgetEnd = session->filesRead + std::max(1, left / int(includes.size() - i));
         included.chain = chain;
+        included.session = session;
+        included.includedAt = placeOf(element);
         included.load(path);
     }
 }
 
 void MapLoader::loadCamera() {
-    QDomElement camera = handler->firstElementByTagName("camera").toElement();
+    const QDomElement camera = section("camera");
     if (camera.isNull())
         return;
-    QDomElement start = firstDescendant(camera, "startingPos");
-    map->setCamera(new Camera(floatAttribute(start, "posx"), floatAttribute(start, "posy"),
-                              floatAttribute(start, "posz"), floatAttribute(start, "viewx"),
-                              floatAttribute(start, "viewy"), floatAttribute(start, "viewz"), 0.0,
-                              1.0, 0.0));
+    const QDomElement start = firstDescendant(camera, "startingPos");
+    const double eye[3] = {floatAttribute(start, "posx"), floatAttribute(start, "posy"),
+                           floatAttribute(start, "posz")};
+    const double centre[3] = {floatAttribute(start, "viewx"), floatAttribute(start, "viewy"),
+                              floatAttribute(start, "viewz")};
+    if (eye[0] == centre[0] && eye[1] == centre[1] && eye[2] == centre[2])
+        warn(start.isNull() ? camera : start,
+             "de camera kijkt naar haar eigen oog (pos gelijk aan view), het beeld blijft zwart");
+    if (map)
+        map->setCamera(
+            new Camera(eye[0], eye[1], eye[2], centre[0], centre[1], centre[2], 0.0, 1.0, 0.0));
 }
 
 void MapLoader::loadTextures() {
-    QDomNodeList textures = sectionItems(*handler, "textures", "texture");
-    for (int i = 0; i < textures.count(); ++i) {
-        QDomElement texture = textures.item(i).toElement();
-        textureFactory->loadTexture(stringAttribute(texture, "key"), stringAttribute(texture, "file"));
+    std::vector<QDomElement> textures;
+    section("textures", "texture", &textures);
+    for (const QDomElement& texture : textures) {
+        const std::string key = stringAttribute(texture, "key");
+        const std::string file = stringAttribute(texture, "file");
+        const bool refused = session->texturesLoaded >= TextureFactory::kMaxTextures;
+        const QString problem =
+            refused ? QString() : imageFileProblem(QString::fromStdString(file));
+        // NOTE: a path that is there but is no regular file (a FIFO would
+        // block the image reader for ever) is not handed on; the key still
+        // gets its empty texture.
+        const QFileInfo info(QString::fromStdString(file));
+        if (map)
+            textureFactory->loadTexture(key,
+                                        info.exists() && !info.isFile() ? std::string() : file);
+        if (refused) {
+            warn(texture, QString("texture %1 wordt geweigerd: er zijn al %2 textures geladen")
+                              .arg(quoted(key))
+                              .arg(TextureFactory::kMaxTextures));
+            continue;
+        }
+        ++session->texturesLoaded;
+        const MapPlace place = placeOf(texture);
+        auto [earlier, added] = session->textureKeys.emplace(key, place);
+        if (!added && !samePlace(earlier->second, place))
+            warn(texture, "texture-sleutel " + quoted(key) + " is al gedefinieerd in " +
+                              placeText(earlier->second) + "; deze laatste geldt");
+        earlier->second = place;
+        if (!problem.isEmpty())
+            fail(texture, "beeldbestand " + quoted(file) + " van texture " + quoted(key) + ": " +
+                              problem + ", de texture blijft leeg");
     }
 }
 
 void MapLoader::loadLights() {
-    QDomNodeList lights = sectionItems(*handler, "lights", "light");
-    for (int i = 0; i < lights.count(); ++i) {
-        QDomElement element = lights.item(i).toElement();
+    std::vector<QDomElement> lights;
+    section("lights", "light", &lights);
+    if (!map)
+        return; // the section check has judged every value
+    for (const QDomElement& element : lights) {
         int nr = element.attribute("nr", "").toInt(nullptr, 10);
         GLenum id = (nr >= 1 && nr <= 7) ? GLenum(GL_LIGHT0 + nr) : GLenum(GL_LIGHT0);
         Light* light = new Light(id);
@@ -145,25 +458,42 @@ void MapLoader::loadLights() {
 }
 
 void MapLoader::loadBlueprints() {
-    QDomNodeList blueprints = sectionItems(*handler, "blueprints", "blueprint");
-    for (int i = 0; i < blueprints.count(); ++i) {
-        QDomElement element = blueprints.item(i).toElement();
+    std::vector<QDomElement> blueprints;
+    section("blueprints", "blueprint", &blueprints);
+    for (const QDomElement& element : blueprints) {
         const QString type = element.attribute("type", "");
         const std::string key = stringAttribute(element, "key");
+        if (!std::count(kBlueprintTypes.begin(), kBlueprintTypes.end(), type)) {
+            warn(element, "blueprint " + quoted(key) + ": type " + quoted(type) +
+                              " is niet gekend" + suggestion(type, kBlueprintTypes) +
+                              ", wordt overgeslagen");
+            continue;
+        }
+        const QString subtype = element.attribute("subtype", "");
+        if (type == "road" && !std::count(kRoadSubtypes.begin(), kRoadSubtypes.end(), subtype)) {
+            warn(element, "blueprint " + quoted(key) + ": road subtype " + quoted(subtype) +
+                              " is niet gekend" + suggestion(subtype, kRoadSubtypes) +
+                              ", wordt overgeslagen");
+            continue;
+        }
         TObject* blueprint = nullptr;
         if (type == "smax")
             blueprint = loadSmax(element);
-        else if (type == "girder")
-            blueprint = loadGirder(element);
-        else if (type == "quad")
-            blueprint = loadQuad(element);
         else if (type == "road")
-            blueprint = loadRoad(element);
-        else
-            std::cout << "Blueprint type " << type.toStdString() << " is niet gekend, blueprint "
-                      << key << " wordt overgeslagen \n";
+            blueprint = loadRoad(element); // judges the direction also when only checking
+        else if (map && type == "girder")
+            blueprint = loadGirder(element);
+        else if (map && type == "quad")
+            blueprint = loadQuad(element);
+
+        const MapPlace place = placeOf(element);
+        auto [earlier, added] = session->blueprintKeys.emplace(key, place);
+        if (!added && !samePlace(earlier->second, place))
+            warn(element, "blueprint-sleutel " + quoted(key) + " is al gedefinieerd in " +
+                              placeText(earlier->second) + "; deze laatste geldt");
+        earlier->second = place;
         if (!blueprint)
-            continue; // an unknown type or road subtype registers nothing
+            continue; // only checking
 
         QDomElement box = firstDescendant(element, "boundingBox");
         if (!box.isNull()) {
@@ -176,8 +506,13 @@ void MapLoader::loadBlueprints() {
 }
 
 TObject* MapLoader::loadSmax(const QDomElement& blueprint) {
-    Model_3DS* model = new Model_3DS;
-    model->load(stringAttribute(blueprint, "file").c_str());
+    const std::string file = stringAttribute(blueprint, "file");
+    Model_3DS* model = nullptr;
+    if (map) {
+        model = new Model_3DS;
+        model->load(file.c_str());
+    }
+    checkModelFile(QString::fromStdString(file), placeOf(blueprint));
     return model;
 }
 
@@ -192,16 +527,49 @@ TObject* MapLoader::loadQuad(const QDomElement& blueprint) {
 }
 
 void MapLoader::loadObjects() {
-    QDomNodeList objects = sectionItems(*handler, "objects", "object");
-    for (int i = 0; i < objects.count(); ++i) {
-        QDomElement element = objects.item(i).toElement();
-        TObject* object = new TObject;
+    std::vector<QDomElement> objects;
+    section("objects", "object", &objects);
+    for (const QDomElement& element : objects) {
+        const std::string key = stringAttribute(element, "key");
+        const std::string blueprintKey = stringAttribute(element, "blueprintKey");
+        if (!session->blueprintKeys.count(blueprintKey)) {
+            auto hint = session->blueprintSuggestions.find(blueprintKey);
+            if (hint == session->blueprintSuggestions.end())
+                hint = session->blueprintSuggestions
+                           .emplace(blueprintKey, suggestion(QString::fromStdString(blueprintKey),
+                                                             session->blueprintKeys))
+                           .first;
+            warn(element, "object " + quoted(key) + ": blueprint " + quoted(blueprintKey) +
+                              " is (nog) niet gedefinieerd" + hint->second +
+                              ", het object wordt overgeslagen");
+        } else {
+            const MapPlace place = placeOf(element);
+            auto [earlier, added] =
+                session->objectKeys.emplace(std::make_pair(blueprintKey, key), place);
+            if (!added && !samePlace(earlier->second, place))
+                warn(element, "object " + quoted(key) + " van blueprint " + quoted(blueprintKey) +
+                                  " staat al in " + placeText(earlier->second) +
+                                  "; dit laatste geldt");
+            earlier->second = place;
+        }
+        if (!map)
+            continue;
 
-        QDomElement pos = firstDescendant(element, "pos");
+        // The first "pos", "rot" and "scale" below the object, in one walk.
+        QDomElement pos, rot, scale;
+        forEachBelow(element, [&](const QDomElement& child) {
+            const QString tag = child.tagName();
+            if (tag == QLatin1String("pos") && pos.isNull())
+                pos = child;
+            else if (tag == QLatin1String("rot") && rot.isNull())
+                rot = child;
+            else if (tag == QLatin1String("scale") && scale.isNull())
+                scale = child;
+        });
+        TObject* object = new TObject;
         if (!pos.isNull())
             object->position = FPoint(floatAttribute(pos, "x"), floatAttribute(pos, "y"),
                                       floatAttribute(pos, "z"));
-        QDomElement rot = firstDescendant(element, "rot");
         if (!rot.isNull()) {
             if (rot.hasAttribute("value"))
                 object->rotation.y = floatAttribute(rot, "value");
@@ -209,7 +577,6 @@ void MapLoader::loadObjects() {
                 object->rotation = FPoint(floatAttribute(rot, "x"), floatAttribute(rot, "y"),
                                           floatAttribute(rot, "z"));
         }
-        QDomElement scale = firstDescendant(element, "scale");
         if (!scale.isNull()) {
             if (scale.hasAttribute("value")) {
                 float factor = floatAttribute(scale, "value");
@@ -220,12 +587,10 @@ void MapLoader::loadObjects() {
             }
         }
 
-        const std::string key = stringAttribute(element, "key");
-        const std::string blueprintKey = stringAttribute(element, "blueprintKey");
         if (map->hasBlueprint(blueprintKey))
             map->addObject(blueprintKey, key, object);
         else
-            delete object; // an object of an unknown blueprint is dropped silently
+            delete object; // reported above
         if (element.hasAttribute("mobile"))
             map->addMobileKey(key);
     }

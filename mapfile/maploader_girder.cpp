@@ -2,6 +2,7 @@
 // materials and normals).
 #include "mapfile/maploader.h"
 
+#include "mapfile/mapformat.h"
 #include "scene/girder.h"
 #include "scene/girderrect.h"
 #include "scene/material.h"
@@ -17,7 +18,7 @@ QDomElement firstBelow(const QDomElement& parent, const QString& tagName) {
 }
 
 float number(const QDomElement& element, const QString& name) {
-    return element.attribute(name).toFloat();
+    return MapFormat::numberValue(element.attribute(name));
 }
 
 FPoint pointOf(const QDomElement& element) {

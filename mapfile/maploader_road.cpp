@@ -4,7 +4,6 @@
 #include "scene/road.h"
 
 #include <QDomNodeList>
-#include <iostream>
 #include <map>
 #include <string>
 
@@ -16,37 +15,53 @@ const std::map<std::string, int> kFlatTurnDirections = {
 const std::map<std::string, int> kTurnDirections = {
     {"upLeft", 0}, {"upRight", 1}, {"downLeft", 2}, {"downRight", 3}};
 
+// The direction value, or -1 when the table does not hold the text.
 int turnDirection(const std::map<std::string, int>& table, const std::string& text) {
     auto found = table.find(text);
-    if (found != table.end())
-        return found->second;
-    std::cout << "Road direction " << text << " is niet gekend, 0 wordt gebruikt \n";
-    return 0;
+    return found != table.end() ? found->second : -1;
+}
+
+QString names(const std::map<std::string, int>& table) {
+    QString text;
+    for (const auto& entry : table)
+        text += (text.isEmpty() ? "" : ", ") + QString::fromStdString(entry.first);
+    return text;
 }
 
 } // namespace
 
+// Judges the direction also when only checking; builds the piece only with a world.
 TObject* MapLoader::loadRoad(const QDomElement& blueprint) {
     const std::string subtype = blueprint.attribute("subtype").toStdString();
-    const std::string direction = blueprint.elementsByTagName("params")
-                                      .at(0)
-                                      .toElement()
-                                      .attribute("direction")
-                                      .toStdString();
-    Road* piece = nullptr;
-    if (subtype == "flat") {
-        piece = new RoadFlat(direction == "X" ? 0 : 1);
-    } else if (subtype == "flatTurn") {
-        piece = new RoadFlatTurn(turnDirection(kFlatTurnDirections, direction));
-    } else if (subtype == "turn") {
-        piece = new RoadTurn(turnDirection(kTurnDirections, direction));
-    } else if (subtype == "turnLarge") {
-        piece = new RoadTurnLarge(turnDirection(kTurnDirections, direction));
-    } else {
-        std::cout << "Road subtype " << subtype << " is niet gekend, blueprint "
-                  << blueprint.attribute("key").toStdString() << " wordt overgeslagen \n";
-        return nullptr;
+    const QDomElement params = blueprint.elementsByTagName("params").at(0).toElement();
+    const std::string direction = params.attribute("direction").toStdString();
+    const std::map<std::string, int>* table = subtype == "flatTurn" ? &kFlatTurnDirections
+                                              : subtype == "flat"   ? nullptr
+                                                                    : &kTurnDirections;
+    int value = direction == "X" ? 0 : 1; // flat: "X" runs along x, anything else along z
+    if (table) {
+        value = turnDirection(*table, direction);
+        if (value < 0) {
+            warn(params.isNull() ? blueprint : params,
+                 "road direction \"" + QString::fromStdString(direction) +
+                     "\" is niet gekend voor " + QString::fromStdString(subtype) + " (" +
+                     names(*table) + "), wordt 0");
+            value = 0;
+        }
     }
+    if (!map)
+        return nullptr;
+    Road* piece = nullptr;
+    if (subtype == "flat")
+        piece = new RoadFlat(value);
+    else if (subtype == "flatTurn")
+        piece = new RoadFlatTurn(value);
+    else if (subtype == "turn")
+        piece = new RoadTurn(value);
+    else if (subtype == "turnLarge")
+        piece = new RoadTurnLarge(value);
+    else
+        return nullptr; // the blueprints section has reported the subtype
 
     QDomElement texture = blueprint.elementsByTagName("textures")
                               .at(0)

@@ -61,7 +61,10 @@ QString run(const Display& display, const QString& program, const QStringList& a
     return QString::fromLocal8Bit(p.readAllStandardOutput());
 }
 
-Program::Program(const Display& display, const QString& workDir) : display(display) {
+QString programPath() { return binaryDir() + "/kolvar"; }
+
+Program::Program(const Display& display, const QString& workDir, const QStringList& arguments)
+    : display(display) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("DISPLAY", display.name());
     env.insert("LIBGL_ALWAYS_SOFTWARE", "1");
@@ -69,7 +72,7 @@ Program::Program(const Display& display, const QString& workDir) : display(displ
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(workDir);
     process.setProcessChannelMode(QProcess::SeparateChannels);
-    process.start(binaryDir() + "/kolvar", QStringList());
+    process.start(programPath(), arguments);
     process.waitForStarted(10000);
 }
 

@@ -26,14 +26,19 @@ private:
     QProcess server;
 };
 
+// KOLVAR_BINARY_DIR/kolvar.
+QString programPath();
+
 // Runs a command against the display, waits for it; returns its stdout.
 QString run(const Display& display, const QString& program, const QStringList& arguments,
             int* exitCode = nullptr, int timeoutMs = 10000);
 
-// The program under test (KOLVAR_BINARY_DIR/kolvar), started in workDir.
+// The program under test (KOLVAR_BINARY_DIR/kolvar), started in workDir
+// with the given command-line arguments.
 class Program {
 public:
-    Program(const Display& display, const QString& workDir);
+    Program(const Display& display, const QString& workDir,
+            const QStringList& arguments = QStringList());
     ~Program(); // kills the process if it still runs
 
     // Waits until the program's console output contains text.

@@ -77,8 +77,8 @@ TEST_F(RoadBlueprint, AnUnknownSubtypeIsSkippedWithAMessage) {
     load(road("roadBad", "Flat", "X") + road("roadGood", "turn", "upLeft"));
     EXPECT_FALSE(world.hasBlueprint("roadBad"));
     EXPECT_TRUE(world.hasBlueprint("roadGood"));
-    EXPECT_NE(console.find("Road subtype Flat is niet gekend, blueprint roadBad wordt "
-                           "overgeslagen \n"),
+    EXPECT_NE(console.find("blueprint \"roadBad\": road subtype \"Flat\" is niet gekend (bedoelt u "
+                           "flat?), wordt overgeslagen\n"),
               std::string::npos)
         << console;
 }
@@ -91,11 +91,11 @@ TEST_F(RoadBlueprint, AnUnknownTurnDirectionGivesZeroWithAMessage) {
         ASSERT_TRUE(world.hasBlueprint(key)) << key;
         EXPECT_EQ(kindAndDirection(world.getBlueprint(key)).second, 0) << key;
     }
-    EXPECT_NE(console.find("Road direction Z_13 is niet gekend, 0 wordt gebruikt \n"),
+    EXPECT_NE(console.find("road direction \"Z_13\" is niet gekend voor turn"),
               std::string::npos);
-    EXPECT_NE(console.find("Road direction upLeft is niet gekend, 0 wordt gebruikt \n"),
+    EXPECT_NE(console.find("road direction \"upLeft\" is niet gekend voor flatTurn"),
               std::string::npos);
-    EXPECT_NE(console.find("Road direction  is niet gekend, 0 wordt gebruikt \n"),
+    EXPECT_NE(console.find("road direction \"\" is niet gekend voor turnLarge"),
               std::string::npos);
 }
 

@@ -1,0 +1,24 @@
+// MapDiagnostics: one located console line per problem.
+#include "mapfile/mapdiagnostics.h"
+
+#include <iostream>
+
+void MapDiagnostics::error(const MapPlace& place, const QString& text) {
+    print(place, "fout", text, errors);
+}
+
+void MapDiagnostics::warning(const MapPlace& place, const QString& text) {
+    print(place, "waarschuwing", text, warnings);
+}
+
+void MapDiagnostics::print(const MapPlace& place, const char* severity, const QString& text,
+                           int& count) {
+    const std::string line =
+        (place.file + ':' + QString::number(place.line) + ':' + QString::number(place.column) +
+         ": " + QLatin1String(severity) + ": " + text)
+            .toStdString();
+    if (!printed.insert(line).second)
+        return;
+    ++count;
+    std::cout << line << "\n";
+}

@@ -1,0 +1,220 @@
+// MapFormat: the table of sections, elements and attributes, and the
+// reading and judging of one attribute value.
+#include "mapfile/mapformat.h"
+
+#include <QStringList>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+using K = ValueKind;
+
+const std::vector<AttributeFormat> kColour = {
+    {"r", K::Number}, {"g", K::Number}, {"b", K::Number}, {"a", K::Number}};
+const std::vector<AttributeFormat> kPoint = {{"x", K::Number}, {"y", K::Number}, {"z", K::Number}};
+const std::vector<AttributeFormat> kPlacement = {
+    {"value", K::Number}, {"x", K::Number}, {"y", K::Number}, {"z", K::Number}};
+
+const std::vector<SectionFormat> kSections = {
+    {"includes", {{"include", {{"file", K::Text}}}}},
+    {"camera",
+     {{"startingPos",
+       {{"posx", K::Number},
+        {"posy", K::Number},
+        {"posz", K::Number},
+        {"viewx", K::Number},
+        {"viewy", K::Number},
+        {"viewz", K::Number}}}}},
+    {"textures", {{"texture", {{"key", K::Text}, {"file", K::ImageFile}}}}},
+    {"lights",
+     {{"light",
+       {{"nr", K::LightNumber},
+        {"x", K::Number},
+        {"y", K::Number},
+        {"z", K::Number},
+        {"a", K::Number},
+        {"on", K::Flag},
+        {"flashlight", K::Presence}}},
+      {"ambient", kColour},
+      {"diffuse", kColour},
+      {"specular", kColour},
+      {"spot",
+       {{"radius", K::SpotCutoff},
+        {"x", K::Number},
+        {"y", K::Number},
+        {"z", K::Number},
+        {"a", K::Number},
+        {"exponent", K::SpotExponent}}},
+      {"attenuation",
+       {{"constant", K::NonNegative}, {"linear", K::NonNegative}, {"quadratic", K::NonNegative}}}}},
+    {"blueprints",
+     {{"blueprint",
+       {{"type", K::Text}, {"key", K::Text}, {"file", K::ModelFile}, {"subtype", K::Text}}},
+      {"boundingBox", {{"width", K::Size}, {"height", K::Size}, {"depth", K::Size}}},
+      {"params",
+       {{"subtype", K::Text},
+        {"width", K::Size},
+        {"height", K::Size},
+        {"depth", K::Size},
+        {"direction", K::Text}}},
+      {"textures", {}},
+      {"texture", {{"textureKey", K::TextureKey}, {"side", K::Side}}},
+      {"materials", {}},
+      {"material", {{"side", K::Side}}},
+      {"ambient", kColour},
+      {"diffuse", kColour},
+      {"specular", kColour},
+      {"shininess", {{"value", K::Fraction}}},
+      {"normals", {}},
+      {"normal", {{"side", K::NormalSide}, {"x", K::Number}, {"y", K::Number}, {"z", K::Number}}},
+      {"points", {}},
+      {"point", {{"p", K::Corner}, {"x", K::Number}, {"y", K::Number}, {"z", K::Number}}}}},
+    {"objects",
+     {{"object", {{"key", K::Text}, {"blueprintKey", K::Text}, {"mobile", K::Presence}}},
+      {"pos", kPoint},
+      {"rot", kPlacement},
+      {"scale", kPlacement}}},
+};
+
+const std::vector<QString> kSideNames = {"front", "back", "left", "right", "top", "bottom"};
+const std::vector<QString> kCornerNames = {"ftl", "ftr", "fbl", "fbr", "btl", "btr", "bbl", "bbr"};
+
+// "wordt 0" with the nearest known name, or "wordt <fallback>" alone.
+QString unknownName(const QString& value, const std::vector<QString>& known, const char* fallback) {
+    const QString nearest = MapFormat::nearestName(value, known);
+    QString text = "is geen gekende naam";
+    if (!nearest.isEmpty())
+        text += " (bedoelt u " + nearest + "?)";
+    return text + ", wordt " + fallback;
+}
+
+// Edit distance between a and b, ignoring case.
+int distance(const QString& a, const QString& b) {
+    const QString x = a.toLower(), y = b.toLower();
+    std::vector<int> row(y.size() + 1);
+    for (int j = 0; j <= y.size(); ++j)
+        row[j] = j;
+    for (int i = 1; i <= x.size(); ++i) {
+        int diagonal = row[0];
+        row[0] = i;
+        for (int j = 1; j <= y.size(); ++j) {
+            const int above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (x[i - 1] != y[j - 1])});
+            diagonal = above;
+        }
+    }
+    return row[y.size()];
+}
+
+} // namespace
+
+namespace MapFormat {
+
+const std::vector<SectionFormat>& sections() {
+    return kSections;
+}
+
+const SectionFormat* findSection(const QString& name) {
+    for (const SectionFormat& section : kSections)
+        if (name == QLatin1String(section.name))
+            return &section;
+    return nullptr;
+}
+
+const ElementFormat* findElement(const SectionFormat& section, const QString& name) {
+    for (const ElementFormat& element : section.elements)
+        if (name == QLatin1String(element.name))
+            return &element;
+    return nullptr;
+}
+
+const AttributeFormat* findAttribute(const ElementFormat& element, const QString& name) {
+    for (const AttributeFormat& attribute : element.attributes)
+        if (name == QLatin1String(attribute.name))
+            return &attribute;
+    return nullptr;
+}
+
+float numberValue(const QString& text, bool* ok) {
+    bool parsed = false;
+    const float value = text.toFloat(&parsed);
+    const bool finite = parsed && std::isfinite(value);
+    if (ok)
+        *ok = finite;
+    return finite ? value : 0.0f;
+}
+
+QString valueProblem(ValueKind kind, const QString& value) {
+    switch (kind) {
+    case K::Text:
+    case K::Presence:
+    case K::TextureKey:
+    case K::ImageFile:
+    case K::ModelFile:
+        return QString();
+    case K::Flag:
+        return value == "true" || value == "false" ? QString()
+                                                   : "is niet true of false, wordt false";
+    case K::Side:
+        return value == "all" || std::count(kSideNames.begin(), kSideNames.end(), value)
+                   ? QString()
+                   : unknownName(value, {"front", "back", "left", "right", "top", "bottom", "all"},
+                                 "top");
+    case K::NormalSide:
+        return std::count(kSideNames.begin(), kSideNames.end(), value)
+                   ? QString()
+                   : unknownName(value, kSideNames, "top");
+    case K::Corner:
+        return std::count(kCornerNames.begin(), kCornerNames.end(), value)
+                   ? QString()
+                   : unknownName(value, kCornerNames, "overgeslagen");
+    case K::LightNumber: {
+        bool ok = false;
+        const int nr = value.toInt(&ok, 10);
+        // "0" is how a map names GL_LIGHT0 (the default world's sky light).
+        return ok && nr >= 0 && nr <= 7 ? QString() : "ligt niet in 0..7, wordt licht 0";
+    }
+    default:
+        break;
+    }
+    bool ok = false;
+    const float number = value.toFloat(&ok);
+    if (!ok)
+        return "is geen getal, wordt 0";
+    if (!std::isfinite(number))
+        return "is geen eindig getal, wordt 0";
+    switch (kind) {
+    case K::Size:
+        return number > 0 ? QString() : "is niet groter dan 0";
+    case K::Fraction:
+        return number >= 0 && number <= 1 ? QString()
+                                          : "ligt niet in 0..1, OpenGL weigert de waarde";
+    case K::NonNegative:
+        return number >= 0 ? QString() : "is negatief, OpenGL weigert de waarde";
+    case K::SpotCutoff:
+        return (number >= 0 && number <= 90) || number == 180
+                   ? QString()
+                   : "ligt niet in 0..90 en is geen 180, OpenGL weigert de waarde";
+    case K::SpotExponent:
+        return number >= 0 && number <= 128 ? QString()
+                                            : "ligt niet in 0..128, OpenGL weigert de waarde";
+    default:
+        return QString();
+    }
+}
+
+QString nearestName(const QString& name, const std::vector<QString>& known) {
+    QString best;
+    int bestDistance = std::max(2, int(name.size()) / 3) + 1;
+    for (const QString& candidate : known) {
+        const int d = distance(name, candidate);
+        if (d < bestDistance) {
+            best = candidate;
+            bestDistance = d;
+        }
+    }
+    return best;
+}
+
+} // namespace MapFormat

@@ -1,0 +1,66 @@
+// MapFormat: the one description of the map file format: its six sections,
+// the elements allowed inside each, their attributes and the kind of value
+// each attribute holds. The loader's section walk checks every element and
+// attribute of a section against it before the section is read, and reads
+// numbers through numberValue(), so the loader and the checks share one
+// table and one reading of each value.
+#pragma once
+
+#include <QString>
+#include <vector>
+
+enum class ValueKind {
+    Text,         // any text (keys, names)
+    Number,       // a finite decimal number with a point ("1.5", not "1,5")
+    Size,         // a number above 0, in world units
+    Fraction,     // a number 0..1 (shininess, applied x 128)
+    NonNegative,  // a number 0 or more (attenuation factors)
+    SpotCutoff,   // degrees 0..90, or 180 for no spot
+    SpotExponent, // 0..128
+    LightNumber,  // integer 0..7 (GL_LIGHT0..GL_LIGHT7)
+    Flag,         // "true" switches on, any other text off
+    Presence,     // only whether the attribute is there counts
+    Side,         // a girder side name, or "all"
+    NormalSide,   // a girder side name ("all" is not one here)
+    Corner,       // a girder corner name: ftl, ftr, fbl, fbr, btl, btr, bbl, bbr
+    TextureKey,   // a reference to a texture key, resolved when drawing
+    ImageFile,    // an image file, relative to the working directory
+    ModelFile,    // a 3DS file, relative to the working directory
+};
+
+struct AttributeFormat {
+    const char* name;
+    ValueKind kind;
+};
+
+struct ElementFormat {
+    const char* name;
+    std::vector<AttributeFormat> attributes;
+};
+
+struct SectionFormat {
+    const char* name;                    // "includes", "camera", ...
+    std::vector<ElementFormat> elements; // allowed at any depth inside the section
+};
+
+namespace MapFormat {
+
+// The six sections, in the order the loader reads them.
+const std::vector<SectionFormat>& sections();
+const SectionFormat* findSection(const QString& name);
+const ElementFormat* findElement(const SectionFormat& section, const QString& name);
+const AttributeFormat* findAttribute(const ElementFormat& element, const QString& name);
+
+// The value as the loader uses it: malformed, missing and non-finite numbers
+// read as 0. ok, when given, tells whether the text was a finite number.
+float numberValue(const QString& text, bool* ok = nullptr);
+// What is wrong with this value of this kind and what happens to it (Dutch,
+// e.g. "is geen getal, wordt 0"), or an empty string when it is fine. Files
+// and key references are checked by the loader, not here.
+QString valueProblem(ValueKind kind, const QString& value);
+
+// The known name closest to name (ignoring case), or an empty string when
+// none is close enough to be a likely typing mistake.
+QString nearestName(const QString& name, const std::vector<QString>& known);
+
+} // namespace MapFormat

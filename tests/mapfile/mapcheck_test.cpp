@@ -1,0 +1,132 @@
+// Map diagnostics: small broken maps, read with a world and only checking,
+// must both print the located line (and a textures section after the
+// blueprints is still read); the default world's buildings stop the walker.
+#include "camera/camera.h"
+#include "mapfile/maploader.h"
+#include "tests/support/gltest.h"
+#include "textures/texturefactory.h"
+#include "world/map.h"
+
+#include <GL/gl.h>
+#include <QFile>
+#include <QKeyEvent>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace {
+
+std::string wrap(const char* section, const std::string& body) {
+    return std::string("<map><") + section + ">\n" + body + "</" + section + "></map>";
+}
+
+// The console of one load of maps/main.xml: with a world and this texture
+// factory, or only checking when there is none.
+std::string loadOutput(TextureFactory* factory) {
+    testgl::StdoutCapture out;
+    Map world;
+    TextureFactory* global = textureFactory;
+    textureFactory = factory;
+    MapLoader(factory ? &world : nullptr).load("maps/main.xml");
+    textureFactory = global;
+    return out.text();
+}
+
+// Some line starts with place and holds word.
+bool hasLine(const std::string& console, const char* place, const char* word) {
+    std::istringstream lines(console);
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind(place, 0) == 0 && line.find(word) != std::string::npos)
+            return true;
+    return false;
+}
+
+TEST(MapCheck, EveryMistakeIsNamedWhereItStandsWithAndWithoutAWorld) {
+    testgl::TempWorkDir dir;
+    testgl::writePng(dir.path() + "/img.png", 2, 2, 0xff0000ff);
+    dir.write("maps/huge.xml", "");
+    QFile::resize(dir.path() + "/maps/huge.xml", 100LL << 20); // sparse
+    dir.write("maps/leak.xml",
+              "<blueprints><blueprint type=\"quad\" key=\"leaked\"/></blueprints>");
+    for (int i = 1; i <= 40; ++i) // a chain 40 files deep
+        dir.write(QString("maps/c%1.xml").arg(i),
+                  wrap("includes", "<include file=\"c" + std::to_string(i + 1) + ".xml\"/>"));
+    const std::string quad = "<blueprint type=\"quad\" key=\"q\">";
+    const struct {
+        std::string map;   // maps/main.xml
+        const char* place; // "FILE:LINE:" (columns differ between Qt versions)
+        const char* word;
+    } rows[] = {
+        {"<map>\n<a></b></map>", "maps/main.xml:2:", ": fout: "},
+        {wrap("blueprints", quad + "<textures><texture textureKye=\"t\"/></textures></blueprint>"),
+         "maps/main.xml:2:", "bedoelt u textureKey?"},
+        {wrap("camera", "<startingPos posx=\"inf\"/>"), "maps/main.xml:2:", "geen eindig getal"},
+        {wrap("blueprints", quad + "<params width=\"0\"/></blueprint>"),
+         "maps/main.xml:2:", "niet groter dan 0"},
+        {wrap("blueprints",
+              quad + "<textures><texture textureKey=\"nope\"/></textures></blueprint>"),
+         "maps/main.xml:2:", "\"nope\" is nergens gedefinieerd"},
+        {wrap("blueprints", quad + "</blueprint>\n" + quad + "</blueprint>"),
+         "maps/main.xml:3:", "\"q\" is al gedefinieerd in maps/main.xml:2:"},
+        {wrap("objects", "<object key=\"o\" blueprintKey=\"ghost\"/>"),
+         "maps/main.xml:2:", "\"ghost\" is (nog) niet gedefinieerd"},
+        {wrap("lights", "<light nr=\"9\"/>"), "maps/main.xml:2:", "niet in 0..7, wordt licht 0"},
+        {wrap("lights", "<light><spot radius=\"120\"/></light>"), "maps/main.xml:2:", "0..90"},
+        {wrap("lights", "<light><attenuation linear=\"-1\"/></light>"),
+         "maps/main.xml:2:", "negatief"},
+        {wrap("blueprints", "<blueprint type=\"girder\"><shininess value=\"64\"/></blueprint>"),
+         "maps/main.xml:2:", "niet in 0..1"},
+        {wrap("camera", "<startingPos posx=\"1\" viewx=\"1\"/>"), "maps/main.xml:2:", "eigen oog"},
+        {wrap("textures", "<texture key=\"t\" file=\"none.png\"/>"),
+         "maps/main.xml:2:", "\"none.png\" van texture \"t\": bestaat niet"},
+        {wrap("blueprints", "<blueprint type=\"smax\" file=\"none.3ds\"/>"),
+         "maps/main.xml:2:", "none.3ds bestaat niet"},
+        {wrap("blueprints", "<blueprint type=\"smax\" file=\"maps/leak.xml\"/>"),
+         "maps/main.xml:2:", "build/kolvar-3ds maps/leak.xml"},
+        {wrap("textures",
+              QString("<texture key=\"t\" file=\"img.png\"/>\n").repeated(50).toStdString() +
+                  "<texture key=\"t51\" file=\"img.png\"/>"),
+         "maps/main.xml:52:", "\"t51\" wordt geweigerd"},
+        // Read all the same, and not the first blueprint's own textures (see below).
+        {"<map><blueprints>" + quad + "<textures><texture textureKey=\"late\"/></textures>" +
+             "</blueprint></blueprints>\n<textures><texture key=\"late\" file=\"img.png\"/>" +
+             "</textures></map>",
+         "maps/main.xml:2:", "staat na <blueprints>"},
+        {wrap("includes", "<include file=\"huge.xml\"/>"), "maps/main.xml:2:", "is te groot"},
+        {wrap("includes", "<include file=\"c1.xml\"/>"),
+         "maps/c31.xml:2:", "meer dan 32 includes diep"},
+        // An external entity stays unread, so "leaked" is never defined.
+        {"<!DOCTYPE map [<!ENTITY ext SYSTEM \"maps/leak.xml\">]>\n<map>&ext;<objects>\n<object "
+         "key=\"o\" blueprintKey=\"leaked\"/></objects></map>",
+         "maps/main.xml:3:", "\"leaked\" is (nog) niet gedefinieerd"},
+    };
+    for (const auto& row : rows) {
+        dir.write("maps/main.xml", row.map);
+        TextureFactory factory;
+        for (TextureFactory* withWorld : {&factory, static_cast<TextureFactory*>(nullptr)}) {
+            const std::string out = loadOutput(withWorld);
+            EXPECT_TRUE(hasLine(out, row.place, row.word)) << row.map << "\n" << out;
+        }
+        EXPECT_TRUE(row.map.find("key=\"late\"") == std::string::npos ||
+                    factory.getTextureId("late") != 0);
+    }
+}
+
+// From the repository root: walking at eye height 2.5 towards -z, 0.2 a
+// frame, onto the front of the house and of the tower.
+TEST(MapCheck, TheDefaultWorldsHouseAndTowerStopTheWalker) {
+    Map world;
+    testgl::StdoutCapture quiet; // textures beyond the global factory's limit do not matter here
+    ASSERT_TRUE(MapLoader(&world).load("maps/basicMap.xml"));
+    glPushMatrix(); // each frame multiplies in the view
+    for (auto [x, z, faceZ] : {std::tuple{18.0, 12.0, 2.0}, {34.0, -34.0, -44.0}}) {
+        Camera camera(x, 2.5, z, x, 2.5, z - 1, 0, 1, 0);
+        QKeyEvent forward(QEvent::KeyPress, Qt::Key_Z, Qt::NoModifier);
+        camera.keyPressed(&forward);
+        for (int frame = 0; frame < 80; ++frame) // 16 units if nothing stops it
+            camera.footFrame(&world);
+        EXPECT_NEAR(camera.eye[2], faceZ + 0.25, 0.25) << "walking into the building at x " << x;
+    }
+    glPopMatrix();
+}
+
+} // namespace
