@@ -388,13 +388,8 @@ void MapLoader::loadTextures() {
         const bool refused = session->texturesLoaded >= TextureFactory::kMaxTextures;
         const QString problem =
             refused ? QString() : imageFileProblem(QString::fromStdString(file));
-        // NOTE: a path that is there but is no regular file (a FIFO would
-        // block the image reader for ever) is not handed on; the key still
-        // gets its empty texture.
-        const QFileInfo info(QString::fromStdString(file));
         if (map)
-            textureFactory->loadTexture(key,
-                                        info.exists() && !info.isFile() ? std::string() : file);
+            textureFactory->loadTexture(key, file);
         if (refused) {
             warn(texture, QString("texture %1 wordt geweigerd: er zijn al %2 textures geladen")
                               .arg(quoted(key))
