@@ -4,6 +4,7 @@
 #include "textures/texturefactory.h"
 
 #include <GL/gl.h>
+#include <algorithm>
 #include <cmath>
 #include <iostream>
 
@@ -15,10 +16,7 @@ constexpr double kTexSpan = 0.98;    // texture span of one repeat
 constexpr float kTexRestart = 0.97f; // a coordinate at or past this starts again
 // Cell loops run on int; an edge outside this range (or not a number) draws nothing.
 constexpr float kMaxEdge = 1.0e9f;
-// About 4000 x 4000 world units, far beyond the 750-unit view: a larger quad
-// is a slip of the map author's and would take the memory of the display
-// list compiled from it.
-constexpr long kMaxCells = 4000000;
+constexpr long kMaxCells = Quad::kMaxCells;
 
 // Texture step per cell along one axis: the span of one repeat spread over
 // the cells that repeat covers. A repeat (or extent) of 0 covers no cells, so
@@ -34,19 +32,6 @@ float cellStep(float extent, float repeat) {
 
 bool drawableEdge(float v) {
     return std::isfinite(v) && std::fabs(v) < kMaxEdge;
-}
-
-// True if the cell grid between the edges can be drawn; says why not otherwise.
-bool fitsGrid(float lowX, float highX, float lowZ, float highZ, float width, float height) {
-    if (!drawableEdge(lowX) || !drawableEdge(highX) || !drawableEdge(lowZ) || !drawableEdge(highZ))
-        return false;
-    const double cells = std::ceil((highX - std::trunc(lowX)) / kCellSize) *
-                         std::ceil((highZ - std::trunc(lowZ)) / kCellSize);
-    if (cells <= double(kMaxCells))
-        return true;
-    std::cout << "Quad van " << width << " x " << height << " is te groot, meer dan " << kMaxCells
-              << " cellen: wordt niet getekend \n";
-    return false;
 }
 
 } // namespace
@@ -65,44 +50,74 @@ void Quad::bindTexture() {
     }
 }
 
+double Quad::gridCells() const {
+    const float lowX = position.x - width / 2;
+    const float highX = position.x + width / 2;
+    const float lowZ = position.z - height / 2;
+    const float highZ = position.z + height / 2;
+    if (!(width >= 0) || !(height >= 0) || !drawableEdge(lowX) || !drawableEdge(highX) ||
+        !drawableEdge(lowZ) || !drawableEdge(highZ))
+        return 0;
+    return std::max(0.0, double(std::ceil((highX - std::trunc(lowX)) / kCellSize))) *
+           std::max(0.0, double(std::ceil((highZ - std::trunc(lowZ)) / kCellSize)));
+}
+
 void Quad::draw() {
-    glDisable(GL_TEXTURE_2D);
     float s = kTexStart;
     float t = kTexStart;
     const float ds = cellStep(width, repeatX);
     const float dt = cellStep(height, repeatZ);
     bindTexture();
 
+    const std::string named = name.empty() ? std::string() : name + " ";
+    if (width < 0 || height < 0) {
+        if (!refused)
+            std::cout << "Quad " << named << "heeft een negatieve maat (" << width << " x "
+                      << height << "): wordt niet getekend \n";
+        refused = true;
+        glEnable(GL_TEXTURE_2D);
+        return;
+    }
+    const double cells = gridCells();
+    if (cells > double(kMaxCells)) {
+        if (!refused)
+            std::cout << "Quad " << named << "van " << width << " x " << height
+                      << " is te groot, meer dan " << kMaxCells
+                      << " cellen: wordt niet getekend \n";
+        refused = true;
+        glEnable(GL_TEXTURE_2D);
+        return;
+    }
+
     const float y = position.y;
     const float lowX = position.x - width / 2;
     const float highX = position.x + width / 2;
     const float lowZ = position.z - height / 2;
     const float highZ = position.z + height / 2;
-    if (fitsGrid(lowX, highX, lowZ, highZ, width, height)) {
+    if (cells > 0) {
+        // One block of triangles for the whole grid: the cells stay (per-vertex
+        // lighting, a flashlight's spot, needs them), the per-triangle
+        // glBegin/glEnd and repeated normals go. The normal is (0, 1, 0) throughout.
+        // clang-format off
+        glBegin(GL_TRIANGLES);
+        glNormal3f(0.0f, 1.0f, 0.0f);
         for (int z = int(lowZ); z < highZ; z += int(kCellSize)) {
             for (int x = int(lowX); x < highX; x += int(kCellSize)) {
                 const float x0 = float(x), x1 = float(x) + kCellSize;
                 const float z0 = float(z), z1 = float(z) + kCellSize;
-                // clang-format off
-                glBegin(GL_TRIANGLES);
-                    glNormal3f(0.0f, 1.0f, 0.0f);
-                    glTexCoord2f(s, t);
-                    glVertex3f(x0, y, z0);
-                    glTexCoord2f(s, t + dt);
-                    glVertex3f(x0, y, z1);
-                    glTexCoord2f(s + ds, t);
-                    glVertex3f(x1, y, z0);
-                glEnd();
-                glBegin(GL_TRIANGLES);
-                    glNormal3f(0.0f, 1.0f, 0.0f);
-                    glTexCoord2f(s + ds, t);
-                    glVertex3f(x1, y, z0);
-                    glTexCoord2f(s, t + dt);
-                    glVertex3f(x0, y, z1);
-                    glTexCoord2f(s + ds, t + dt);
-                    glVertex3f(x1, y, z1);
-                glEnd();
-                // clang-format on
+                glTexCoord2f(s, t);
+                glVertex3f(x0, y, z0);
+                glTexCoord2f(s, t + dt);
+                glVertex3f(x0, y, z1);
+                glTexCoord2f(s + ds, t);
+                glVertex3f(x1, y, z0);
+
+                glTexCoord2f(s + ds, t);
+                glVertex3f(x1, y, z0);
+                glTexCoord2f(s, t + dt);
+                glVertex3f(x0, y, z1);
+                glTexCoord2f(s + ds, t + dt);
+                glVertex3f(x1, y, z1);
                 s = s + ds;
                 if (s >= kTexRestart)
                     s = kTexStart;
@@ -112,6 +127,8 @@ void Quad::draw() {
             if (t >= kTexRestart)
                 t = kTexStart;
         }
+        glEnd();
+        // clang-format on
     }
     glEnable(GL_TEXTURE_2D);
 }
