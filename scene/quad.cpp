@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <iostream>
+#include <vector>
 
 namespace {
 
@@ -62,32 +63,102 @@ double Quad::gridCells() const {
            std::max(0.0, double(std::ceil((highZ - std::trunc(lowZ)) / kCellSize)));
 }
 
-void Quad::draw() {
-    float s = kTexStart;
-    float t = kTexStart;
-    const float ds = cellStep(width, repeatX);
-    const float dt = cellStep(height, repeatZ);
-    bindTexture();
-
+bool Quad::drawableGrid() {
     const std::string named = name.empty() ? std::string() : name + " ";
     if (width < 0 || height < 0) {
         if (!refused)
             std::cout << "Quad " << named << "heeft een negatieve maat (" << width << " x "
                       << height << "): wordt niet getekend \n";
         refused = true;
-        glEnable(GL_TEXTURE_2D);
-        return;
+        return false;
     }
-    const double cells = gridCells();
-    if (cells > double(kMaxCells)) {
+    if (gridCells() > double(kMaxCells)) {
         if (!refused)
             std::cout << "Quad " << named << "van " << width << " x " << height
                       << " is te groot, meer dan " << kMaxCells
                       << " cellen: wordt niet getekend \n";
         refused = true;
+        return false;
+    }
+    return true;
+}
+
+void Quad::drawTiles(int tileCells, const std::function<void(const float*, const float*)>& begin,
+                     const std::function<void()>& end) {
+    if (!drawableGrid() || gridCells() == 0)
+        return;
+    float s = kTexStart;
+    float t = kTexStart;
+    const float ds = cellStep(width, repeatX);
+    const float dt = cellStep(height, repeatZ);
+    const float y = position.y;
+    const float lowX = position.x - width / 2;
+    const float highX = position.x + width / 2;
+    const float lowZ = position.z - height / 2;
+    const float highZ = position.z + height / 2;
+    int columns = 0;
+    for (int x = int(lowX); x < highX; x += int(kCellSize))
+        ++columns;
+    // One band of tileCells rows at a time: texture coordinates, x, z per vertex.
+    std::vector<std::vector<float>> tiles(std::size_t((columns + tileCells - 1) / tileCells));
+    int row = 0;
+    int bandLowZ = int(lowZ);
+    for (int z = int(lowZ); z < highZ; z += int(kCellSize)) {
+        int column = 0;
+        for (int x = int(lowX); x < highX; x += int(kCellSize), ++column) {
+            const float x0 = float(x), x1 = float(x) + kCellSize;
+            const float z0 = float(z), z1 = float(z) + kCellSize;
+            const float cell[6][4] = {{s, t, x0, z0},      {s, t + dt, x0, z1},
+                                      {s + ds, t, x1, z0}, {s + ds, t, x1, z0},
+                                      {s, t + dt, x0, z1}, {s + ds, t + dt, x1, z1}};
+            std::vector<float>& tile = tiles[std::size_t(column / tileCells)];
+            for (const auto& v : cell)
+                tile.insert(tile.end(), v, v + 4);
+            s = s + ds;
+            if (s >= kTexRestart)
+                s = kTexStart;
+        }
+        t = t + dt;
+        if (t >= kTexRestart)
+            t = kTexStart;
+        ++row;
+        if (row % tileCells != 0 && z + int(kCellSize) < highZ)
+            continue;
+        for (std::size_t i = 0; i < tiles.size(); ++i) {
+            std::vector<float>& tile = tiles[i];
+            const float lowest[3] = {float(int(lowX) + int(i) * tileCells * int(kCellSize)), y,
+                                     float(bandLowZ)};
+            const float highest[3] = {std::min(lowest[0] + float(tileCells) * kCellSize,
+                                               float(int(lowX) + columns * int(kCellSize))),
+                                      y, float(z) + kCellSize};
+            begin(lowest, highest);
+            bindTexture();
+            glBegin(GL_TRIANGLES);
+            glNormal3f(0.0f, 1.0f, 0.0f);
+            for (std::size_t k = 0; k < tile.size(); k += 4) {
+                glTexCoord2f(tile[k], tile[k + 1]);
+                glVertex3f(tile[k + 2], y, tile[k + 3]);
+            }
+            glEnd();
+            glEnable(GL_TEXTURE_2D);
+            end();
+            tile.clear();
+        }
+        bandLowZ = z + int(kCellSize);
+    }
+}
+
+void Quad::draw() {
+    float s = kTexStart;
+    float t = kTexStart;
+    const float ds = cellStep(width, repeatX);
+    const float dt = cellStep(height, repeatZ);
+    bindTexture();
+    if (!drawableGrid()) {
         glEnable(GL_TEXTURE_2D);
         return;
     }
+    const double cells = gridCells();
 
     const float y = position.y;
     const float lowX = position.x - width / 2;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "scene/tobject.h"
+#include <functional>
 #include <string>
 
 class Quad : public TObject {
@@ -24,6 +25,13 @@ public:
     // The 2 x 2 cells draw would emit at the current size and position;
     // 0 when the grid cannot be drawn (a negative or non-finite extent).
     double gridCells() const;
+    // The cells of draw cut into tiles of tileCells x tileCells cells, so
+    // that each can be skipped on its own when out of view. Each tile is
+    // emitted whole, as draw does (texture step, triangles, texturing on),
+    // between begin(its lowest x, y, z, its highest x, y, z) and end(); the
+    // vertices and texture coordinates are those of draw.
+    void drawTiles(int tileCells, const std::function<void(const float*, const float*)>& begin,
+                   const std::function<void()>& end);
     float getWidth() override { return width; }
     float getHeight() override { return 0; } // flat, whatever the box says
     float getDepth() override { return height; }
@@ -36,4 +44,8 @@ public:
     bool textured = true;
     std::string name;     // the blueprint key, for messages; may be empty
     bool refused = false; // a refusal was printed for this blueprint: not again
+
+private:
+    // False, with a message once, when the grid has a negative size or too many cells.
+    bool drawableGrid();
 };

@@ -104,6 +104,13 @@ public:
         Sphere sphere;                        // Batch: around all its objects
         std::vector<TObject*> objects;        // Batch: its placed objects
         std::vector<const std::string*> keys; // Batch: their object keys
+        // Batch of one large quad: its cells in square tiles, each with its
+        // own list and sphere (list stays 0).
+        struct Tile {
+            GLuint list = 0;
+            Sphere sphere;
+        };
+        std::vector<Tile> tiles;
         const std::string* blueprintKey = nullptr;
         const std::string* objectKey = nullptr;
     };

@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <iostream>
+#include <typeinfo>
 
 namespace {
 
@@ -15,6 +16,9 @@ namespace {
 // this many world units share a list; an object wider than a square keeps
 // one of its own, so that it does not stretch the batch's sphere.
 constexpr float kBatchSquare = 32.0f;
+// A large quad (the ground) is compiled in tiles of this many cells a side
+// (2 units each), so that what lies behind the viewer is skipped too.
+constexpr int kTileCells = 16;
 
 // Copies an instance's placement into its blueprint, which is shared by all
 // instances and so carries the placement of the one drawn last.
@@ -118,6 +122,27 @@ void Map::compileDisplayLists() {
     for (DrawStep& step : steps) {
         if (step.kind != DrawStep::Batch)
             continue;
+        // Road pieces set their size from their placement in draw: only plain quads are tiled.
+        if (step.objects.size() == 1 && step.sphere.radius > kBatchSquare &&
+            typeid(*step.blueprint) == typeid(Quad)) {
+            auto* quad = static_cast<Quad*>(step.blueprint);
+            place(quad, step.objects.front());
+            if (!withinCellBudget(quad, *step.blueprintKey))
+                continue;
+            quad->drawTiles(
+                kTileCells,
+                [&](const float* lowest, const float* highest) {
+                    DrawStep::Tile tile;
+                    tile.list = glGenLists(1);
+                    tile.sphere = sphereAround(lowest, highest);
+                    step.tiles.push_back(tile);
+                    glNewList(tile.list, GL_COMPILE);
+                },
+                [] { glEndList(); });
+            if (!step.tiles.empty())
+                displayLists[*step.blueprintKey][*step.keys.front()] = step.tiles.front().list;
+            continue;
+        }
         auto* girder = dynamic_cast<Girder*>(step.blueprint);
         step.list = glGenLists(1);
         glNewList(step.list, GL_COMPILE);
@@ -218,7 +243,14 @@ void Map::drawFrame() {
                 continue;
             }
             switchLights(step.skybox ? SkyLights : SceneLights);
-            glCallList(step.list);
+            if (step.tiles.empty())
+                glCallList(step.list);
+            for (const DrawStep::Tile& tile : step.tiles) {
+                if (view.outside(tile.sphere))
+                    ++culledLastFrame;
+                else
+                    glCallList(tile.list);
+            }
             continue;
         }
         place(step.blueprint, step.object);

@@ -67,6 +67,13 @@ Sphere modelSphere(const Model_3DS* model, std::map<const TObject*, Sphere>& kno
 
 } // namespace
 
+Sphere sphereAround(const float* lowest, const float* highest) {
+    Box box;
+    box.add(lowest[0], lowest[1], lowest[2]);
+    box.add(highest[0], highest[1], highest[2]);
+    return box.sphere();
+}
+
 Sphere Sphere::merged(const Sphere& other) const {
     if (!known() || !other.known())
         return Sphere();

@@ -17,6 +17,9 @@ struct Sphere {
     Sphere merged(const Sphere& other) const;
 };
 
+// The sphere around the box from lowest to highest (x, y, z).
+Sphere sphereAround(const float* lowest, const float* highest);
+
 class ViewVolume {
 public:
     // Reads the projection and model-view matrices in force (the pick
