@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <iostream>
+#include <malloc.h>
 #include <sys/resource.h>
 
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations" // QGLWidget throughout this file
@@ -24,6 +25,8 @@
 namespace {
 constexpr int kOverlayX = 10; // pixels from the left
 constexpr int kOverlayRowPixels = 15;
+constexpr int kKeptBlockBytes = 32 << 20; // glibc's largest mmap threshold
+constexpr int kKeptHeapBytes = 256 << 20;  // free heap kept before it is trimmed
 constexpr double kSmoothing = 0.1; // weight of the newest frame in the overlay's running mean
 
 // CPU time of the whole process, all threads (llvmpipe renders in threads of its own), seconds.
@@ -50,6 +53,11 @@ QString oneDecimal(double v) {
 } // namespace
 
 Canvas::Canvas(const Options& options, QWidget* parent) : QGLWidget(parent), options(options) {
+    // Mesa's software renderer allocates and frees buffers of a few megabytes
+    // every frame; kept in the process instead of returned to the system
+    // they are reused without a thousand fresh page faults a frame.
+    mallopt(M_MMAP_THRESHOLD, kKeptBlockBytes);
+    mallopt(M_TRIM_THRESHOLD, kKeptHeapBytes);
     timer = new QTimer;
     connect(timer, SIGNAL(timeout()), this, SLOT(updateGL()));
     setFocusPolicy(Qt::StrongFocus);
