@@ -26,7 +26,7 @@ namespace {
 constexpr int kOverlayX = 10; // pixels from the left
 constexpr int kOverlayRowPixels = 15;
 constexpr int kKeptBlockBytes = 32 << 20; // glibc's largest mmap threshold
-constexpr int kKeptHeapBytes = 256 << 20;  // free heap kept before it is trimmed
+constexpr int kKeptHeapBytes = 256 << 20; // free heap kept before it is trimmed
 constexpr double kSmoothing = 0.1; // weight of the newest frame in the overlay's running mean
 
 // CPU time of the whole process, all threads (llvmpipe renders in threads of its own), seconds.
@@ -126,13 +126,20 @@ void Canvas::paintGL() {
     world->drawFrame();
     glLoadIdentity();
     QString overlay = world->overlayText;
-    if (showFrameTime && smoothedFrameMs > 0) {
-        // The text ends in a line break, so this takes the empty last row.
-        overlay += "Beeldtijd: " + oneDecimal(smoothedFrameMs) + " ms (" +
+    if (showFrameTime && smoothedFrameMs > 0 && smoothedWorkMs > 0) {
+        // The text ends in a line break, so this takes the empty last row:
+        // the time a frame takes to draw, and the frames drawn per second.
+        overlay += "Beeldtijd: " + oneDecimal(smoothedWorkMs) + " ms (" +
                    oneDecimal(1000.0 / smoothedFrameMs) + " fps)";
     }
     renderOverlay(overlay);
     setMouseTracking(world->mouseTracking);
+    if (showFrameTime) {
+        glFinish(); // the drawing itself, not only the sending of it
+        const double ms = milliseconds(Clock::now() - start);
+        smoothedWorkMs =
+            smoothedWorkMs == 0 ? ms : smoothedWorkMs + kSmoothing * (ms - smoothedWorkMs);
+    }
     if (screenshotPending) {
         screenshotPending = false;
         saveScreenshot();

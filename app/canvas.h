@@ -54,7 +54,8 @@ private:
     Clock::time_point created = Clock::now();
     Clock::time_point lastFrame;
     double cpuAtFirstFrame = 0;  // seconds of CPU, all threads
-    double smoothedFrameMs = 0;  // for the overlay line
+    double smoothedFrameMs = 0;  // for the overlay line: start to start of a frame
+    double smoothedWorkMs = 0;   // for the overlay line: the drawing of a frame
     std::vector<double> frameMs; // --frames: one entry a frame after the first
     bool reported = false;
     bool screenshotPending = false; // F12 pressed: save the next frame
