@@ -6,21 +6,58 @@
 #include "world/map.h"
 
 #include <GL/glu.h>
+#include <QCoreApplication>
 #include <QCursor>
+#include <QDateTime>
+#include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStringList>
 #include <QTimer>
+#include <algorithm>
+#include <cstdio>
 #include <iostream>
+#include <malloc.h>
+#include <sys/resource.h>
 
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations" // QGLWidget throughout this file
 
 namespace {
-constexpr int kOverlayX = 10;        // pixels from the left
+constexpr int kOverlayX = 10; // pixels from the left
 constexpr int kOverlayRowPixels = 15;
+constexpr int kKeptBlockBytes = 32 << 20; // glibc's largest mmap threshold
+constexpr int kKeptHeapBytes = 256 << 20; // free heap kept before it is trimmed
+constexpr double kSmoothing = 0.1; // weight of the newest frame in the overlay's running mean
+
+// CPU time of the whole process, all threads (llvmpipe renders in threads of its own), seconds.
+double processCpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+}
+
+double milliseconds(std::chrono::steady_clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+// Value at fraction q (0..1) of the sorted values, nearest rank.
+double percentile(const std::vector<double>& sorted, double q) {
+    const std::size_t rank = std::size_t(q * double(sorted.size()) + 0.999999);
+    return sorted[std::min(sorted.size(), std::max<std::size_t>(rank, 1)) - 1];
+}
+
+QString oneDecimal(double v) {
+    return QString::number(v, 'f', 1);
+}
 } // namespace
 
 Canvas::Canvas(const Options& options, QWidget* parent) : QGLWidget(parent), options(options) {
+    // Mesa's software renderer allocates and frees buffers of a few megabytes
+    // every frame; kept in the process instead of returned to the system
+    // they are reused without a thousand fresh page faults a frame.
+    mallopt(M_MMAP_THRESHOLD, kKeptBlockBytes);
+    mallopt(M_TRIM_THRESHOLD, kKeptHeapBytes);
     timer = new QTimer;
     connect(timer, SIGNAL(timeout()), this, SLOT(updateGL()));
     setFocusPolicy(Qt::StrongFocus);
@@ -49,7 +86,8 @@ void Canvas::initializeGL() {
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_COLOR_MATERIAL);
-    timer->start(kFramePeriodMs);
+    // --frames: as fast as the event loop allows, no 50 ms pacing.
+    timer->start(options.frames > 0 ? 0 : kFramePeriodMs);
 }
 
 void Canvas::resizeGL(int w, int h) {
@@ -66,13 +104,87 @@ void Canvas::resizeGL(int w, int h) {
 }
 
 void Canvas::paintGL() {
+    const Clock::time_point start = Clock::now();
+    const bool first = lastFrame == Clock::time_point();
+    if (!first) {
+        // Start to start: the drawing, the buffer swap and the event loop in between.
+        const double ms = milliseconds(start - lastFrame);
+        smoothedFrameMs =
+            smoothedFrameMs == 0 ? ms : smoothedFrameMs + kSmoothing * (ms - smoothedFrameMs);
+        if (options.frames > 0)
+            frameMs.push_back(ms);
+    }
+    lastFrame = start;
+    if (options.frames > 0 && int(frameMs.size()) >= options.frames) {
+        reportFrames();
+        return;
+    }
+
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
     glMatrixMode(GL_MODELVIEW);
     world->drawFrame();
     glLoadIdentity();
-    renderOverlay(world->overlayText);
+    QString overlay = world->overlayText;
+    if (showFrameTime && smoothedFrameMs > 0 && smoothedWorkMs > 0) {
+        // The text ends in a line break, so this takes the empty last row:
+        // the time a frame takes to draw, and the frames drawn per second.
+        overlay += "Beeldtijd: " + oneDecimal(smoothedWorkMs) + " ms (" +
+                   oneDecimal(1000.0 / smoothedFrameMs) + " fps)";
+    }
+    renderOverlay(overlay);
     setMouseTracking(world->mouseTracking);
+    if (showFrameTime) {
+        glFinish(); // the drawing itself, not only the sending of it
+        const double ms = milliseconds(Clock::now() - start);
+        smoothedWorkMs =
+            smoothedWorkMs == 0 ? ms : smoothedWorkMs + kSmoothing * (ms - smoothedWorkMs);
+    }
+    if (screenshotPending) {
+        screenshotPending = false;
+        saveScreenshot();
+    }
+
+    if (first && options.frames > 0) {
+        glFinish();
+        std::cout
+            << "Eerste beeld na "
+            << QString::number(milliseconds(Clock::now() - created) / 1000.0, 'f', 3).toStdString()
+            << " s\n";
+        cpuAtFirstFrame = processCpuSeconds();
+    }
+}
+
+void Canvas::reportFrames() {
+    if (reported)
+        return;
+    reported = true;
+    timer->stop();
+    const double cpuMs = (processCpuSeconds() - cpuAtFirstFrame) * 1000.0 / double(frameMs.size());
+    std::vector<double> sorted = frameMs;
+    std::sort(sorted.begin(), sorted.end());
+    double sum = 0;
+    for (double ms : sorted)
+        sum += ms;
+    std::cout << "Beeldtijd over " << sorted.size() << " beelden: gemiddeld "
+              << oneDecimal(sum / double(sorted.size())).toStdString() << " ms, mediaan "
+              << oneDecimal(percentile(sorted, 0.5)).toStdString() << " ms, 95e percentiel "
+              << oneDecimal(percentile(sorted, 0.95)).toStdString() << " ms\n";
+    std::cout << "CPU per beeld (alle threads): " << oneDecimal(cpuMs).toStdString() << " ms\n";
+    QCoreApplication::exit(0);
+}
+
+QString Canvas::saveScreenshot() {
+    const QString name =
+        "kolvar-" + QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss-zzz") + ".png";
+    // The back buffer still holds the frame just drawn, overlay included.
+    const QImage image = grabFrameBuffer();
+    if (image.isNull() || !image.save(name, "PNG")) {
+        std::cout << "Schermafdruk kon niet bewaard worden als " << name.toStdString() << "\n";
+        return QString();
+    }
+    std::cout << "Schermafdruk bewaard als " << name.toStdString() << "\n";
+    return name;
 }
 
 void Canvas::renderOverlay(const QString& text) {
@@ -85,18 +197,27 @@ void Canvas::renderOverlay(const QString& text) {
     glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
     glDisable(GL_ALPHA_TEST);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-        int y = kOverlayRowPixels;
-        const QStringList rows = text.split("\n", Qt::KeepEmptyParts, Qt::CaseSensitive);
-        for (const QString& row : rows) {
-            renderText(kOverlayX, y, row, QFont());
-            y += kOverlayRowPixels;
-        }
+    int y = kOverlayRowPixels;
+    const QStringList rows = text.split("\n", Qt::KeepEmptyParts, Qt::CaseSensitive);
+    for (const QString& row : rows) {
+        renderText(kOverlayX, y, row, QFont());
+        y += kOverlayRowPixels;
+    }
     glPopClientAttrib();
     glPopAttrib();
 }
 
 // Input can only reach the world once the GL context, and with it the world, exists.
 void Canvas::keyPressEvent(QKeyEvent* event) {
+    // The canvas's own instruments; the world's keys stay as they are.
+    if (event->key() == Qt::Key_I) {
+        showFrameTime = !showFrameTime;
+        return;
+    }
+    if (event->key() == Qt::Key_F12) {
+        screenshotPending = true; // taken from the next frame, before its buffer swap
+        return;
+    }
     if (world)
         world->keyPressed(event);
 }

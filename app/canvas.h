@@ -11,6 +11,9 @@
 
 #include "app/options.h"
 
+#include <chrono>
+#include <vector>
+
 class Map;
 class QTimer;
 
@@ -25,9 +28,14 @@ public:
     // Draws the overlay text top-left, one 15-pixel row a line.
     void renderOverlay(const QString& text);
 
+    // Saves the current view as kolvar-YYYYMMDD-HHMMSS-zzz.png in the working
+    // directory; returns the file name, empty if it could not be written.
+    QString saveScreenshot();
+
     QTimer* timer;
     Map* world = nullptr;
     const Options options;
+    bool showFrameTime = false; // key I: the frame-time line in the overlay
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -37,4 +45,18 @@ protected:
     void initializeGL() override;
     void resizeGL(int w, int h) override;
     void paintGL() override;
+
+private:
+    using Clock = std::chrono::steady_clock;
+    // The --frames run: prints the figures once the frames are drawn and ends.
+    void reportFrames();
+
+    Clock::time_point created = Clock::now();
+    Clock::time_point lastFrame;
+    double cpuAtFirstFrame = 0;  // seconds of CPU, all threads
+    double smoothedFrameMs = 0;  // for the overlay line: start to start of a frame
+    double smoothedWorkMs = 0;   // for the overlay line: the drawing of a frame
+    std::vector<double> frameMs; // --frames: one entry a frame after the first
+    bool reported = false;
+    bool screenshotPending = false; // F12 pressed: save the next frame
 };

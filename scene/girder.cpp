@@ -104,13 +104,41 @@ void Girder::applyMaterial(int side) const {
     }
 }
 
+void Girder::applyRotation() const {
+    if (rotation.y != 0.0f)
+        glRotatef(rotation.y, 0.0f, 1.0f, 0.0f);
+    if (rotation.x != 0.0f)
+        glRotatef(rotation.x, 1.0f, 0.0f, 0.0f);
+    if (rotation.z != 0.0f)
+        glRotatef(rotation.z, 0.0f, 0.0f, 1.0f);
+}
+
 void Girder::draw() {
     // NOTE: no push/pop; the caller saves the model-view matrix around draw.
-    glRotatef(rotation.y, 0.0f, 1.0f, 0.0f);
-    glRotatef(rotation.x, 1.0f, 0.0f, 0.0f);
-    glRotatef(rotation.z, 0.0f, 0.0f, 1.0f);
-    glDisable(GL_TEXTURE_2D);
+    applyRotation();
+    GirderDrawState state;
+    drawSides(state);
+    finishSides(state);
+}
 
+namespace {
+bool sameMaterial(const Material& a, const Material& b) {
+    for (int i = 0; i < 4; ++i)
+        if (a.ambient[i] != b.ambient[i] || a.diffuse[i] != b.diffuse[i] ||
+            a.specular[i] != b.specular[i])
+            return false;
+    return a.shininess == b.shininess;
+}
+
+} // namespace
+
+void Girder::endSides(GirderDrawState& state) {
+    if (state.inQuads)
+        glEnd();
+    state.inQuads = false;
+}
+
+void Girder::drawSides(GirderDrawState& state) const {
     // Corners of each side in drawing order, with their texture coordinates (s, t).
     struct Corner {
         const FPoint* point;
@@ -125,20 +153,67 @@ void Girder::draw() {
         {{&ftl, 1, 1}, {&ftr, 0, 1}, {&btl, 0, 0}, {&btr, 1, 0}}, // top
         {{&fbr, 0, 1}, {&bbl, 0, 0}, {&bbr, 1, 0}, {&fbl, 1, 1}}, // bottom
     };
+    const Material defaultMaterial;
     for (int side : kDrawOrder) {
-        applyMaterial(side);
-        bindSideTexture(side);
-        // clang-format off
-        glBegin(GL_QUADS);
-            applyNormal(side);
-            for (const Corner& corner : corners[side]) {
-                glTexCoord2f(corner.s, corner.t);
-                glVertex3f(corner.point->x, corner.point->y, corner.point->z);
-            }
-        glEnd();
-        // clang-format on
-    }
+        // A side is drawn with its own material (colour material off from
+        // then on) or the default one, textured with its key's texture or not.
+        auto own = materials.find(side);
+        const bool hasOwn = own != materials.end();
+        const Material& material = hasOwn ? own->second : defaultMaterial;
+        auto textured = texturedSides.find(side);
+        const bool textureOn = textured != texturedSides.end() && textured->second;
+        GLuint texture = 0;
+        if (textureOn) {
+            auto key = textureKeys.find(side);
+            const std::string keyText = key != textureKeys.end() ? key->second : std::string();
+            texture = textureFactory ? textureFactory->getTextureId(keyText) : 0;
+        }
 
-    glEnable(GL_TEXTURE_2D);
-    applyDefaultMaterial();
+        const bool colourOff = hasOwn && !state.colourMaterialOff;
+        const bool materialChange = !state.known || !sameMaterial(material, state.material);
+        const bool textureChange =
+            !state.known || textureOn != state.textureOn || (textureOn && texture != state.texture);
+        if (colourOff || materialChange || textureChange)
+            endSides(state);
+        if (colourOff) {
+            glDisable(GL_COLOR_MATERIAL);
+            state.colourMaterialOff = true;
+        }
+        if (materialChange) {
+            material.apply();
+            state.material = material;
+        }
+        if (textureChange) {
+            if (textureOn) {
+                glEnable(GL_TEXTURE_2D);
+                glBindTexture(GL_TEXTURE_2D, texture);
+            } else {
+                glDisable(GL_TEXTURE_2D);
+            }
+            state.textureOn = textureOn;
+            state.texture = texture;
+        }
+        state.known = true;
+
+        if (!state.inQuads) {
+            glBegin(GL_QUADS);
+            state.inQuads = true;
+        }
+        applyNormal(side);
+        for (const Corner& corner : corners[side]) {
+            glTexCoord2f(corner.s, corner.t);
+            glVertex3f(corner.point->x, corner.point->y, corner.point->z);
+        }
+    }
+}
+
+void Girder::finishSides(GirderDrawState& state) {
+    endSides(state);
+    if (!state.known || !state.textureOn)
+        glEnable(GL_TEXTURE_2D);
+    if (!state.known || !sameMaterial(state.material, Material()))
+        applyDefaultMaterial();
+    state.textureOn = true;
+    state.material = Material();
+    state.known = true;
 }

@@ -6,14 +6,35 @@
 
 #include "scene/material.h"
 #include "scene/tobject.h"
+#include <GL/gl.h>
 #include <map>
 #include <string>
 
 // Side numbers, the keys of the girder's side maps.
-enum GirderSide { SideFront = 0, SideBack = 1, SideLeft = 2, SideRight = 3, SideTop = 4, SideBottom = 5 };
+enum GirderSide {
+    SideFront = 0,
+    SideBack = 1,
+    SideLeft = 2,
+    SideRight = 3,
+    SideTop = 4,
+    SideBottom = 5
+};
 
 // "top", "bottom", "left", "right", "front", "back"; anything else is the top side.
 int sideFromName(const std::string& name);
+
+// The GL state a run of girder sides has left behind, so that a list of many
+// girders sends a texture or material only where it changes and keeps
+// consecutive sides in one GL_QUADS block. Start each run (a display list, a
+// direct draw) with a fresh one: nothing is known about the state before.
+struct GirderDrawState {
+    bool known = false;             // false: send everything for the next side
+    bool textureOn = false;         // GL_TEXTURE_2D
+    GLuint texture = 0;             // bound when textureOn
+    Material material;              // last material sent
+    bool colourMaterialOff = false; // GL_COLOR_MATERIAL disabled by a side's own material
+    bool inQuads = false;           // between glBegin(GL_QUADS) and glEnd
+};
 
 class Girder : public TObject {
 public:
@@ -37,6 +58,16 @@ public:
 
     // Rotates about the world origin (y, x, z) without restoring the matrix.
     void draw() override;
+    // Brings the corners in line with position (GirderRect rebuilds its box).
+    virtual void updateCorners() {}
+    // The rotations of draw, skipping those of 0 degrees (they leave the matrix as it is).
+    void applyRotation() const;
+    // The six sides of the current corners, sending only the state that differs from state.
+    void drawSides(GirderDrawState& state) const;
+    // Closes an open GL_QUADS block (before a matrix change, say).
+    static void endSides(GirderDrawState& state);
+    // What every girder leaves behind: texturing on, the default material.
+    static void finishSides(GirderDrawState& state);
 
     FPoint ftr, fbl, fbr, btl, btr, bbl, bbr; // ftl is position
     std::map<int, std::string> textureKeys;

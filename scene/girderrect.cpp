@@ -8,6 +8,11 @@ GirderRect::GirderRect(float width, float height, float depth)
 }
 
 void GirderRect::draw() {
+    updateCorners();
+    Girder::draw();
+}
+
+void GirderRect::updateCorners() {
     // The world moves the blueprint by its position only, so the box is rebuilt
     // around the position at every draw.
     const FPoint p = position;
@@ -21,5 +26,4 @@ void GirderRect::draw() {
     btr = FPoint(p.x, p.y, back);
     bbl = FPoint(right, bottom, back);
     bbr = FPoint(p.x, bottom, back);
-    Girder::draw();
 }

@@ -9,6 +9,7 @@ public:
     GirderRect(float width, float height, float depth);
     // Recomputes the corners from position, then draws as a girder.
     void draw() override;
+    void updateCorners() override;
 
     float width;
     float height;

@@ -1,13 +1,20 @@
 // Quad: a flat, horizontal, textured rectangle centred on position, drawn as
 // a grid of 2 x 2 unit cells, two triangles a cell, the texture laid
 // repeatX times across the width (x) and repeatZ times along the height (z).
+// A quad too large to draw, or with a negative size, says so once and draws nothing.
 #pragma once
 
 #include "scene/tobject.h"
+#include <functional>
 #include <string>
 
 class Quad : public TObject {
 public:
+    // The most cells one quad, and all quads of a world together, may have:
+    // about 4000 x 4000 world units, far beyond the 750-unit view. More is a
+    // slip of the map author's and would take gigabytes of display lists.
+    static constexpr long kMaxCells = 4000000;
+
     Quad() = default;
     ~Quad() override = default;
 
@@ -15,14 +22,30 @@ public:
     // Binds the texture of textureKey when textured, else disables texturing.
     void bindTexture();
     void draw() override;
+    // The 2 x 2 cells draw would emit at the current size and position;
+    // 0 when the grid cannot be drawn (a negative or non-finite extent).
+    double gridCells() const;
+    // The cells of draw cut into tiles of tileCells x tileCells cells, so
+    // that each can be skipped on its own when out of view. Each tile is
+    // emitted whole, as draw does (texture step, triangles, texturing on),
+    // between begin(its lowest x, y, z, its highest x, y, z) and end(); the
+    // vertices and texture coordinates are those of draw.
+    void drawTiles(int tileCells, const std::function<void(const float*, const float*)>& begin,
+                   const std::function<void()>& end);
     float getWidth() override { return width; }
     float getHeight() override { return 0; } // flat, whatever the box says
     float getDepth() override { return height; }
 
-    float width = 0;          // extent along x, world units
-    float height = 0;         // extent along z (the map file calls it height)
-    float repeatZ = 10;       // texture repeats along z
-    float repeatX = 10;       // texture repeats along x
+    float width = 0;    // extent along x, world units
+    float height = 0;   // extent along z (the map file calls it height)
+    float repeatZ = 10; // texture repeats along z
+    float repeatX = 10; // texture repeats along x
     std::string textureKey;
     bool textured = true;
+    std::string name;     // the blueprint key, for messages; may be empty
+    bool refused = false; // a refusal was printed for this blueprint: not again
+
+private:
+    // False, with a message once, when the grid has a negative size or too many cells.
+    bool drawableGrid();
 };

@@ -2,6 +2,8 @@
 // keys and lights, and the lookups that drawing, keys and picking use.
 #include "world/map.h"
 
+#include "scene/quad.h"
+
 #include <iostream>
 
 namespace {
@@ -16,16 +18,20 @@ Map::Map() {
     glLineWidth(kLineWidthPixels);
 }
 
-Map::~Map() { delete camera; }
+Map::~Map() {
+    delete camera;
+}
 
-void Map::setCamera(Camera* newCamera) { camera = newCamera; }
+void Map::setCamera(Camera* newCamera) {
+    camera = newCamera;
+}
 
 void Map::ensureCamera() {
     if (camera)
         return;
     std::cout << "Geen camera in de map, standaardcamera op (0, 2.5, 35) \n";
-    camera = new Camera(kStartEye[0], kStartEye[1], kStartEye[2], kStartCentre[0],
-                        kStartCentre[1], kStartCentre[2], 0.0, 1.0, 0.0);
+    camera = new Camera(kStartEye[0], kStartEye[1], kStartEye[2], kStartCentre[0], kStartCentre[1],
+                        kStartCentre[2], 0.0, 1.0, 0.0);
 }
 
 void Map::resetViewer() {
@@ -37,6 +43,8 @@ void Map::addBlueprint(const std::string& key, TObject* blueprint) {
     if (key.compare(0, 4, "road") == 0)
         roadTrack.addRoadKey(key);
     blueprints[key] = blueprint;
+    if (auto* quad = dynamic_cast<Quad*>(blueprint))
+        quad->name = key; // its refusals name the blueprint
 }
 
 void Map::addObject(const std::string& blueprintKey, const std::string& objectKey,
@@ -53,18 +61,26 @@ void Map::addMobileKey(const std::string& objectKey) {
     mobileKeys[objectKey] = 10 * count;
 }
 
-void Map::addLight(Light* light) { lights.push_back(light); }
+void Map::addLight(Light* light) {
+    lights.push_back(light);
+}
 
-void Map::addFlashlight(Light* light) { flashlights.push_back(light); }
+void Map::addFlashlight(Light* light) {
+    flashlights.push_back(light);
+}
 
-bool Map::hasBlueprint(const std::string& key) const { return blueprints.count(key) != 0; }
+bool Map::hasBlueprint(const std::string& key) const {
+    return blueprints.count(key) != 0;
+}
 
 TObject* Map::getBlueprint(const std::string& key) const {
     auto it = blueprints.find(key);
     return it == blueprints.end() ? nullptr : it->second;
 }
 
-bool Map::isMobile(const std::string& objectKey) const { return mobileKeys.count(objectKey) != 0; }
+bool Map::isMobile(const std::string& objectKey) const {
+    return mobileKeys.count(objectKey) != 0;
+}
 
 std::string Map::mobileKeyForName(GLuint name) const {
     for (const auto& [key, pickName] : mobileKeys)

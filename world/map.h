@@ -12,6 +12,7 @@
 #include "scene/light.h"
 #include "scene/roadtrack.h"
 #include "scene/tobject.h"
+#include "world/viewvolume.h"
 
 #include <GL/gl.h>
 #include <QObject>
@@ -56,7 +57,9 @@ public:
     TObject* findObject(const std::string& objectKey) const;
     bool hasLight(int n) const;
 
-    // Drawing (map_draw.cpp).
+    // Drawing (map_draw.cpp). Static objects are compiled into lists that
+    // each hold the objects of one blueprint near one another (a batch);
+    // mobile objects are drawn directly every frame and have no list.
     void compileDisplayLists();
     void drawFrame();
     // Keys (map_keys.cpp).
@@ -70,15 +73,16 @@ public:
     // Overlay (map_overlay.cpp).
     void buildOverlayText();
 
-    float heightOffset = 1.0f;      // added to y of every placed object but "skybox"
-    Camera* camera = nullptr;       // owned
+    float heightOffset = 1.0f; // added to y of every placed object but "skybox"
+    Camera* camera = nullptr;  // owned
     Camera snapshotCamera{0, 0, 0, 0, 0, 0, 0, 1, 0};
     ObjectTracker snapshotTracker;
     std::map<std::string, TObject*> blueprints;
-    std::map<std::string, Group> objects;                          // blueprint key -> group
+    std::map<std::string, Group> objects; // blueprint key -> group
+    // blueprint key -> (object key -> the list that draws it, shared by its batch)
     std::map<std::string, std::map<std::string, GLuint>> displayLists;
-    std::map<std::string, GLuint> mobileKeys;                      // object key -> pick name
-    std::vector<Light*> lights;     // load order; index = light number of the keys 0..7
+    std::map<std::string, GLuint> mobileKeys; // object key -> pick name
+    std::vector<Light*> lights;               // load order; index = light number of the keys 0..7
     std::vector<Light*> flashlights;
     bool lightingOn = true;
     bool mouseTracking = true;
@@ -88,6 +92,42 @@ public:
     QString overlayText;
     RoadTrack roadTrack;
 
+    // One step of the frame's drawing, resolved from the keys once after
+    // loading, in blueprint key order, then object key order.
+    struct DrawStep {
+        enum Kind { Batch, Mobile, Missing } kind = Batch;
+        bool skybox = false; // lit by the first light alone
+        TObject* blueprint = nullptr;
+        TObject* object = nullptr;            // Mobile: the placed object
+        GLuint pickName = 0;                  // Mobile
+        GLuint list = 0;                      // Batch: 0 until compiled
+        Sphere sphere;                        // Batch: around all its objects
+        std::vector<TObject*> objects;        // Batch: its placed objects
+        std::vector<const std::string*> keys; // Batch: their object keys
+        // Batch of one large quad: its cells in square tiles, each with its
+        // own list and sphere (list stays 0).
+        struct Tile {
+            GLuint list = 0;
+            Sphere sphere;
+        };
+        std::vector<Tile> tiles;
+        const std::string* blueprintKey = nullptr;
+        const std::string* objectKey = nullptr;
+    };
+    std::vector<DrawStep> steps;
+    int culledLastFrame = 0; // steps skipped by the last frame as out of view
+
 signals:
     void signal_mouseTracking(bool enable);
+
+private:
+    // Rebuilds steps when objects, blueprints or mobile keys have changed.
+    void resolve();
+    // Counts a quad's cells against the world's budget; false (with a
+    // message once per blueprint) when it would go over.
+    bool withinCellBudget(TObject* blueprint, const std::string& key);
+
+    std::size_t resolvedSignature = std::size_t(-1);
+    double quadCells = 0; // cells of every quad compiled or drawn, against Quad::kMaxCells
+    std::map<const TObject*, Sphere> modelSpheres;
 };

@@ -1,10 +1,25 @@
-// Map drawing: display lists for the placed objects, compiled once, and the
-// per-frame pass (switches, camera step, flashlights, objects, overlay text).
+// Map drawing: the keys resolved to draw steps once after loading, display
+// lists for batches of static objects, and the per-frame pass (switches,
+// camera step, flashlights, objects out of view skipped, overlay text).
 #include "world/map.h"
 
+#include "scene/girder.h"
+#include "scene/quad.h"
+
+#include <cmath>
 #include <iostream>
+#include <typeinfo>
 
 namespace {
+
+// Static objects of one blueprint whose centres lie in the same square of
+// this many world units share a list; an object wider than a square keeps
+// one of its own, so that it does not stretch the batch's sphere.
+constexpr float kBatchSquare = 32.0f;
+// A large quad (the ground) is compiled in tiles of this many cells a side
+// (2 units each), so that what lies behind the viewer is skipped too.
+constexpr int kTileCells = 16;
+
 // Copies an instance's placement into its blueprint, which is shared by all
 // instances and so carries the placement of the one drawn last.
 void place(TObject* blueprint, const TObject* instance) {
@@ -13,28 +28,161 @@ void place(TObject* blueprint, const TObject* instance) {
     blueprint->rotation = instance->rotation;
     blueprint->scale = instance->scale;
 }
+
+bool rotated(const TObject* object) {
+    return object->rotation.x != 0.0f || object->rotation.y != 0.0f || object->rotation.z != 0.0f;
+}
+
+// Which light set a step needs: the sky box's (the first light alone) or
+// everyone else's (every light but the one on GL_LIGHT0).
+enum LightSet { NoLights = -1, SkyLights = 0, SceneLights = 1 };
+
 } // namespace
 
-void Map::compileDisplayLists() {
+bool Map::withinCellBudget(TObject* blueprint, const std::string& key) {
+    auto* quad = dynamic_cast<Quad*>(blueprint);
+    if (!quad)
+        return true;
+    const double cells = quad->gridCells();
+    if (cells <= double(Quad::kMaxCells) && quadCells + cells > double(Quad::kMaxCells)) {
+        if (!quad->refused)
+            std::cout << "Quad " << key << ": alle quads samen zouden meer dan " << Quad::kMaxCells
+                      << " cellen hebben: deze en verdere plaatsingen worden niet getekend \n";
+        quad->refused = true;
+        return false;
+    }
+    if (cells <= double(Quad::kMaxCells))
+        quadCells += cells;
+    return true; // a quad too large on its own refuses itself when drawn
+}
+
+void Map::resolve() {
+    std::size_t signature = blueprints.size() * 1000003u + mobileKeys.size() * 7919u;
+    for (const auto& entry : objects)
+        signature = signature * 31u + entry.second.size();
+    if (signature == resolvedSignature)
+        return;
+    resolvedSignature = signature;
+    steps.clear();
+    displayLists.clear();
+    quadCells = 0;
+
     for (const auto& [blueprintKey, group] : objects) {
         TObject* blueprint = getBlueprint(blueprintKey);
-        if (!blueprint)
-            continue;
+        // Batches of this group by square, in the order their first object comes.
+        std::map<std::pair<long, long>, std::size_t> batchOfSquare;
         for (const auto& [objectKey, object] : group) {
+            DrawStep step;
+            step.blueprint = blueprint;
+            step.blueprintKey = &blueprintKey;
+            step.objectKey = &objectKey;
+            step.object = object;
+            step.skybox = objectKey == "skybox";
+            if (!blueprint) {
+                step.kind = DrawStep::Missing;
+                steps.push_back(step);
+                continue;
+            }
+            auto mobile = mobileKeys.find(objectKey);
+            if (mobile != mobileKeys.end()) {
+                place(blueprint, object);
+                if (!withinCellBudget(blueprint, blueprintKey))
+                    continue;
+                step.kind = DrawStep::Mobile;
+                step.pickName = mobile->second;
+                steps.push_back(step);
+                continue;
+            }
             place(blueprint, object);
-            GLuint list = glGenLists(1);
-            displayLists[blueprintKey][objectKey] = list;
-            glNewList(list, GL_COMPILE);
-                glPushMatrix();
-                    blueprint->draw();
-                glPopMatrix();
-            glEndList();
+            const Sphere sphere = boundingSphere(blueprint, modelSpheres);
+            const bool alone = step.skybox || !sphere.known() || sphere.radius > kBatchSquare;
+            const std::pair<long, long> square(long(std::floor(sphere.x / kBatchSquare)),
+                                               long(std::floor(sphere.z / kBatchSquare)));
+            auto found = alone ? batchOfSquare.end() : batchOfSquare.find(square);
+            if (found == batchOfSquare.end()) {
+                step.kind = DrawStep::Batch;
+                step.sphere = sphere;
+                step.objects.push_back(object);
+                step.keys.push_back(&objectKey);
+                if (!alone)
+                    batchOfSquare[square] = steps.size();
+                steps.push_back(step);
+            } else {
+                DrawStep& batch = steps[found->second];
+                batch.sphere = batch.sphere.merged(sphere);
+                batch.objects.push_back(object);
+                batch.keys.push_back(&objectKey);
+            }
         }
+    }
+}
+
+void Map::compileDisplayLists() {
+    resolve();
+    for (DrawStep& step : steps) {
+        if (step.kind != DrawStep::Batch)
+            continue;
+        // Road pieces set their size from their placement in draw: only plain quads are tiled.
+        if (step.objects.size() == 1 && step.sphere.radius > kBatchSquare &&
+            typeid(*step.blueprint) == typeid(Quad)) {
+            auto* quad = static_cast<Quad*>(step.blueprint);
+            place(quad, step.objects.front());
+            if (!withinCellBudget(quad, *step.blueprintKey))
+                continue;
+            quad->drawTiles(
+                kTileCells,
+                [&](const float* lowest, const float* highest) {
+                    DrawStep::Tile tile;
+                    tile.list = glGenLists(1);
+                    tile.sphere = sphereAround(lowest, highest);
+                    step.tiles.push_back(tile);
+                    glNewList(tile.list, GL_COMPILE);
+                },
+                [] { glEndList(); });
+            if (!step.tiles.empty())
+                displayLists[*step.blueprintKey][*step.keys.front()] = step.tiles.front().list;
+            continue;
+        }
+        auto* girder = dynamic_cast<Girder*>(step.blueprint);
+        step.list = glGenLists(1);
+        glNewList(step.list, GL_COMPILE);
+        // The girders of a batch send a texture or material only where it
+        // changes; every other blueprint draws itself in full.
+        GirderDrawState state;
+        for (std::size_t i = 0; i < step.objects.size(); ++i) {
+            TObject* object = step.objects[i];
+            place(step.blueprint, object);
+            if (!withinCellBudget(step.blueprint, *step.blueprintKey))
+                continue;
+            displayLists[*step.blueprintKey][*step.keys[i]] = step.list;
+            if (!girder) {
+                glPushMatrix();
+                step.blueprint->draw();
+                glPopMatrix();
+                continue;
+            }
+            girder->updateCorners();
+            if (!rotated(object)) {
+                girder->drawSides(state);
+                continue;
+            }
+            // A girder turns about the world origin: keep the turn to itself.
+            Girder::endSides(state);
+            glPushMatrix();
+            girder->applyRotation();
+            girder->drawSides(state);
+            Girder::endSides(state);
+            glPopMatrix();
+        }
+        if (girder)
+            Girder::finishSides(state);
+        glEndList();
     }
 }
 
 void Map::drawFrame() {
     ensureCamera();
+    resolve();
     if (lightingOn)
         glEnable(GL_LIGHTING);
     else
@@ -59,53 +207,67 @@ void Map::drawFrame() {
                        float(camera->centre[2] - camera->eye[2]), 1.0f);
     }
 
-    for (const auto& [blueprintKey, group] : objects) {
-        auto lists = displayLists.find(blueprintKey);
-        for (const auto& [objectKey, object] : group) {
-            TObject* blueprint = getBlueprint(blueprintKey);
-            if (!blueprint) {
-                std::cout << "Blueprint : " << blueprintKey << " : voor object " << objectKey
-                          << " is niet gekend! \n";
-                continue;
-            }
-            place(blueprint, object);
-            const bool mobile = isMobile(objectKey);
-            if (mobile)
-                glPushName(mobileKeys[objectKey]);
-
-            // The sky box is lit by the first light alone, everything else by
-            // every light but the one on GL_LIGHT0.
-            if (objectKey == "skybox") {
-                if (!lights.empty())
-                    lights.front()->draw();
-            } else {
-                for (Light* light : lights)
-                    if (light->lightId != GL_LIGHT0)
-                        light->draw();
-            }
-
-            if (mobile) {
-                // Some blueprints (girders) change the model-view matrix
-                // without restoring it; keep it for the objects after this one.
-                glPushMatrix();
-                    blueprint->draw();
-                glPopMatrix();
-            } else {
-                GLuint list = 0;
-                if (lists != displayLists.end()) {
-                    auto it = lists->second.find(objectKey);
-                    if (it != lists->second.end())
-                        list = it->second;
-                }
-                glCallList(list);
-            }
-
+    ViewVolume view;
+    view.fromGL();
+    culledLastFrame = 0;
+    // Lights are switched on when the set a step needs changes, and off at
+    // the end: between two steps nothing is drawn, so each object sees the
+    // same lights as when they went on and off around every one of them.
+    LightSet lit = NoLights;
+    auto switchLights = [&](LightSet wanted) {
+        if (lit == wanted)
+            return;
+        if (lit != NoLights)
             for (Light* light : lights)
                 light->disable();
-            if (mobile)
-                glPopName();
+        if (wanted == SkyLights) {
+            if (!lights.empty())
+                lights.front()->draw();
+        } else if (wanted == SceneLights) {
+            for (Light* light : lights)
+                if (light->lightId != GL_LIGHT0)
+                    light->draw();
         }
+        lit = wanted;
+    };
+
+    for (DrawStep& step : steps) {
+        if (step.kind == DrawStep::Missing) {
+            std::cout << "Blueprint : " << *step.blueprintKey << " : voor object "
+                      << *step.objectKey << " is niet gekend! \n";
+            continue;
+        }
+        if (step.kind == DrawStep::Batch) {
+            if (view.outside(step.sphere)) {
+                ++culledLastFrame;
+                continue;
+            }
+            switchLights(step.skybox ? SkyLights : SceneLights);
+            if (step.tiles.empty())
+                glCallList(step.list);
+            for (const DrawStep::Tile& tile : step.tiles) {
+                if (view.outside(tile.sphere))
+                    ++culledLastFrame;
+                else
+                    glCallList(tile.list);
+            }
+            continue;
+        }
+        place(step.blueprint, step.object);
+        if (view.outside(boundingSphere(step.blueprint, modelSpheres))) {
+            ++culledLastFrame;
+            continue;
+        }
+        switchLights(step.skybox ? SkyLights : SceneLights);
+        glPushName(step.pickName);
+        // Some blueprints (girders) change the model-view matrix without
+        // restoring it; keep it for the objects after this one.
+        glPushMatrix();
+        step.blueprint->draw();
+        glPopMatrix();
+        glPopName();
     }
+    switchLights(NoLights);
 
     buildOverlayText();
 }

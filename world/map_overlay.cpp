@@ -5,8 +5,8 @@ void Map::buildOverlayText() {
     overlayText.clear();
     overlayText += "Lights:\n\n";
     for (std::size_t i = 0; i < lights.size(); ++i)
-        overlayText += "Light " + QString::number(int(i), 10) + ": " +
-                       (lights[i]->on ? "on" : "off") + "\n";
+        overlayText +=
+            "Light " + QString::number(int(i), 10) + ": " + (lights[i]->on ? "on" : "off") + "\n";
     overlayText += "\nRendermode (M): ";
     overlayText += renderMode == GL_FILL ? "FILL" : "WIREFRAME";
     overlayText += "\n";

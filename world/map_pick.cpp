@@ -44,22 +44,22 @@ void Map::pick(int x, int y) {
 
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
-        glLoadIdentity();
-        // Qt counts y down from the top, GL window y up from the bottom.
-        gluPickMatrix(double(x), double(viewport[3] - y), kPickRegionPixels, kPickRegionPixels,
-                      viewport);
-        // The display's own projection, so a click picks what is drawn under the cursor.
-        gluPerspective(kFieldOfViewDegrees, double(viewport[2]) / double(viewport[3]), kNearPlane,
-                       kFarPlane);
-        glMatrixMode(GL_MODELVIEW);
-        glInitNames();
-        // The frame multiplies the view onto an identity model-view matrix;
-        // a click can come before the next frame resets it.
-        glPushMatrix();
-            glLoadIdentity();
-            drawFrame();
-        glPopMatrix();
-        glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    // Qt counts y down from the top, GL window y up from the bottom.
+    gluPickMatrix(double(x), double(viewport[3] - y), kPickRegionPixels, kPickRegionPixels,
+                  viewport);
+    // The display's own projection, so a click picks what is drawn under the cursor.
+    gluPerspective(kFieldOfViewDegrees, double(viewport[2]) / double(viewport[3]), kNearPlane,
+                   kFarPlane);
+    glMatrixMode(GL_MODELVIEW);
+    glInitNames();
+    // The frame multiplies the view onto an identity model-view matrix;
+    // a click can come before the next frame resets it.
+    glPushMatrix();
+    glLoadIdentity();
+    drawFrame();
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
     glPopMatrix();
 
     const GLint hits = glRenderMode(GL_RENDER);

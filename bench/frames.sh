@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Frame figures of the drawing at scale, side by side for several builds in
+# one run, so that the noise of a shared machine falls on all of them alike:
+#   bench/frames.sh FRAMES BINARY... 
+# Makes the test worlds with kolvar-make-world (next to the first binary)
+# under $TMPDIR, runs each binary with --frames FRAMES on the default world
+# and on each test world under Xvfb, and prints one row per world and binary:
+# first frame (s), mean, median and 95th-percentile frame time (ms), CPU per frame
+# over all threads (ms), peak memory (MB). Run it from the repository root.
+set -euo pipefail
+frames=$1
+shift
+binaries=("$@")
+bindir=$(dirname "$1")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+# name, cubes, models; "plain" is the 10k world's ground alone, the base of its ratio.
+worlds=("plain 0 0" "cubes1k 1000 0" "cubes10k+cars100 10000 100" "cubes100k 100000 0")
+# QUICK=1 leaves out the 100,000-cube world (the old drawing takes minutes on it).
+[ -z "${QUICK:-}" ] || unset 'worlds[3]'
+
+for w in "${worlds[@]}"; do
+    set -- $w
+    # The same 440-unit ground under the 10k world and its empty twin.
+    ground=""
+    [ "$1" = plain ] || [ "$1" = "cubes10k+cars100" ] && ground=440
+    "$bindir/kolvar-make-world" "$work/$1" "$2" "$3" "$PWD/maps" $ground >/dev/null
+done
+row() { # name dir binary
+    (cd "$2" && LIBGL_ALWAYS_SOFTWARE=1 xvfb-run -a -s "-screen 0 1600x900x24" \
+        /usr/bin/time -f "rss %M" "$3" --frames "$frames" 2>&1) |
+        awk -v w="$1" -v b="$3" '
+            /Eerste beeld na/ { first = $4 }
+            /Beeldtijd over/ { gsub(",", ""); mean = $6; median = $9; p95 = $13 }
+            /CPU per beeld/ { cpu = $6 }
+            /^rss/ { rss = $2 / 1024 }
+            END { printf "%-22s %-45s %8s %8s %8s %8s %8s %8.0f\n", w, b, first, mean, median, p95, cpu, rss }'
+}
+printf "%-22s %-45s %8s %8s %8s %8s %8s %8s\n" world binary first_s mean_ms median p95 cpu_ms peak_MB
+for w in default "${worlds[@]}"; do
+    set -- $w
+    dir=$work/$1
+    [ "$1" = default ] && dir=$PWD
+    for bin in "${binaries[@]}"; do row "$1" "$dir" "$bin"; done
+done

@@ -1,0 +1,108 @@
+// Static objects drawn from batched lists give the picture of the same
+// objects drawn one by one, and objects out of view are left out.
+#include "scene/girderrect.h"
+#include "scene/quad.h"
+#include "tests/support/gltest.h"
+#include "textures/texturefactory.h"
+#include "world/map.h"
+
+#include <GL/glu.h>
+#include <QTemporaryDir>
+#include <cstring>
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int kSize = 96; // pixels a side
+
+struct CountingBox : GirderRect {
+    using GirderRect::GirderRect;
+    int draws = 0;
+    void draw() override { ++draws, GirderRect::draw(); }
+};
+
+TObject* at(float x, float y, float z, float turnY = 0) {
+    auto* object = new TObject;
+    object->position = FPoint(x, y, z);
+    object->rotation.y = turnY;
+    return object;
+}
+
+// Renders one frame of world into the test widget and returns its RGB pixels.
+std::vector<unsigned char> render(Map& world) {
+    glViewport(0, 0, kSize, kSize);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(40.0, 1.0, 1.0, 750.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glEnable(GL_DEPTH_TEST);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    world.drawFrame();
+    std::vector<unsigned char> pixels(kSize * kSize * 3);
+    glReadPixels(0, 0, kSize, kSize, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+}
+
+TEST(Batching, TheBatchedWorldDrawsThePictureOfObjectByObjectDrawing) {
+    QTemporaryDir dir;
+    for (auto [key, rgba] :
+         {std::pair{"bt-r", 0xff0000ffu}, {"bt-b", 0x0000ffffu}, {"bt-g", 0x00ff00ffu}}) {
+        testgl::writePng(dir.path() + "/" + key + ".png", 2, 2, rgba);
+        textureFactory->loadTexture(key, (dir.path() + "/" + key + ".png").toStdString());
+    }
+    std::vector<unsigned char> pictures[2];
+    for (int mobile = 0; mobile < 2; ++mobile) {
+        GirderRect box(2, 2, 2);
+        box.setTextureAll("bt-r");
+        box.setTexture(SideTop, "bt-b"); // a texture change inside each box
+        Quad ground;                     // wide enough to be cut into tiles
+        ground.width = ground.height = 80;
+        ground.setTexture("bt-g");
+        Map world;
+        world.lightingOn = false;
+        world.setCamera(new Camera(0, 6, 20, 0, 0, 0, 0, 1, 0));
+        world.addBlueprint("box", &box);
+        world.addBlueprint("ground", &ground);
+        world.addObject("ground", "e", at(0, -2, 0));
+        // "b" turns about the world origin; "c" and "d" after it must not turn with it.
+        const float x[] = {-7, -2, 2, 6};
+        for (int i = 0; i < 4; ++i)
+            world.addObject("box", std::string(1, char('a' + i)), at(x[i], 0, 0, i == 1 ? 30 : 0));
+        for (const char* key : {"a", "b", "c", "d", "e"})
+            if (mobile) // drawn directly, one by one, as before any batching
+                world.addMobileKey(key);
+        world.compileDisplayLists();
+        pictures[mobile] = render(world);
+    }
+    int red = 0, green = 0, differing = 0;
+    for (std::size_t i = 0; i < pictures[0].size(); i += 3) {
+        red += pictures[0][i] > 200 && pictures[0][i + 1] < 50 && pictures[0][i + 2] < 50;
+        green += pictures[0][i + 1] > 200 && pictures[0][i] < 50;
+        differing += std::memcmp(&pictures[0][i], &pictures[1][i], 3) != 0;
+    }
+    EXPECT_GT(red, 200);
+    EXPECT_GT(green, kSize * kSize / 4);
+    EXPECT_LE(differing, 2) << "pixels that differ between batched and direct drawing";
+}
+
+TEST(Batching, ObjectsOutsideTheViewAreNotDrawnAndThoseInsideAre) {
+    CountingBox box(2, 2, 2);
+    Map world;
+    world.setCamera(new Camera(0, 0, 20, 0, 0, 0, 0, 1, 0)); // looking along -z
+    world.addBlueprint("box", &box);
+    world.addObject("box", "ahead", at(0, 0, 0));
+    world.addObject("box", "behind", at(0, 0, 40));
+    // Stands behind, but turns half round the world origin: drawn ahead at z -40.
+    world.addObject("box", "turned", at(0, 0, 40, 180));
+    world.addObject("box", "static_ahead", at(-3, 0, -10));
+    world.addObject("box", "static_behind", at(0, 0, 80));
+    for (const char* key : {"ahead", "behind", "turned"})
+        world.addMobileKey(key);
+    world.compileDisplayLists();
+    render(world);
+    EXPECT_EQ(box.draws, 2);             // the mobile boxes "ahead" and "turned"
+    EXPECT_EQ(world.culledLastFrame, 2); // "behind" and the static list behind the viewer
+}
+
+} // namespace

@@ -1,0 +1,170 @@
+// ViewVolume: plane extraction from the clip matrix, and bounding spheres
+// worked out from each blueprint class's own geometry.
+#include "world/viewvolume.h"
+
+#include "model3ds/model3ds.h"
+#include "scene/girder.h"
+#include "scene/quad.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+namespace {
+
+constexpr float kDegrees = 3.14159265f / 180.0f;
+constexpr float kCellSize = 2.0f; // a quad's grid reaches up to one cell past its upper edge
+// Slack for the float rounding of the transformed corners, world units.
+constexpr float kMargin = 0.01f;
+
+struct Box {
+    float lo[3] = {INFINITY, INFINITY, INFINITY};
+    float hi[3] = {-INFINITY, -INFINITY, -INFINITY};
+    void add(float x, float y, float z) {
+        const float p[3] = {x, y, z};
+        for (int i = 0; i < 3; ++i) {
+            lo[i] = std::min(lo[i], p[i]);
+            hi[i] = std::max(hi[i], p[i]);
+        }
+    }
+    Sphere sphere() const {
+        Sphere s;
+        if (!(lo[0] <= hi[0] && lo[1] <= hi[1] && lo[2] <= hi[2]))
+            return s;
+        s.x = (lo[0] + hi[0]) / 2;
+        s.y = (lo[1] + hi[1]) / 2;
+        s.z = (lo[2] + hi[2]) / 2;
+        const float dx = hi[0] - s.x, dy = hi[1] - s.y, dz = hi[2] - s.z;
+        s.radius = std::sqrt(dx * dx + dy * dy + dz * dz) + kMargin;
+        if (!std::isfinite(s.radius))
+            s.radius = -1;
+        return s;
+    }
+};
+
+// Rotates v by angle degrees about the unit axis (0 x, 1 y, 2 z), as glRotatef does.
+void rotate(float v[3], float degrees, int axis) {
+    if (degrees == 0.0f)
+        return;
+    const float c = std::cos(degrees * kDegrees), s = std::sin(degrees * kDegrees);
+    const int a = (axis + 1) % 3, b = (axis + 2) % 3;
+    const float va = v[a], vb = v[b];
+    v[a] = c * va - s * vb;
+    v[b] = s * va + c * vb;
+}
+
+// A model's own sphere, in its file's coordinates; read once per model.
+Sphere modelSphere(const Model_3DS* model, std::map<const TObject*, Sphere>& known) {
+    auto it = known.find(model);
+    if (it != known.end())
+        return it->second;
+    Box box;
+    for (const Object3DS& object : model->objects)
+        for (std::size_t i = 0; i + 2 < object.vertices.size(); i += 3)
+            box.add(object.vertices[i], object.vertices[i + 1], object.vertices[i + 2]);
+    return known[model] = box.sphere();
+}
+
+} // namespace
+
+Sphere sphereAround(const float* lowest, const float* highest) {
+    Box box;
+    box.add(lowest[0], lowest[1], lowest[2]);
+    box.add(highest[0], highest[1], highest[2]);
+    return box.sphere();
+}
+
+Sphere Sphere::merged(const Sphere& other) const {
+    if (!known() || !other.known())
+        return Sphere();
+    Box box;
+    box.add(x - radius, y - radius, z - radius);
+    box.add(x + radius, y + radius, z + radius);
+    box.add(other.x - other.radius, other.y - other.radius, other.z - other.radius);
+    box.add(other.x + other.radius, other.y + other.radius, other.z + other.radius);
+    // The box's sphere is wider than needed, never narrower than either part.
+    return box.sphere();
+}
+
+void ViewVolume::fromGL() {
+    GLfloat p[16], m[16], c[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, p);
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    // c = p * m, column-major like GL.
+    for (int col = 0; col < 4; ++col)
+        for (int row = 0; row < 4; ++row) {
+            float sum = 0;
+            for (int k = 0; k < 4; ++k)
+                sum += p[k * 4 + row] * m[col * 4 + k];
+            c[col * 4 + row] = sum;
+        }
+    // Rows of the clip matrix: w +- x, w +- y, w +- z >= 0 inside.
+    for (int i = 0; i < 6; ++i) {
+        const int axis = i / 2;
+        const float sign = (i % 2 == 0) ? 1.0f : -1.0f;
+        float len = 0;
+        for (int k = 0; k < 4; ++k) {
+            planes[i][k] = c[k * 4 + 3] + sign * c[k * 4 + axis];
+            if (k < 3)
+                len += planes[i][k] * planes[i][k];
+        }
+        len = std::sqrt(len);
+        for (int k = 0; k < 4; ++k)
+            planes[i][k] = len > 0 ? planes[i][k] / len : (k == 3 ? 1.0f : 0.0f);
+    }
+}
+
+bool ViewVolume::outside(const Sphere& s) const {
+    if (!s.known())
+        return false;
+    for (const auto& plane : planes)
+        if (plane[0] * s.x + plane[1] * s.y + plane[2] * s.z + plane[3] < -s.radius)
+            return true;
+    return false;
+}
+
+Sphere boundingSphere(TObject* blueprint, std::map<const TObject*, Sphere>& modelSpheres) {
+    if (auto* girder = dynamic_cast<Girder*>(blueprint)) {
+        girder->updateCorners();
+        Box box;
+        for (const FPoint* p : {&girder->position, &girder->ftr, &girder->fbl, &girder->fbr,
+                                &girder->btl, &girder->btr, &girder->bbl, &girder->bbr})
+            box.add(p->x, p->y, p->z);
+        Sphere s = box.sphere();
+        // draw turns the corners about the world origin: y, then x, then z
+        // (the matrix Ry Rx Rz, so a point meets z first).
+        float v[3] = {s.x, s.y, s.z};
+        rotate(v, girder->rotation.z, 2);
+        rotate(v, girder->rotation.x, 0);
+        rotate(v, girder->rotation.y, 1);
+        s.x = v[0], s.y = v[1], s.z = v[2];
+        return s;
+    }
+    if (auto* quad = dynamic_cast<Quad*>(blueprint)) {
+        // getWidth and getDepth give a road piece's length from its scale.
+        const float w = quad->getWidth(), d = quad->getDepth();
+        const FPoint& p = quad->position;
+        Box box;
+        box.add(std::trunc(p.x - w / 2) - kCellSize, p.y, std::trunc(p.z - d / 2) - kCellSize);
+        box.add(p.x + w / 2 + kCellSize, p.y, p.z + d / 2 + kCellSize);
+        return box.sphere();
+    }
+    if (auto* model = dynamic_cast<Model_3DS*>(blueprint)) {
+        Sphere s = modelSphere(model, modelSpheres);
+        if (!s.known())
+            return s;
+        // draw: translate, rotate about x, y, z, scale.
+        float v[3] = {s.x * model->scale.x, s.y * model->scale.y, s.z * model->scale.z};
+        rotate(v, model->rotation.z, 2);
+        rotate(v, model->rotation.y, 1);
+        rotate(v, model->rotation.x, 0);
+        const float k = std::max(
+            {std::fabs(model->scale.x), std::fabs(model->scale.y), std::fabs(model->scale.z)});
+        s.x = v[0] + model->position.x;
+        s.y = v[1] + model->position.y;
+        s.z = v[2] + model->position.z;
+        s.radius = s.radius * k + kMargin;
+        return s;
+    }
+    return Sphere();
+}

@@ -1,0 +1,38 @@
+// ViewVolume: the six planes of the current GL view volume, and the bounding
+// spheres of placed blueprints, so the drawing pass can skip what cannot be seen.
+#pragma once
+
+#include <GL/gl.h>
+#include <map>
+
+class TObject;
+
+// A sphere in world coordinates; a negative radius stands for "unknown size,
+// always drawn".
+struct Sphere {
+    float x = 0, y = 0, z = 0;
+    float radius = -1;
+    bool known() const { return radius >= 0; }
+    // The smallest axis-aligned box around both, as a sphere around that box.
+    Sphere merged(const Sphere& other) const;
+};
+
+// The sphere around the box from lowest to highest (x, y, z).
+Sphere sphereAround(const float* lowest, const float* highest);
+
+class ViewVolume {
+public:
+    // Reads the projection and model-view matrices in force (the pick
+    // matrix of a selection pass included).
+    void fromGL();
+    // True when the whole sphere lies outside one of the planes.
+    bool outside(const Sphere& sphere) const;
+
+private:
+    float planes[6][4] = {}; // a x + b y + c z + d >= 0 inside, (a, b, c) of unit length
+};
+
+// The sphere around what blueprint->draw() emits with the placement it now
+// carries: girders, quads and road pieces, 3DS models; unknown for the rest.
+// modelSpheres keeps each model's own sphere, worked out from its vertices once.
+Sphere boundingSphere(TObject* blueprint, std::map<const TObject*, Sphere>& modelSpheres);
