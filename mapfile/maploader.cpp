@@ -404,8 +404,7 @@ void MapLoader::loadTextures() {
                               placeText(earlier->second) + "; deze laatste geldt");
         earlier->second = place;
         if (!problem.isEmpty())
-            fail(texture, "beeldbestand " + quoted(file) + " van texture " + quoted(key) + ": " +
-                              problem + ", de texture blijft leeg");
+            fail(texture, "texture " + quoted(key) + ": " + problem + ", de texture blijft leeg");
     }
 }
 

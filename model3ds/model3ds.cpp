@@ -74,7 +74,7 @@ void Model_3DS::load(const char* path) {
         std::string problem;
         material.texture.name = textures.image(image, problem);
         if (!problem.empty())
-            std::cout << "Model_3DS : " << file << " : " << problem << " \n";
+            std::cout << "Model_3DS : " << file << " : " << problem << " : wordt niet ingeladen \n";
         material.textured = material.texture.name != 0;
     }
     for (Material& material : materials)
@@ -112,37 +112,37 @@ std::string Model_3DS::texturePath(const std::string& map, Listings& listings) c
 void Model_3DS::draw() {
     bool untextured = false;
     glPushMatrix();
-        glTranslatef(position.x, position.y, position.z);
-        glRotatef(rotation.x, 1.0f, 0.0f, 0.0f);
-        glRotatef(rotation.y, 0.0f, 1.0f, 0.0f);
-        glRotatef(rotation.z, 0.0f, 0.0f, 1.0f);
-        glScalef(scale.x, scale.y, scale.z);
-        for (const Object3DS& object : objects) {
-            if (object.textured) {
-                glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-                glTexCoordPointer(2, GL_FLOAT, 0, object.texCoords.data());
-            } else {
-                glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-            }
-            glEnableClientState(GL_NORMAL_ARRAY);
-            glNormalPointer(GL_FLOAT, 0, object.normals.data());
-            glEnableClientState(GL_VERTEX_ARRAY);
-            glVertexPointer(3, GL_FLOAT, 0, object.vertices.data());
-            for (const Group3DS& group : object.groups) {
-                if (group.indices.empty())
-                    continue;
-                if (group.material >= 0) {
-                    materials[std::size_t(group.material)].texture.bind();
-                } else {
-                    glDisable(GL_TEXTURE_2D);
-                    untextured = true;
-                }
-                glDrawElements(GL_TRIANGLES, GLsizei(group.indices.size()), GL_UNSIGNED_SHORT,
-                               group.indices.data());
-            }
+    glTranslatef(position.x, position.y, position.z);
+    glRotatef(rotation.x, 1.0f, 0.0f, 0.0f);
+    glRotatef(rotation.y, 0.0f, 1.0f, 0.0f);
+    glRotatef(rotation.z, 0.0f, 0.0f, 1.0f);
+    glScalef(scale.x, scale.y, scale.z);
+    for (const Object3DS& object : objects) {
+        if (object.textured) {
+            glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+            glTexCoordPointer(2, GL_FLOAT, 0, object.texCoords.data());
+        } else {
+            glDisableClientState(GL_TEXTURE_COORD_ARRAY);
         }
-        // The arrays point into this model; no later draw may read them unset.
-        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+        glEnableClientState(GL_NORMAL_ARRAY);
+        glNormalPointer(GL_FLOAT, 0, object.normals.data());
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glVertexPointer(3, GL_FLOAT, 0, object.vertices.data());
+        for (const Group3DS& group : object.groups) {
+            if (group.indices.empty())
+                continue;
+            if (group.material >= 0) {
+                materials[std::size_t(group.material)].texture.bind();
+            } else {
+                glDisable(GL_TEXTURE_2D);
+                untextured = true;
+            }
+            glDrawElements(GL_TRIANGLES, GLsizei(group.indices.size()), GL_UNSIGNED_SHORT,
+                           group.indices.data());
+        }
+    }
+    // The arrays point into this model; no later draw may read them unset.
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glPopMatrix();
     // Texturing is left on after every scene object.
     if (untextured)

@@ -9,7 +9,7 @@
 namespace {
 
 QString refused(const QString& path, const QString& what) {
-    return path + QStringLiteral(" ") + what + QStringLiteral(" : wordt niet ingeladen");
+    return path + QStringLiteral(" ") + what;
 }
 
 // The stat and header checks; reader is left open on the file when Fine.

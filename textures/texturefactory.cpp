@@ -63,7 +63,8 @@ void TextureFactory::loadTexture(const std::string& key, const std::string& file
         std::cout << "Texture bestand kan niet gelezen worden : " << file << " \n";
         break;
     default: // a limit: the problem names it
-        std::cout << "Texture " << key << " : " << check.problem.toStdString() << " \n";
+        std::cout << "Texture " << key << " : " << check.problem.toStdString()
+                  << " : wordt niet ingeladen \n";
         break;
     }
 

@@ -77,7 +77,7 @@ TEST(MapCheck, EveryMistakeIsNamedWhereItStandsWithAndWithoutAWorld) {
          "maps/main.xml:2:", "niet in 0..1"},
         {wrap("camera", "<startingPos posx=\"1\" viewx=\"1\"/>"), "maps/main.xml:2:", "eigen oog"},
         {wrap("textures", "<texture key=\"t\" file=\"none.png\"/>"),
-         "maps/main.xml:2:", "\"none.png\" van texture \"t\": bestaat niet"},
+         "maps/main.xml:2:", "texture \"t\": none.png bestaat niet"},
         {wrap("blueprints", "<blueprint type=\"smax\" file=\"none.3ds\"/>"),
          "maps/main.xml:2:", "none.3ds bestaat niet"},
         {wrap("blueprints", "<blueprint type=\"smax\" file=\"maps/leak.xml\"/>"),

@@ -25,14 +25,14 @@ TEST(ImageCheck, RefusedFilesGiveTheirReasonAndNoTexture) {
     TextureFactory factory;
     for (const auto& [file, problem, width] : cases) {
         SCOPED_TRACE(file);
-        const std::string refusal =
-            problem.empty() ? "" : file + " " + problem + " : wordt niet ingeladen";
+        const std::string refusal = problem.empty() ? "" : file + " " + problem;
         EXPECT_EQ(imageFileProblem(QString::fromStdString(file)).toStdString(), refusal);
         testgl::StdoutCapture out;
         factory.loadTexture(file, file);
-        EXPECT_EQ(out.text(),
-                  "Texture inladen : " + file + " \n" +
-                      (refusal.empty() ? "" : "Texture " + file + " : " + refusal + " \n"));
+        EXPECT_EQ(out.text(), "Texture inladen : " + file + " \n" +
+                                  (refusal.empty() ? ""
+                                                   : "Texture " + file + " : " + refusal +
+                                                         " : wordt niet ingeladen \n"));
         GLint made = -1;
         glBindTexture(GL_TEXTURE_2D, factory.getTextureId(file));
         glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &made);
