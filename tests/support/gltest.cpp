@@ -1,63 +1,69 @@
 #include "tests/support/gltest.h"
 
+#include "app/canvas.h"
+
 #include <GL/gl.h>
-#include <QColor>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QImage>
 #include <QTemporaryDir>
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-#include <QGLWidget>
-#pragma GCC diagnostic pop
-#include <cstdio>
 #include <iostream>
+
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations" // QGLWidget
 
 namespace testgl {
 
-QGLWidget* widget() {
-    static QGLWidget* w = [] {
-        auto* gl = new QGLWidget;
-        gl->resize(320, 240);
-        gl->show();
-        return gl;
-    }();
-    w->makeCurrent();
-    return w;
+void makeCurrent() {
+    static QGLWidget* widget = new QGLWidget;
+    if (!widget->isVisible()) {
+        widget->resize(320, 240);
+        widget->show();
+    }
+    widget->makeCurrent();
 }
 
-void makeCurrent() { widget(); }
-
 StdoutCapture::StdoutCapture() : old(std::cout.rdbuf(out.rdbuf())) {}
-StdoutCapture::~StdoutCapture() { std::cout.rdbuf(old); }
+StdoutCapture::~StdoutCapture() {
+    std::cout.rdbuf(old);
+}
 
-TempWorkDir::TempWorkDir() : previous(QDir::currentPath()) {
+TempWorkDir::TempWorkDir(bool enter) {
     QTemporaryDir tmp(QDir::tempPath() + "/kolvar-test-XXXXXX");
     tmp.setAutoRemove(false);
-    dir = tmp.path();
-    QDir(dir).mkpath("maps");
-    QDir::setCurrent(dir);
+    path = tmp.path();
+    if (enter) {
+        previous = QDir::currentPath();
+        QDir::setCurrent(path);
+    }
 }
 
 TempWorkDir::~TempWorkDir() {
-    QDir::setCurrent(previous);
-    QDir(dir).removeRecursively();
-}
-
-void writeFile(const QString& path, const std::string& content) {
-    QDir().mkpath(QFileInfo(path).path());
-    FILE* f = std::fopen(path.toLocal8Bit().constData(), "wb");
-    if (!f)
-        return;
-    std::fwrite(content.data(), 1, content.size(), f);
-    std::fclose(f);
+    if (!previous.isEmpty())
+        QDir::setCurrent(previous);
+    QDir(path).removeRecursively();
 }
 
 void TempWorkDir::write(const QString& relativePath, const std::string& content) const {
-    writeFile(dir + "/" + relativePath, content);
+    QFile file(path + "/" + relativePath);
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    if (file.open(QIODevice::WriteOnly))
+        file.write(content.data(), qint64(content.size()));
 }
 
-OrthoView::OrthoView(float extent, int size) {
+void writeImage(const QString& path, int width, int height,
+                const std::function<unsigned(int, int)>& pixel) {
+    QImage image(width, height, QImage::Format_ARGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, pixel(x, y));
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    image.save(path);
+}
+
+namespace {
+// Runs draw in a size x size viewport under glOrtho over [-extent, extent] on
+// every axis and an identity model view; both matrices are restored after.
+void inOrthoView(float extent, int size, const std::function<void()>& draw) {
     glViewport(0, 0, size, size);
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
@@ -66,73 +72,61 @@ OrthoView::OrthoView(float extent, int size) {
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glLoadIdentity();
-}
-
-OrthoView::~OrthoView() {
-    glMatrixMode(GL_MODELVIEW);
+    draw();
     glPopMatrix();
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
 }
+} // namespace
 
 std::vector<Polygon> capture(const std::function<void()>& draw, float extent) {
     makeCurrent();
-    const int size = 1024; // viewport in pixels; feedback does not rasterise
+    const int size = 1024; // pixels; feedback does not rasterise
     std::vector<GLfloat> buffer(1 << 22);
     glFeedbackBuffer(GLsizei(buffer.size()), GL_3D_COLOR_TEXTURE, buffer.data());
     glRenderMode(GL_FEEDBACK);
-
-    {
-        OrthoView view(extent, size);
-        draw();
-    }
-
-    GLint count = glRenderMode(GL_RENDER);
-    std::vector<Polygon> polygons;
+    inOrthoView(extent, size, draw);
+    const GLint count = glRenderMode(GL_RENDER);
     // Window coordinates back to object coordinates: x_w = (x/E + 1) * size/2;
     // glOrtho maps z to -z/E, and the depth range maps that to (1 - z/E) / 2.
-    auto vertexAt = [&](GLint i) {
-        Vertex v;
-        v.x = (buffer[i] / (size / 2.0f) - 1) * extent;
-        v.y = (buffer[i + 1] / (size / 2.0f) - 1) * extent;
-        v.z = (1 - 2 * buffer[i + 2]) * extent;
-        v.r = buffer[i + 3];
-        v.g = buffer[i + 4];
-        v.b = buffer[i + 5];
-        v.a = buffer[i + 6];
-        v.s = buffer[i + 7];
-        v.t = buffer[i + 8];
-        return v;
-    };
-    const GLint vertexSize = 3 + 4 + 4;
+    const float half = size / 2.0f;
+    std::vector<Polygon> polygons;
     for (GLint i = 0; i < count;) {
-        GLint token = GLint(buffer[i++]);
-        if (token == GL_POLYGON_TOKEN) {
-            GLint n = GLint(buffer[i++]);
-            Polygon p;
-            for (GLint k = 0; k < n; ++k, i += vertexSize)
-                p.v.push_back(vertexAt(i));
-            polygons.push_back(p);
-        } else if (token == GL_POINT_TOKEN || token == GL_BITMAP_TOKEN ||
-                   token == GL_DRAW_PIXEL_TOKEN || token == GL_COPY_PIXEL_TOKEN) {
-            i += vertexSize;
-        } else if (token == GL_LINE_TOKEN || token == GL_LINE_RESET_TOKEN) {
-            i += 2 * vertexSize;
-        } else if (token == GL_PASS_THROUGH_TOKEN) {
-            i += 1;
-        } else {
-            break; // unknown token: stop rather than misread
+        const GLint token = GLint(buffer[i++]);
+        const GLint vertices = token == GL_POLYGON_TOKEN        ? GLint(buffer[i++])
+                               : token == GL_PASS_THROUGH_TOKEN ? 0
+                               : token == GL_LINE_TOKEN || token == GL_LINE_RESET_TOKEN ? 2
+                                                                                        : 1;
+        Polygon p;
+        for (GLint k = 0; k < vertices; ++k, i += 11) { // x y z, r g b a, s t r q
+            const float* f = &buffer[i];
+            p.push_back({(f[0] / half - 1) * extent, (f[1] / half - 1) * extent,
+                         (1 - 2 * f[2]) * extent, f[3], f[4], f[5], f[6], f[7], f[8]});
         }
+        i += token == GL_PASS_THROUGH_TOKEN;
+        if (token == GL_POLYGON_TOKEN)
+            polygons.push_back(p);
     }
     return polygons;
 }
 
-void writePng(const QString& path, int width, int height, unsigned rgba) {
-    QImage image(width, height, QImage::Format_ARGB32);
-    image.fill(QColor((rgba >> 24) & 0xff, (rgba >> 16) & 0xff, (rgba >> 8) & 0xff, rgba & 0xff));
-    QDir().mkpath(QFileInfo(path).path());
-    image.save(path, "PNG");
+QRgb centre(const std::function<void()>& draw, float extent) {
+    makeCurrent();
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+    inOrthoView(extent, 64, draw);
+    glDisable(GL_DEPTH_TEST);
+    unsigned char p[4] = {};
+    glReadPixels(32, 32, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
+    return qRgb(p[0], p[1], p[2]);
+}
+
+QImage frame(Canvas& canvas) {
+    canvas.updateGL();
+    return canvas.grabFrameBuffer();
 }
 
 } // namespace testgl
