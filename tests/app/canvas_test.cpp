@@ -9,10 +9,8 @@
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
 
-namespace {
-
 // The overlay's corner of the first frame of a canvas on the map with extra sections.
-QImage overlay(const std::string& sections) {
+static QImage overlay(const std::string& sections) {
     testgl::TempWorkDir dir;
     testgl::writeImage("grass.png", 8, 8, [](int, int) { return 0xff00ff00; });
     dir.write("box.3ds", fx::file(fx::material("paint", 0.9f, 0.1f, 0.1f)));
@@ -46,5 +44,3 @@ TEST(Canvas, TheOverlayLooksTheSameWhateverStateTexturesAndModelsLeave) {
     EXPECT_GT(text, 400) << "the overlay text is drawn";
     EXPECT_EQ(differing, 0);
 }
-
-} // namespace

@@ -7,11 +7,9 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
-namespace {
-
 // A straight road along z on a green ground plate, the red car on the road
 // heading -z (away from the viewer), and a blue post right of the road ahead.
-const char* kDriveMap = R"(<map>
+static const char* kDriveMap = R"(<map>
   <camera><startingPos posx="0" posy="2.5" posz="35" viewx="0" viewy="0.7" viewz="20"/></camera>
   <lights><light nr="1" x="0" y="40" z="10" a="1" on="true"><ambient r="0.5" g="0.5" b="0.5" a="1"/>
     <diffuse r="1" g="1" b="1" a="1"/></light></lights>
@@ -27,7 +25,7 @@ const char* kDriveMap = R"(<map>
     <object key="post" blueprintKey="post"><pos x="4" y="2" z="-4"/></object></objects></map>)";
 
 // The mean x of the post's (blue) pixels in a window shot; -1 without any.
-double postX(const QImage& shot) {
+static double postX(const QImage& shot) {
     double sum = 0, n = 0;
     for (int y = 0; y < shot.height(); ++y)
         for (int x = 0; x < shot.width(); ++x) {
@@ -39,17 +37,16 @@ double postX(const QImage& shot) {
 }
 
 // The black (nothing drawn) pixels of the upper middle of a window shot.
-int sky(const QImage& shot) {
+static int sky(const QImage& shot) {
     return e2e::countPixels(shot.copy(300, 0, 600, 300),
                             [](int r, int g, int b) { return r + g + b < 30; });
 }
 
 TEST(DriveE2e, ClickTheCarAheadDriveItTowardsAPostLiftTheViewAndGetOut) {
     e2e::Display display;
-    testgl::TempWorkDir dir(false);
-    QFile car(qEnvironmentVariable("KOLVAR_SOURCE_DIR") + "/maps/models/car_red.3ds");
-    ASSERT_TRUE(car.open(QIODevice::ReadOnly)) << "the default world's car model";
-    dir.write("car.3ds", car.readAll().toStdString());
+    testgl::TempWorkDir dir;
+    ASSERT_TRUE(QFile::copy(qEnvironmentVariable("KOLVAR_SOURCE_DIR") + "/maps/models/car_red.3ds",
+                            dir.path + "/car.3ds"));
     dir.write("maps/basicMap.xml", kDriveMap);
     e2e::Program program(display, dir.path);
     ASSERT_TRUE(program.waitForOutput("We hebben gedaan de map in te laden")) << program.output();
@@ -81,5 +78,3 @@ TEST(DriveE2e, ClickTheCarAheadDriveItTowardsAPostLiftTheViewAndGetOut) {
     program.key("space");
     EXPECT_GT(sky(shot()), 600 * 300 / 2);
 }
-
-} // namespace

@@ -93,8 +93,4 @@ int Program::waitForExit() {
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
-void Program::frames(int count) {
-    QThread::msleep(50 * count);
-}
-
 } // namespace e2e

@@ -5,6 +5,7 @@
 
 #include <QImage>
 #include <QProcess>
+#include <QThread>
 #include <string>
 
 namespace e2e {
@@ -39,7 +40,7 @@ public:
     // The exit code, or -1 on a timeout or a crash.
     int waitForExit();
     bool running() const { return process.state() != QProcess::NotRunning; }
-    static void frames(int count); // lets count frames of 50 ms pass
+    static void frames(int count) { QThread::msleep(50 * count); } // frames of 50 ms
 
 private:
     const Display& display;

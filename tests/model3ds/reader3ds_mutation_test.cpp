@@ -13,14 +13,12 @@
 #include <new>
 #include <random>
 
-namespace {
 // Allocation accounting: each block carries its size and whether it was made
 // while this thread was measuring; only those count.
 constexpr std::size_t kBlockHeader = 16; // keeps the alignment of max_align_t
-std::atomic<long long> live{0}, peak{0};
-long long lastPeakBytes = 0; // of the last readChecked
-thread_local bool measuring = false;
-} // namespace
+static std::atomic<long long> live{0}, peak{0};
+static long long lastPeakBytes = 0; // of the last readChecked
+static thread_local bool measuring = false;
 
 // new[] and the sized delete reach these two.
 void* operator new(std::size_t size) {
@@ -47,10 +45,8 @@ void operator delete(void* p, std::size_t) noexcept {
     operator delete(p);
 }
 
-namespace {
-
 // Reads bytes; checks the memory bound and what drawing relies on, whatever the file.
-Reader3DS readChecked(const std::string& bytes) {
+static Reader3DS readChecked(const std::string& bytes) {
     Reader3DS reader;
     const long long start = live;
     peak = start;
@@ -64,42 +60,34 @@ Reader3DS readChecked(const std::string& bytes) {
     EXPECT_LE(reader.problems.size(), Reader3DS::kMaxProblems);
     for (const Object3DS& o : reader.objects) {
         const std::size_t vertices = std::size_t(o.vertexCount());
-        EXPECT_LE(o.name.size(), Reader3DS::kMaxNameBytes);
-        EXPECT_EQ(o.normals.size(), o.vertices.size());
-        EXPECT_TRUE(o.vertices.size() % 3 == 0 && o.faces.size() % 3 == 0);
-        EXPECT_TRUE(!o.textured || o.texCoords.size() >= 2 * vertices);
-        for (const Group3DS& g : o.groups) {
-            EXPECT_TRUE(g.material >= -1 && g.material < int(reader.materials.size()));
-            EXPECT_EQ(g.indices.size() % 3, 0u);
-            EXPECT_TRUE(std::all_of(g.indices.begin(), g.indices.end(),
+        EXPECT_TRUE(o.name.size() <= Reader3DS::kMaxNameBytes &&
+                    o.normals.size() == o.vertices.size() && o.vertices.size() % 3 == 0 &&
+                    o.faces.size() % 3 == 0 && (!o.textured || o.texCoords.size() >= 2 * vertices));
+        for (const Group3DS& g : o.groups)
+            EXPECT_TRUE(g.material >= -1 && g.material < int(reader.materials.size()) &&
+                        g.indices.size() % 3 == 0 &&
+                        std::all_of(g.indices.begin(), g.indices.end(),
                                     [&](std::uint16_t i) { return i < vertices; }));
-        }
     }
     return reader;
 }
 
 // One random change: a bit flip, an extreme 16- or 32-bit value (lengths and
 // counts), a cut, inserted bytes, or a duplicated range.
-void mutate(std::string& bytes, std::mt19937& random) {
+static void mutate(std::string& bytes, std::mt19937& random) {
     const std::uint32_t extremes[] = {0, 1, 5, 6, 7, 0x7F, 0xFFFF, 0x10000, 0x7FFFFFFF, 0xFFFFFFFF};
     const std::size_t at = bytes.empty() ? 0 : random() % bytes.size();
-    switch (random() % 5) {
-    case 0:
-        if (!bytes.empty())
-            bytes[at] ^= char(1 << (random() % 8));
-        break;
-    case 1:
+    const unsigned kind = random() % 5;
+    if (kind == 0 && !bytes.empty())
+        bytes[at] ^= char(1 << (random() % 8));
+    else if (kind == 1)
         bytes.replace(at, 4, fx::le(extremes[random() % 10], random() % 2 ? 2 : 4));
-        break;
-    case 2:
+    else if (kind == 2)
         bytes.resize(at);
-        break;
-    case 3:
+    else if (kind == 3)
         bytes.insert(at, std::string(1 + random() % 16, char(random())));
-        break;
-    default:
+    else if (kind == 4)
         bytes.insert(random() % (bytes.size() + 1), bytes.substr(at, 1 + random() % 256));
-    }
 }
 
 TEST(Reader3DSMutation, MutatedAndHostileFilesStayConsistentAndBounded) {
@@ -111,7 +99,7 @@ TEST(Reader3DSMutation, MutatedAndHostileFilesStayConsistentAndBounded) {
         car.readAll().toStdString(),
         twoObjects(),
         file(chunk(0x0002, le(3, 4)) +
-             chunk(0xAFFF, text("b") + chunk(0xA020, chunk(0x0011, "\1\2\3"))) +
+             chunk(0xAFFF, chunk(0xA000, text("b")) + chunk(0xA020, chunk(0x0011, "\1\2\3"))) +
              triangle("t", "b") + chunk(0x4000, text("camera") + chunk(0x4700, f32({1, 2})))),
     };
     std::mt19937 random(20240611u);
@@ -141,5 +129,3 @@ TEST(Reader3DSMutation, MutatedAndHostileFilesStayConsistentAndBounded) {
         EXPECT_GT(lastPeakBytes, (long long)hostile.size()) << "the accounting sees the records";
     }
 }
-
-} // namespace

@@ -5,12 +5,10 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
 using Indices = std::vector<std::uint16_t>;
 using Floats = std::vector<float>;
 
-Reader3DS read(const std::string& bytes) {
+static Reader3DS read(const std::string& bytes) {
     Reader3DS reader;
     reader.read(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
     return reader;
@@ -32,25 +30,9 @@ TEST(Reader3DS, ReadsHandWrittenBytesWithTheVertexAxesSwapped) {
     EXPECT_EQ(reader.objects[0].vertices, (Floats{1, 3, -2}));
 }
 
-TEST(Reader3DS, ReadsObjectsMaterialsMappingAndGroupsInFileOrder) {
-    const Reader3DS reader = read(fx::twoObjects());
-    EXPECT_FALSE(reader.damaged()) << (reader.problems.empty() ? "" : reader.problems[0]);
-    ASSERT_EQ(reader.materials.size(), 2u);
-    EXPECT_EQ(reader.materials[1].textureMap, "BLUE.PNG");
-    ASSERT_EQ(reader.objects.size(), 2u);
-    const Object3DS& left = reader.objects[0];
-    EXPECT_EQ(left.texCoords, (Floats{0, 0, 1, 0, 1, 1, 0, 1}));
-    // Groups copy the vertex indices of the faces they list, in their order.
-    ASSERT_EQ(left.groups.size(), 2u);
-    EXPECT_EQ(left.groups[1].material, 1);
-    EXPECT_EQ(left.groups[1].indices, (Indices{0, 2, 3, 0, 1, 2}));
-    EXPECT_FALSE(reader.objects[1].textured);
-    EXPECT_EQ(Floats(left.normals.begin(), left.normals.begin() + 3), (Floats{0, 0, 1}));
-}
-
 // What a file gave, in short: "[material]..." then, per object, its name,
 // vertex and face counts, and each group's material and vertex indices.
-std::string summary(const Reader3DS& r) {
+static std::string summary(const Reader3DS& r) {
     std::string s;
     for (const Material3DS& m : r.materials)
         s += "[" + m.name + "]";
@@ -103,5 +85,3 @@ TEST(Reader3DS, DamagedFilesAreReportedAndKeepWhatIsConsistent) {
     }
     EXPECT_EQ(read(counts).objects[0].texCoords, (Floats{0.5f, 1, 0, 0, 0, 0})); // a pair a vertex
 }
-
-} // namespace

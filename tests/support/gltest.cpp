@@ -4,7 +4,6 @@
 
 #include <GL/gl.h>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <iostream>
@@ -15,10 +14,7 @@ namespace testgl {
 
 void makeCurrent() {
     static QGLWidget* widget = new QGLWidget;
-    if (!widget->isVisible()) {
-        widget->resize(320, 240);
-        widget->show();
-    }
+    widget->show();
     widget->makeCurrent();
 }
 
@@ -27,19 +23,14 @@ StdoutCapture::~StdoutCapture() {
     std::cout.rdbuf(old);
 }
 
-TempWorkDir::TempWorkDir(bool enter) {
+TempWorkDir::TempWorkDir() : previous(QDir::currentPath()) {
     QTemporaryDir tmp(QDir::tempPath() + "/kolvar-test-XXXXXX");
     tmp.setAutoRemove(false);
-    path = tmp.path();
-    if (enter) {
-        previous = QDir::currentPath();
-        QDir::setCurrent(path);
-    }
+    QDir::setCurrent(path = tmp.path());
 }
 
 TempWorkDir::~TempWorkDir() {
-    if (!previous.isEmpty())
-        QDir::setCurrent(previous);
+    QDir::setCurrent(previous);
     QDir(path).removeRecursively();
 }
 
@@ -53,9 +44,8 @@ void TempWorkDir::write(const QString& relativePath, const std::string& content)
 void writeImage(const QString& path, int width, int height,
                 const std::function<unsigned(int, int)>& pixel) {
     QImage image(width, height, QImage::Format_ARGB32);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            image.setPixel(x, y, pixel(x, y));
+    for (int i = 0; i < width * height; ++i)
+        image.setPixel(i % width, i / width, pixel(i % width, i / width));
     QDir().mkpath(QFileInfo(path).absolutePath());
     image.save(path);
 }
@@ -90,38 +80,24 @@ std::vector<Polygon> capture(const std::function<void()>& draw, float extent) {
     const GLint count = glRenderMode(GL_RENDER);
     // Window coordinates back to object coordinates: x_w = (x/E + 1) * size/2;
     // glOrtho maps z to -z/E, and the depth range maps that to (1 - z/E) / 2.
-    const float half = size / 2.0f;
+    // A vertex is 11 floats: x y z, r g b a, s t r q.
     std::vector<Polygon> polygons;
     for (GLint i = 0; i < count;) {
         const GLint token = GLint(buffer[i++]);
-        const GLint vertices = token == GL_POLYGON_TOKEN        ? GLint(buffer[i++])
-                               : token == GL_PASS_THROUGH_TOKEN ? 0
-                               : token == GL_LINE_TOKEN || token == GL_LINE_RESET_TOKEN ? 2
-                                                                                        : 1;
-        Polygon p;
-        for (GLint k = 0; k < vertices; ++k, i += 11) { // x y z, r g b a, s t r q
-            const float* f = &buffer[i];
-            p.push_back({(f[0] / half - 1) * extent, (f[1] / half - 1) * extent,
-                         (1 - 2 * f[2]) * extent, f[3], f[4], f[5], f[6], f[7], f[8]});
+        const bool polygon = token == GL_POLYGON_TOKEN, line = token == GL_LINE_TOKEN;
+        const GLint n = polygon ? GLint(buffer[i++]) : line || token == GL_LINE_RESET_TOKEN ? 2 : 1;
+        if (token == GL_PASS_THROUGH_TOKEN) {
+            ++i;
+            continue;
         }
-        i += token == GL_PASS_THROUGH_TOKEN;
-        if (token == GL_POLYGON_TOKEN)
+        Polygon p;
+        for (const float* f = &buffer[i]; p.size() < size_t(n); f += 11, i += 11)
+            p.push_back({(f[0] / 512 - 1) * extent, (f[1] / 512 - 1) * extent,
+                         (1 - 2 * f[2]) * extent, f[3], f[4], f[5], f[6], f[7], f[8]});
+        if (polygon)
             polygons.push_back(p);
     }
     return polygons;
-}
-
-QRgb centre(const std::function<void()>& draw, float extent) {
-    makeCurrent();
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LESS);
-    inOrthoView(extent, 64, draw);
-    glDisable(GL_DEPTH_TEST);
-    unsigned char p[4] = {};
-    glReadPixels(32, 32, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
-    return qRgb(p[0], p[1], p[2]);
 }
 
 QImage frame(Canvas& canvas) {

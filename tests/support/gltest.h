@@ -1,7 +1,7 @@
 // Test support shared by every test binary: a real GL context (a QGLWidget on
 // Mesa under Xvfb), stdout capture, a temporary working directory, GL feedback
-// capture of what a draw emits, and the one place that renders and reads
-// pixels (off-screen draws and the canvas's frames alike).
+// capture of what a draw emits, and the one place that draws a canvas frame
+// and reads its pixels.
 #pragma once
 
 #include <QImage>
@@ -25,10 +25,9 @@ struct StdoutCapture {
     std::streambuf* old;
 };
 
-// A fresh temporary directory, removed at the end; the working directory
-// meanwhile when enter is true.
+// A fresh temporary directory, the working directory until it is removed.
 struct TempWorkDir {
-    explicit TempWorkDir(bool enter = true);
+    TempWorkDir();
     ~TempWorkDir();
     // Writes text or bytes to a path relative to the directory, creating folders.
     void write(const QString& relativePath, const std::string& content) const;
@@ -50,10 +49,6 @@ using Polygon = std::vector<Vertex>;
 // axis and an identity model view; the polygons it emitted (Mesa splits a
 // quad into two triangles).
 std::vector<Polygon> capture(const std::function<void()>& draw, float extent = 256);
-
-// The colour at the centre of draw rendered, with depth test, into a back
-// buffer cleared to black under the same view as capture().
-QRgb centre(const std::function<void()>& draw, float extent = 4);
 
 // Draws one frame of the canvas and returns what it shows.
 QImage frame(Canvas& canvas);

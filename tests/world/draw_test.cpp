@@ -5,13 +5,11 @@
 #include "tests/support/gltest.h"
 #include "world/map.h"
 
+#include <algorithm>
 #include <array>
 #include <gtest/gtest.h>
 
-namespace {
-
-// A blueprint that records which of the first three GL lights are enabled
-// each time it is drawn.
+// A blueprint that records which of the first three GL lights are on when drawn.
 struct Spy : TObject {
     std::array<bool, 3> seen{};
     void draw() override {
@@ -20,54 +18,41 @@ struct Spy : TObject {
     }
 };
 
-TEST(Draw, TheSkyBoxIsLitByTheFirstLightAndTheRestByAllButLightZero) {
+TEST(Draw, TheSkyBoxIsLitByTheFirstLightAndTheRestByAllButLightZeroAndFlashlightsFollowTheEye) {
     testgl::makeCurrent();
     Map world;
-    world.setCamera(new Camera(0, 0, 10, 0, 0, 0, 0, 1, 0));
+    world.setCamera(new Camera(1, 2, 3, 5, 2, 3, 0, 1, 0)); // looking along +x
     Spy sky, box;
     TObject skyObject, boxObject;
     Light zero(GL_LIGHT0), one(GL_LIGHT1), two(GL_LIGHT2);
     for (Light* light : {&zero, &one, &two})
         world.addLight(light);
+    world.addFlashlight(&two);
+    two.setSpot(25, 0, 0, 1, 0);
     world.addBlueprint("skybox", &sky);
     world.addBlueprint("box", &box);
     world.addObject("skybox", "skybox", &skyObject);
     world.addObject("box", "b1", &boxObject);
-    // Mobile objects are drawn each frame, so the spies see the frame.
-    world.addMobileKey("skybox");
+    world.addMobileKey("skybox"); // mobile objects are drawn in the frame itself
     world.addMobileKey("b1");
     world.compileDisplayLists();
     world.drawFrame();
     glLoadIdentity();
     EXPECT_EQ(sky.seen, (std::array<bool, 3>{true, false, false}));
     EXPECT_EQ(box.seen, (std::array<bool, 3>{false, true, true}));
-    for (int i = 0; i < 3; ++i)
-        EXPECT_FALSE(glIsEnabled(GL_LIGHT0 + i)) << "light " << i << " left on";
-}
-
-TEST(Draw, FlashlightsSitAtTheEyeAndShineWhereTheViewerLooks) {
-    testgl::makeCurrent();
-    Map world;
-    world.setCamera(new Camera(1, 2, 3, 5, 2, 3, 0, 1, 0)); // looking along +x
-    Light torch(GL_LIGHT3);
-    torch.setSpot(25, 0, 0, 1, 0);
-    world.addLight(&torch);
-    world.addFlashlight(&torch);
-    world.drawFrame();
-    glLoadIdentity();
-    // GL holds them in eye coordinates: the eye is the origin, the view is -z.
-    GLfloat position[4], direction[3];
-    glGetLightfv(GL_LIGHT3, GL_POSITION, position);
-    glGetLightfv(GL_LIGHT3, GL_SPOT_DIRECTION, direction);
+    EXPECT_FALSE(glIsEnabled(GL_LIGHT0) || glIsEnabled(GL_LIGHT1) || glIsEnabled(GL_LIGHT2));
+    // GL holds the flashlight in eye coordinates: at the eye, shining along -z.
+    GLfloat got[7];
+    glGetLightfv(GL_LIGHT2, GL_POSITION, got);
+    glGetLightfv(GL_LIGHT2, GL_SPOT_DIRECTION, got + 4);
     const float expected[7] = {0, 0, 0, 1, 0, 0, -4};
     for (int i = 0; i < 7; ++i)
-        EXPECT_NEAR(i < 4 ? position[i] : direction[i - 4], expected[i], 1e-5) << i;
+        EXPECT_NEAR(got[i], expected[i], 1e-5) << i;
 }
 
 // A girder keeps its rotation on the matrix after drawing; the pass must not
 // let it move the objects drawn after it, static or mobile.
 TEST(Draw, ARotatedGirderDoesNotMoveTheObjectsAfterIt) {
-    testgl::makeCurrent();
     for (bool mobile : {false, true}) {
         Map world;
         world.setCamera(new Camera(0, 0, 10, 0, 0, 0, 0, 1, 0));
@@ -83,19 +68,16 @@ TEST(Draw, ARotatedGirderDoesNotMoveTheObjectsAfterIt) {
             if (mobile)
                 world.addMobileKey(key);
         world.compileDisplayLists();
-        int atTurned = 0, atPlain = 0;
+        int atTurned = 0, atPlain = 0; // triangles
         for (const testgl::Polygon& p : testgl::capture([&] { world.drawFrame(); })) {
-            int turnedCorners = 0, plainCorners = 0;
-            for (const testgl::Vertex& v : p) {
-                turnedCorners += v.x > -5.01f && v.x < -2.99f;
-                plainCorners += v.x > 9.99f && v.x < 12.01f;
-            }
-            atTurned += turnedCorners == 3;
-            atPlain += plainCorners == 3;
+            atTurned += std::all_of(p.begin(), p.end(), [](const testgl::Vertex& v) {
+                return v.x < -2.99f && v.x > -5.01f;
+            });
+            atPlain += std::all_of(p.begin(), p.end(), [](const testgl::Vertex& v) {
+                return v.x > 9.99f && v.x < 12.01f;
+            });
         }
         EXPECT_EQ(atTurned, 12) << (mobile ? "mobile" : "static");
         EXPECT_EQ(atPlain, 12) << (mobile ? "mobile" : "static");
     }
 }
-
-} // namespace
