@@ -2,7 +2,6 @@
 
 #include <QElapsedTimer>
 #include <QProcessEnvironment>
-#include <QTemporaryDir>
 #include <QThread>
 
 namespace e2e {
@@ -19,21 +18,21 @@ Display::~Display() {
     server.waitForFinished(3000);
 }
 
-QString run(const Display& display, const QString& program, const QStringList& arguments) {
+// Runs a program against the display and waits for it; its standard output.
+static QByteArray run(const Display& display, const QString& program,
+                      const QStringList& arguments) {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("DISPLAY", display.name);
     p.setProcessEnvironment(env);
     p.start(program, arguments);
     p.waitForFinished(10000);
-    return QString::fromLocal8Bit(p.readAllStandardOutput());
+    return p.readAllStandardOutput();
 }
 
 Program::Program(const Display& display, const QString& workDir) : display(display) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("DISPLAY", display.name);
-    env.insert("LIBGL_ALWAYS_SOFTWARE", "1");
-    env.insert("ASAN_OPTIONS", "detect_leaks=0");
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(workDir);
     process.start(qEnvironmentVariable("KOLVAR_BINARY_DIR") + "/kolvar", QStringList());
@@ -64,8 +63,9 @@ QString Program::window() {
     QElapsedTimer clock;
     clock.start();
     while (windowId.isEmpty() && clock.elapsed() < 20000) {
-        windowId =
-            run(display, "xdotool", {"search", "--name", "^Kolvar$"}).trimmed().section('\n', -1);
+        windowId = QString(run(display, "xdotool", {"search", "--name", "^Kolvar$"}))
+                       .trimmed()
+                       .section('\n', -1);
         QThread::msleep(windowId.isEmpty() ? 100 : 0);
     }
     if (!windowId.isEmpty())
@@ -81,9 +81,8 @@ void Program::xdo(const QStringList& arguments) {
 QImage Program::shot() {
     if (window().isEmpty())
         return QImage();
-    QTemporaryDir dir;
-    run(display, "import", {"-display", display.name, "-window", windowId, dir.path() + "/s.png"});
-    return QImage(dir.path() + "/s.png");
+    return QImage::fromData(
+        run(display, "import", {"-display", display.name, "-window", windowId, "png:-"}));
 }
 
 int Program::waitForExit() {

@@ -18,9 +18,6 @@ struct Display {
     QProcess server;
 };
 
-// Runs a program against the display and waits for it; its standard output.
-QString run(const Display& display, const QString& program, const QStringList& arguments);
-
 // The program under test (KOLVAR_BINARY_DIR/kolvar), started in workDir;
 // killed on destruction if it still runs.
 class Program {

@@ -44,8 +44,7 @@ TEST(MapLoader, IncludesAreReadDepthFirstFromMapsAndLaterDefinitionsWin) {
     dir.write("maps/x/c.xml", "<map><lights><light nr=\"5\"/></lights></map>");
     Map world;
     EXPECT_EQ(load(world).first, (std::vector<int>{1, 2, 3}));
-    ASSERT_NE(world.camera, nullptr);
-    EXPECT_EQ(world.camera->eye[0], 3); // the including file's camera wins
+    EXPECT_EQ(world.camera ? world.camera->eye[0] : -1, 3); // the including file's camera wins
     auto width = [&](const char* key) {
         return dynamic_cast<Quad&>(*world.getBlueprint(key)).width;
     };

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-using Indices = std::vector<std::uint16_t>;
 using Floats = std::vector<float>;
 
 static Reader3DS read(const std::string& bytes) {

@@ -25,31 +25,18 @@ static void expectCell(const std::vector<testgl::Polygon>& polygons, size_t cell
     }
 }
 
-static Quad makeQuad(float width, float height, float repeat, float y = 0) {
-    Quad quad;
-    quad.position = FPoint(0, y, 0);
-    quad.width = width;
-    quad.height = height;
-    quad.repeatX = quad.repeatZ = repeat;
-    return quad;
-}
-
 TEST(Quad, EmitsTwoMetreCellsRowByRowWithTheTextureRunningOn) {
-    // 20 x 20, repeat 10: the whole texture in every cell.
-    Quad small = makeQuad(20, 20, 10, 1.5f);
-    auto polygons = testgl::capture([&] { small.draw(); });
-    ASSERT_EQ(polygons.size(), 200u);
-    expectCell(polygons, 0, -10, 1.5f, -10, 0.01f, 0.01f, 0.98f);
-    expectCell(polygons, 57, 4, 1.5f, 0, 0.01f, 0.01f, 0.98f);
-
     // 200 x 200, repeat 7: one repeat over 14 cells; s runs on into the next
     // row and starts afresh after 14 cells, t after 14 rows.
-    Quad large = makeQuad(200, 200, 7);
-    polygons = testgl::capture([&] { large.draw(); });
+    Quad quad;
+    quad.position = FPoint(0, 1.5f, 0);
+    quad.width = quad.height = 200;
+    quad.repeatX = quad.repeatZ = 7;
+    const auto polygons = testgl::capture([&] { quad.draw(); });
     ASSERT_EQ(polygons.size(), 2u * 100u * 100u);
     const float d = 0.98f / (200.0f / 7 / 2);
-    expectCell(polygons, 13, -74, 0, -100, 0.01f + 13 * d, 0.01f, d);
-    expectCell(polygons, 14, -72, 0, -100, 0.01f, 0.01f, d);
-    expectCell(polygons, 100, -100, 0, -98, 0.01f + 2 * d, 0.01f + d, d); // 100 % 14 = 2
-    expectCell(polygons, 1400, -100, 0, -72, 0.01f, 0.01f, d);
+    expectCell(polygons, 13, -74, 1.5f, -100, 0.01f + 13 * d, 0.01f, d);
+    expectCell(polygons, 14, -72, 1.5f, -100, 0.01f, 0.01f, d);
+    expectCell(polygons, 100, -100, 1.5f, -98, 0.01f + 2 * d, 0.01f + d, d); // 100 % 14 = 2
+    expectCell(polygons, 1400, -100, 1.5f, -72, 0.01f, 0.01f, d);
 }

@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <iostream>
 
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations" // QGLWidget
 
@@ -16,11 +15,6 @@ void makeCurrent() {
     static QGLWidget* widget = new QGLWidget;
     widget->show();
     widget->makeCurrent();
-}
-
-StdoutCapture::StdoutCapture() : old(std::cout.rdbuf(out.rdbuf())) {}
-StdoutCapture::~StdoutCapture() {
-    std::cout.rdbuf(old);
 }
 
 TempWorkDir::TempWorkDir() : previous(QDir::currentPath()) {
@@ -50,11 +44,12 @@ void writeImage(const QString& path, int width, int height,
     image.save(path);
 }
 
-namespace {
-// Runs draw in a size x size viewport under glOrtho over [-extent, extent] on
-// every axis and an identity model view; both matrices are restored after.
-void inOrthoView(float extent, int size, const std::function<void()>& draw) {
-    glViewport(0, 0, size, size);
+std::vector<Polygon> capture(const std::function<void()>& draw, float extent) {
+    makeCurrent();
+    std::vector<GLfloat> buffer(1 << 22);
+    glFeedbackBuffer(GLsizei(buffer.size()), GL_3D_COLOR_TEXTURE, buffer.data());
+    glRenderMode(GL_FEEDBACK);
+    glViewport(0, 0, 1024, 1024); // pixels; feedback does not rasterise
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
@@ -67,18 +62,8 @@ void inOrthoView(float extent, int size, const std::function<void()>& draw) {
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
-}
-} // namespace
-
-std::vector<Polygon> capture(const std::function<void()>& draw, float extent) {
-    makeCurrent();
-    const int size = 1024; // pixels; feedback does not rasterise
-    std::vector<GLfloat> buffer(1 << 22);
-    glFeedbackBuffer(GLsizei(buffer.size()), GL_3D_COLOR_TEXTURE, buffer.data());
-    glRenderMode(GL_FEEDBACK);
-    inOrthoView(extent, size, draw);
     const GLint count = glRenderMode(GL_RENDER);
-    // Window coordinates back to object coordinates: x_w = (x/E + 1) * size/2;
+    // Window coordinates back to object coordinates: x_w = (x/E + 1) * 512;
     // glOrtho maps z to -z/E, and the depth range maps that to (1 - z/E) / 2.
     // A vertex is 11 floats: x y z, r g b a, s t r q.
     std::vector<Polygon> polygons;

@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <functional>
+#include <iostream>
 #include <sstream>
 #include <vector>
 
@@ -18,8 +19,8 @@ void makeCurrent();
 
 // Replaces std::cout's buffer for its lifetime; text() is what was written.
 struct StdoutCapture {
-    StdoutCapture();
-    ~StdoutCapture();
+    StdoutCapture() : old(std::cout.rdbuf(out.rdbuf())) {}
+    ~StdoutCapture() { std::cout.rdbuf(old); }
     std::string text() const { return out.str(); }
     std::ostringstream out;
     std::streambuf* old;

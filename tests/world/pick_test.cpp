@@ -1,22 +1,12 @@
 // Picking on real GL in selection mode: which mobile object a click at a
 // widget pixel drives.
+#include "scene/girderrect.h"
 #include "tests/support/gltest.h"
 #include "world/map.h"
 
 #include <GL/glu.h>
 #include <gtest/gtest.h>
 #include <memory>
-
-// A 1 x 1 upright square in the x-y plane, centred on its position.
-struct Panel : TObject {
-    void draw() override {
-        glBegin(GL_QUADS);
-        for (float corner : {0.0f, 1.0f, 2.0f, 3.0f})
-            glVertex3f(position.x + (corner == 1 || corner == 2 ? 0.5f : -0.5f),
-                       position.y + (corner >= 2 ? 0.5f : -0.5f), position.z);
-        glEnd();
-    }
-};
 
 class Picking : public ::testing::Test {
 protected:
@@ -31,10 +21,10 @@ protected:
         // The eye 20 in front of the origin at the panels' height, looking along -z.
         world.setCamera(new Camera(0, 1, 20, 0, 1, 0, 0, 1, 0));
     }
-    // Places a panel centred at (x, y, z) (placed objects go 1 up).
+    // Places a panel centred at (x, y, z); placed objects go 1 up.
     TObject* place(const std::string& key, float x, float y, float z, bool mobile) {
         placed.emplace_back(new TObject);
-        placed.back()->position = FPoint(x, y - 1, z);
+        placed.back()->position = FPoint(x - 0.5f, y - 0.5f, z); // the front top left corner
         world.addObject("panel", key, placed.back().get());
         if (mobile)
             world.addMobileKey(key);
@@ -49,7 +39,7 @@ protected:
         return {out.text(), world.camera->tracker ? world.camera->tracker->object : nullptr};
     }
     Map world;
-    Panel panel;
+    GirderRect panel{1, 1, 0.1f}; // a 1 x 1 upright square
     std::vector<std::unique_ptr<TObject>> placed;
 };
 
