@@ -30,7 +30,7 @@ TEST(Reader3DS, ReadsHandWrittenBytesWithTheVertexAxesSwapped) {
 }
 
 // What a file gave, in short: "[material]..." then, per object, its name,
-// vertex and face counts, and each group's material and vertex indices.
+// vertex and face counts, and each group's material, face count and vertex indices.
 static std::string summary(const Reader3DS& r) {
     std::string s;
     for (const Material3DS& m : r.materials)
@@ -39,7 +39,7 @@ static std::string summary(const Reader3DS& r) {
         s += " " + o.name + " " + std::to_string(o.vertexCount()) + "/" +
              std::to_string(o.faceCount());
         for (const Group3DS& g : o.groups) {
-            s += " " + std::to_string(g.material) + ":";
+            s += " " + std::to_string(g.material) + "/" + std::to_string(g.faces.size()) + ":";
             for (std::uint16_t i : g.indices)
                 s += std::to_string(i);
         }
@@ -58,24 +58,24 @@ TEST(Reader3DS, DamagedFilesAreReportedAndKeepWhatIsConsistent) {
              object("f", tri + faces(5, {0, 1, 2, 0}, "")));
     const std::pair<std::string, std::string> cases[] = {
         // Cut short: what comes before the cut stays.
-        {whole.substr(0, whole.size() - 20), "[red][blue] left 4/2 0:012 1:023012 right 3/0"},
+        {whole.substr(0, whole.size() - 20), "[red][blue] left 4/2 0/1:012 1/2:023012 right 3/0"},
         // A chunk longer than its parent ends that parent only; a length under 6 ends the walk.
         {file(m + triangle("a") +
               object("long",
                      chunk(0x4110, u16({3}) + f32({0, 0, 0}), 99999) + faces(1, {0, 1, 2, 0}, "")) +
               triangle("b")),
-         "[m] a 3/1 0:012 long 2/0 b 3/1 0:012"},
+         "[m] a 3/1 0/1:012 long 2/0 b 3/1 0/1:012"},
         {file(m + triangle("kept") + chunk(0x4000, "", 2) + triangle("lost")),
-         "[m] kept 3/1 0:012"},
-        {counts, "[m] v 3/1 0:012 f 3/1"},
+         "[m] kept 3/1 0/1:012"},
+        {counts, "[m] v 3/1 0/1:012 f 3/1"},
         // Faces naming a vertex past the count are left out of the groups.
         {file(m + object("t", tri + faces(3, {0, 1, 2, 0, 0, 1, 3, 0, 65535, 0, 1, 0},
                                           group("m", 3, {1, 0, 2})))),
-         "[m] t 3/3 0:012"},
+         "[m] t 3/3 0/3:012"},
         // A name without its terminator ends at its chunk; names are cut at 79 bytes.
         {file(chunk(0xAFFF, chunk(0xA000, "abc")) + chunk(0x4000, "def")), "[abc] def 0/0"},
         {file(material(x79 + "yy", 1, 0, 0) + triangle(x79 + "zz", x79 + "yy")),
-         "[" + x79 + "] " + x79 + " 3/1 0:012"},
+         "[" + x79 + "] " + x79 + " 3/1 0/1:012"},
     };
     for (const auto& [bytes, expected] : cases) {
         const Reader3DS reader = read(bytes);
