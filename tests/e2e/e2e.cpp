@@ -13,11 +13,6 @@ Display::Display() {
         name = ":" + QString::fromLatin1(server.readLine()).trimmed();
 }
 
-Display::~Display() {
-    server.terminate();
-    server.waitForFinished(3000);
-}
-
 // Runs a program against the display and waits for it; its standard output.
 static QByteArray run(const Display& display, const QString& program,
                       const QStringList& arguments) {

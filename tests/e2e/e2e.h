@@ -10,10 +10,9 @@
 
 namespace e2e {
 
-// An Xvfb server on a display number it picks itself, stopped on destruction.
+// An Xvfb server on a display number it picks itself; QProcess stops it on destruction.
 struct Display {
     Display();
-    ~Display();
     QString name; // ":N"; empty when the server did not start
     QProcess server;
 };

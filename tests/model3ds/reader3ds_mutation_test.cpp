@@ -20,11 +20,12 @@ static std::atomic<long long> live{0}, peak{0};
 static long long lastPeakBytes = 0; // of the last readChecked
 static thread_local bool measuring = false;
 
-// new[] and the sized delete reach these two.
-void* operator new(std::size_t size) {
+// The nothrow new and delete do the work; the plain new and the sized delete
+// forward to them, and so do new[] and delete[] unless a sanitizer replaces those.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
     auto* header = static_cast<std::size_t*>(std::malloc(size + kBlockHeader));
     if (!header)
-        throw std::bad_alloc();
+        return nullptr;
     header[0] = size;
     header[1] = measuring;
     if (measuring) {
@@ -33,6 +34,11 @@ void* operator new(std::size_t size) {
         }
     }
     return reinterpret_cast<char*>(header) + kBlockHeader;
+}
+void* operator new(std::size_t size) {
+    if (void* p = operator new(size, std::nothrow))
+        return p;
+    throw std::bad_alloc();
 }
 void operator delete(void* p) noexcept {
     if (!p)
