@@ -1,5 +1,6 @@
 // kolvar --frames N: the real program times N frames, prints its figures and ends with status 0.
 #include "tests/e2e/e2e.h"
+#include "tests/support/gltest.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -7,11 +8,11 @@
 
 TEST(FramesMode, PrintsItsFiguresAndExitsWithStatusZero) {
     e2e::Display display;
-    e2e::WorkDir dir;
+    testgl::TempWorkDir dir;
     dir.write("maps/basicMap.xml", "<map/>");
     QProcess program;
     program.setWorkingDirectory(dir.path);
-    qputenv("DISPLAY", display.name().toLocal8Bit()); // the program's, inherited
+    qputenv("DISPLAY", display.name.toLocal8Bit()); // the program's, inherited
     program.start(qEnvironmentVariable("KOLVAR_BINARY_DIR") + "/kolvar", {"--frames", "7"});
     ASSERT_TRUE(program.waitForFinished(60000));
     EXPECT_EQ(program.exitCode(), 0);

@@ -2,23 +2,22 @@
 // drawing relies on, so a broken one stops the run like a crash would.
 #include "model3ds/reader3ds.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     Reader3DS reader;
     reader.read(data, size);
-    for (const Object3DS& object : reader.objects) {
-        const std::size_t vertices = std::size_t(object.vertexCount());
-        if (object.normals.size() != object.vertices.size() ||
-            (object.textured && object.texCoords.size() < 2 * vertices))
+    for (const Object3DS& o : reader.objects) {
+        const std::size_t vertices = std::size_t(o.vertexCount());
+        bool ok = o.normals.size() == o.vertices.size() &&
+                  (!o.textured || o.texCoords.size() >= 2 * vertices);
+        for (const Group3DS& g : o.groups)
+            ok = ok && g.material < int(reader.materials.size()) && g.indices.size() % 3 == 0 &&
+                 std::all_of(g.indices.begin(), g.indices.end(),
+                             [&](auto i) { return i < vertices; });
+        if (!ok)
             std::abort();
-        for (const Group3DS& group : object.groups) {
-            if (group.material >= int(reader.materials.size()) || group.indices.size() % 3)
-                std::abort();
-            for (std::uint16_t index : group.indices)
-                if (index >= vertices)
-                    std::abort();
-        }
     }
     return 0;
 }

@@ -42,9 +42,9 @@ bool hasLine(const std::string& console, const char* place, const char* word) {
 
 TEST(MapCheck, EveryMistakeIsNamedWhereItStandsWithAndWithoutAWorld) {
     testgl::TempWorkDir dir;
-    testgl::writePng(dir.path() + "/img.png", 2, 2, 0xff0000ff);
+    testgl::writeImage(dir.path + "/img.png", 2, 2, [](int, int) { return 0xffff0000u; });
     dir.write("maps/huge.xml", "");
-    QFile::resize(dir.path() + "/maps/huge.xml", 100LL << 20); // sparse
+    QFile::resize(dir.path + "/maps/huge.xml", 100LL << 20); // sparse
     dir.write("maps/leak.xml",
               "<blueprints><blueprint type=\"quad\" key=\"leaked\"/></blueprints>");
     for (int i = 1; i <= 40; ++i) // a chain 40 files deep

@@ -14,7 +14,7 @@ namespace {
 
 TEST(Model3DSLimits, SparseFileOverTheLimitIsRefusedUnread) {
     testgl::TempWorkDir work;
-    QFile file(work.path() + "/huge.3ds");
+    QFile file(work.path + "/huge.3ds");
     ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(5LL << 30)); // holes only
     testgl::StdoutCapture out;
     Model_3DS().load("huge.3ds");
@@ -26,14 +26,14 @@ TEST(Model3DSLimits, SparseFileOverTheLimitIsRefusedUnread) {
 TEST(Model3DSLimits, MaterialsShareOneTexturePerFileAndColour) {
     testgl::makeCurrent();
     testgl::TempWorkDir work;
-    testgl::writePng(work.path() + "/m/tex.png", 4, 4, 0x10ff20ffu);
+    testgl::writeImage(work.path + "/m/tex.png", 4, 4, [](int, int) { return 0xff10ff20u; });
     work.write("m/huge.png", testgl::hugePngHeader(30000, 30000));
     const char* maps[] = {"TEX.PNG", "huge.png", ""}; // an image, a refused one, none
     Writer3DS w;
     w.beginFile();
-            for (int i = 0; i < 300; ++i)
-                w.material("m" + std::to_string(i), 0.5f, 0.25f, 1.0f, maps[i % 3]);
-        w.end();
+    for (int i = 0; i < 300; ++i)
+        w.material("m" + std::to_string(i), 0.5f, 0.25f, 1.0f, maps[i % 3]);
+    w.end();
     w.end();
     work.write("m/a.3ds", w.bytes());
     const int before = ModelTextures::instance().textureCount();

@@ -1,64 +1,55 @@
 #include "tests/support/gltest.h"
 
+#include "app/canvas.h"
+
 #include <GL/gl.h>
-#include <QColor>
 #include <QDir>
 #include <QFileInfo>
-#include <QImage>
 #include <QTemporaryDir>
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-#include <QGLWidget>
-#pragma GCC diagnostic pop
-#include <cstdio>
-#include <iostream>
+
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations" // QGLWidget
 
 namespace testgl {
 
-QGLWidget* widget() {
-    static QGLWidget* w = [] {
-        auto* gl = new QGLWidget;
-        gl->resize(320, 240);
-        gl->show();
-        return gl;
-    }();
-    w->makeCurrent();
-    return w;
+void makeCurrent() {
+    static QGLWidget* widget = new QGLWidget;
+    widget->show();
+    widget->makeCurrent();
 }
-
-void makeCurrent() { widget(); }
-
-StdoutCapture::StdoutCapture() : old(std::cout.rdbuf(out.rdbuf())) {}
-StdoutCapture::~StdoutCapture() { std::cout.rdbuf(old); }
 
 TempWorkDir::TempWorkDir() : previous(QDir::currentPath()) {
     QTemporaryDir tmp(QDir::tempPath() + "/kolvar-test-XXXXXX");
     tmp.setAutoRemove(false);
-    dir = tmp.path();
-    QDir(dir).mkpath("maps");
-    QDir::setCurrent(dir);
+    QDir::setCurrent(path = tmp.path());
 }
 
 TempWorkDir::~TempWorkDir() {
     QDir::setCurrent(previous);
-    QDir(dir).removeRecursively();
-}
-
-void writeFile(const QString& path, const std::string& content) {
-    QDir().mkpath(QFileInfo(path).path());
-    FILE* f = std::fopen(path.toLocal8Bit().constData(), "wb");
-    if (!f)
-        return;
-    std::fwrite(content.data(), 1, content.size(), f);
-    std::fclose(f);
+    QDir(path).removeRecursively();
 }
 
 void TempWorkDir::write(const QString& relativePath, const std::string& content) const {
-    writeFile(dir + "/" + relativePath, content);
+    QFile file(path + "/" + relativePath);
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    if (file.open(QIODevice::WriteOnly))
+        file.write(content.data(), qint64(content.size()));
 }
 
-OrthoView::OrthoView(float extent, int size) {
-    glViewport(0, 0, size, size);
+void writeImage(const QString& path, int width, int height,
+                const std::function<unsigned(int, int)>& pixel) {
+    QImage image(width, height, QImage::Format_ARGB32);
+    for (int i = 0; i < width * height; ++i)
+        image.setPixel(i % width, i / width, pixel(i % width, i / width));
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    image.save(path);
+}
+
+std::vector<Polygon> capture(const std::function<void()>& draw, float extent) {
+    makeCurrent();
+    std::vector<GLfloat> buffer(1 << 22);
+    glFeedbackBuffer(GLsizei(buffer.size()), GL_3D_COLOR_TEXTURE, buffer.data());
+    glRenderMode(GL_FEEDBACK);
+    glViewport(0, 0, 1024, 1024); // pixels; feedback does not rasterise
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
@@ -66,73 +57,37 @@ OrthoView::OrthoView(float extent, int size) {
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glLoadIdentity();
-}
-
-OrthoView::~OrthoView() {
-    glMatrixMode(GL_MODELVIEW);
+    draw();
     glPopMatrix();
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
-}
-
-std::vector<Polygon> capture(const std::function<void()>& draw, float extent) {
-    makeCurrent();
-    const int size = 1024; // viewport in pixels; feedback does not rasterise
-    std::vector<GLfloat> buffer(1 << 22);
-    glFeedbackBuffer(GLsizei(buffer.size()), GL_3D_COLOR_TEXTURE, buffer.data());
-    glRenderMode(GL_FEEDBACK);
-
-    {
-        OrthoView view(extent, size);
-        draw();
-    }
-
-    GLint count = glRenderMode(GL_RENDER);
-    std::vector<Polygon> polygons;
-    // Window coordinates back to object coordinates: x_w = (x/E + 1) * size/2;
+    const GLint count = glRenderMode(GL_RENDER);
+    // Window coordinates back to object coordinates: x_w = (x/E + 1) * 512;
     // glOrtho maps z to -z/E, and the depth range maps that to (1 - z/E) / 2.
-    auto vertexAt = [&](GLint i) {
-        Vertex v;
-        v.x = (buffer[i] / (size / 2.0f) - 1) * extent;
-        v.y = (buffer[i + 1] / (size / 2.0f) - 1) * extent;
-        v.z = (1 - 2 * buffer[i + 2]) * extent;
-        v.r = buffer[i + 3];
-        v.g = buffer[i + 4];
-        v.b = buffer[i + 5];
-        v.a = buffer[i + 6];
-        v.s = buffer[i + 7];
-        v.t = buffer[i + 8];
-        return v;
-    };
-    const GLint vertexSize = 3 + 4 + 4;
+    // A vertex is 11 floats: x y z, r g b a, s t r q.
+    std::vector<Polygon> polygons;
     for (GLint i = 0; i < count;) {
-        GLint token = GLint(buffer[i++]);
-        if (token == GL_POLYGON_TOKEN) {
-            GLint n = GLint(buffer[i++]);
-            Polygon p;
-            for (GLint k = 0; k < n; ++k, i += vertexSize)
-                p.v.push_back(vertexAt(i));
-            polygons.push_back(p);
-        } else if (token == GL_POINT_TOKEN || token == GL_BITMAP_TOKEN ||
-                   token == GL_DRAW_PIXEL_TOKEN || token == GL_COPY_PIXEL_TOKEN) {
-            i += vertexSize;
-        } else if (token == GL_LINE_TOKEN || token == GL_LINE_RESET_TOKEN) {
-            i += 2 * vertexSize;
-        } else if (token == GL_PASS_THROUGH_TOKEN) {
-            i += 1;
-        } else {
-            break; // unknown token: stop rather than misread
+        const GLint token = GLint(buffer[i++]);
+        const bool polygon = token == GL_POLYGON_TOKEN, line = token == GL_LINE_TOKEN;
+        const GLint n = polygon ? GLint(buffer[i++]) : line || token == GL_LINE_RESET_TOKEN ? 2 : 1;
+        if (token == GL_PASS_THROUGH_TOKEN) {
+            ++i;
+            continue;
         }
+        Polygon p;
+        for (const float* f = &buffer[i]; p.size() < size_t(n); f += 11, i += 11)
+            p.push_back({(f[0] / 512 - 1) * extent, (f[1] / 512 - 1) * extent,
+                         (1 - 2 * f[2]) * extent, f[3], f[4], f[5], f[6], f[7], f[8]});
+        if (polygon)
+            polygons.push_back(p);
     }
     return polygons;
 }
 
-void writePng(const QString& path, int width, int height, unsigned rgba) {
-    QImage image(width, height, QImage::Format_ARGB32);
-    image.fill(QColor((rgba >> 24) & 0xff, (rgba >> 16) & 0xff, (rgba >> 8) & 0xff, rgba & 0xff));
-    QDir().mkpath(QFileInfo(path).path());
-    image.save(path, "PNG");
+QImage frame(Canvas& canvas) {
+    canvas.updateGL();
+    return canvas.grabFrameBuffer();
 }
 
 } // namespace testgl

@@ -1,79 +1,57 @@
-// Test support shared by every test binary: a real GL context (a hidden-ish
-// QGLWidget on Mesa under Xvfb), stdout capture, a temporary working
-// directory with a maps/ folder, and GL feedback capture of what a draw emits.
+// Test support shared by every test binary: a real GL context (a QGLWidget on
+// Mesa under Xvfb), stdout capture, a temporary working directory, GL feedback
+// capture of what a draw emits, and the one place that draws a canvas frame
+// and reads its pixels.
 #pragma once
 
-#include <QString>
+#include <QImage>
 #include <functional>
+#include <iostream>
 #include <sstream>
-#include <string>
 #include <vector>
 
-class QGLWidget;
+class Canvas;
 
 namespace testgl {
 
-// The test binary's GL widget; its context is made current before returning.
-QGLWidget* widget();
+// Makes the test binary's GL context current (creating its widget once).
 void makeCurrent();
 
 // Replaces std::cout's buffer for its lifetime; text() is what was written.
-class StdoutCapture {
-public:
-    StdoutCapture();
-    ~StdoutCapture();
+struct StdoutCapture {
+    StdoutCapture() : old(std::cout.rdbuf(out.rdbuf())) {}
+    ~StdoutCapture() { std::cout.rdbuf(old); }
     std::string text() const { return out.str(); }
-
-private:
     std::ostringstream out;
     std::streambuf* old;
 };
 
-// Writes text or bytes to a file, creating its folders.
-void writeFile(const QString& path, const std::string& content);
-
-// A fresh temporary directory made the working directory for its lifetime,
-// with an empty maps/ folder in it.
-class TempWorkDir {
-public:
+// A fresh temporary directory, the working directory until it is removed.
+struct TempWorkDir {
     TempWorkDir();
     ~TempWorkDir();
-    // Writes text (or bytes) to a path relative to the directory, creating folders.
+    // Writes text or bytes to a path relative to the directory, creating folders.
     void write(const QString& relativePath, const std::string& content) const;
-    QString path() const { return dir; }
-
-private:
-    QString dir;
-    QString previous;
+    QString path, previous;
 };
 
-// For its lifetime: a size x size viewport, an orthographic projection over
-// [-extent, extent] on every axis and an identity model view; both matrices
-// are restored on destruction.
-class OrthoView {
-public:
-    OrthoView(float extent, int size);
-    ~OrthoView();
-};
+// Writes an image whose pixel (x, y) is the ARGB value pixel(x, y), in the
+// format of the file name's suffix.
+void writeImage(const QString& path, int width, int height,
+                const std::function<unsigned(int, int)>& pixel);
 
-// One vertex as GL feedback reports it, mapped back to the coordinates the
-// draw call gave (see capture()).
+// One vertex as GL feedback reports it, in the coordinates the draw gave.
 struct Vertex {
-    float x, y, z;       // object coordinates
-    float r, g, b, a;    // current colour
-    float s, t;          // texture coordinates
+    float x, y, z, r, g, b, a, s, t; // position, current colour, texture coordinates
 };
-struct Polygon {
-    std::vector<Vertex> v;
-};
+using Polygon = std::vector<Vertex>;
 
-// Runs draw in GL_FEEDBACK mode (GL_3D_COLOR_TEXTURE) under an orthographic
-// projection covering [-extent, extent] on every axis and an identity model
-// view, and returns the polygons it emitted with their vertices mapped back
-// to object coordinates. Culling and lighting are as the caller left them.
+// Runs draw in GL_FEEDBACK mode under glOrtho over [-extent, extent] on every
+// axis and an identity model view; the polygons it emitted (Mesa splits a
+// quad into two triangles).
 std::vector<Polygon> capture(const std::function<void()>& draw, float extent = 256);
 
-// Writes a small PNG of one colour (RGBA) at path.
-void writePng(const QString& path, int width, int height, unsigned rgba);
+// Draws one frame of the canvas and returns what it shows.
+QImage frame(Canvas& canvas);
 
 } // namespace testgl

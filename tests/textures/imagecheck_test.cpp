@@ -14,8 +14,8 @@ TEST(ImageCheck, RefusedFilesGiveTheirReasonAndNoTexture) {
     testgl::makeCurrent();
     testgl::TempWorkDir work;
     work.write("huge.png", testgl::hugePngHeader(30000, 30000));
-    ASSERT_EQ(::mkfifo((work.path() + "/pipe.png").toLocal8Bit().constData(), 0600), 0);
-    testgl::writePng(work.path() + "/small.png", 8, 4, 0x336699ffu);
+    ASSERT_EQ(::mkfifo((work.path + "/pipe.png").toLocal8Bit().constData(), 0600), 0);
+    testgl::writeImage(work.path + "/small.png", 8, 4, [](int, int) { return 0xff336699u; });
     // File, its problem ("" when accepted), the width of its texture.
     const std::tuple<std::string, std::string, GLint> cases[] = {
         {"huge.png", "is 30000 x 30000 beeldpunten, meer dan 4096 x 4096", 0},

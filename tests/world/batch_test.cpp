@@ -46,9 +46,10 @@ std::vector<unsigned char> render(Map& world) {
 
 TEST(Batching, TheBatchedWorldDrawsThePictureOfObjectByObjectDrawing) {
     QTemporaryDir dir;
-    for (auto [key, rgba] :
-         {std::pair{"bt-r", 0xff0000ffu}, {"bt-b", 0x0000ffffu}, {"bt-g", 0x00ff00ffu}}) {
-        testgl::writePng(dir.path() + "/" + key + ".png", 2, 2, rgba);
+    for (auto [key, argb] :
+         {std::pair{"bt-r", 0xffff0000u}, {"bt-b", 0xff0000ffu}, {"bt-g", 0xff00ff00u}}) {
+        testgl::writeImage(dir.path() + "/" + key + ".png", 2, 2,
+                           [argb = argb](int, int) { return argb; });
         textureFactory->loadTexture(key, (dir.path() + "/" + key + ".png").toStdString());
     }
     std::vector<unsigned char> pictures[2];
