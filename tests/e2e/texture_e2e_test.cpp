@@ -96,11 +96,23 @@ TEST(TextureE2e, QuadsShowTheirImagesWhereTheMapPutsThem) {
               pixels / 5)
         << "texels below full alpha are cut away";
 
-    // Seen from the side, the cut car shows the red paint the whole one does.
+    // Seen from the side, the cut car shows the red paint the whole one does,
+    // and every object but the faces cut off: its body alone covers under 70%
+    // of the pixels the whole car does (the cut faces cost it under 10%), and
+    // without its wheels it keeps a tenth of the dark grey (bumpers and tyres).
+    const QImage wholeCar = shot.copy(0, 480, 450, 220), cutCar = shot.copy(450, 480, 450, 220);
     auto red = [](int r, int g, int b) { return r > 100 && g < r / 3 && b < r / 3; };
-    const int left = e2e::countPixels(shot.copy(0, 480, 450, 220), red);
+    auto drawn = [](int r, int g, int b) { return r + g + b > 30; };
+    auto grey = [](int r, int g, int b) {
+        return r + g + b > 30 && r + g + b < 150 && std::abs(r - b) < 10;
+    };
+    const int left = e2e::countPixels(wholeCar, red);
     EXPECT_GT(left, 3000) << "the whole car shows its red paint";
-    EXPECT_GT(e2e::countPixels(shot.copy(450, 480, 450, 220), red), left * 9 / 10);
+    EXPECT_GT(e2e::countPixels(cutCar, red), left * 9 / 10);
+    EXPECT_GT(e2e::countPixels(cutCar, drawn), e2e::countPixels(wholeCar, drawn) * 4 / 5)
+        << "the cut car shows its cabin and lights";
+    EXPECT_GT(e2e::countPixels(cutCar, grey), e2e::countPixels(wholeCar, grey) / 4)
+        << "the cut car shows the wheel faces that were read";
 }
 
 // The default world from the repository: sky above the horizon, grass beside
