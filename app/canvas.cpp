@@ -9,20 +9,19 @@
 #include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QStringList>
 #include <QTimer>
 #include <iostream>
-
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations" // QGLWidget throughout this file
 
 namespace {
 constexpr int kOverlayX = 10;        // pixels from the left
 constexpr int kOverlayRowPixels = 15;
 } // namespace
 
-Canvas::Canvas(const Options& options, QWidget* parent) : QGLWidget(parent), options(options) {
+Canvas::Canvas(const Options& options, QWidget* parent) : QOpenGLWidget(parent), options(options) {
     timer = new QTimer;
-    connect(timer, SIGNAL(timeout()), this, SLOT(updateGL()));
+    connect(timer, SIGNAL(timeout()), this, SLOT(update()));
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
     setCursor(Qt::CrossCursor);
@@ -31,7 +30,7 @@ Canvas::Canvas(const Options& options, QWidget* parent) : QGLWidget(parent), opt
 
 void Canvas::initializeGL() {
     std::cout << "InitializeGl() \n";
-    QGLWidget::initializeGL();
+    QOpenGLWidget::initializeGL();
     std::cout << "We gaan de map inladen : \n";
     world = new Map;
     {
@@ -56,7 +55,9 @@ void Canvas::resizeGL(int w, int h) {
     std::cout << "ResizeGl()\n";
     if (w <= 0 || h <= 0)
         return; // keep the previous viewport and projection
-    glViewport(0, 0, w, h);
+    // w and h are device-independent pixels; the framebuffer has physical ones.
+    const qreal ratio = devicePixelRatioF();
+    glViewport(0, 0, int(w * ratio), int(h * ratio));
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     gluPerspective(Map::kFieldOfViewDegrees, double(w) / double(h), Map::kNearPlane,
@@ -78,19 +79,29 @@ void Canvas::paintGL() {
 void Canvas::renderOverlay(const QString& text) {
     // Filled glyphs also in wireframe mode; the next frame sets the mode again.
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    // The texture factory's alpha test (alpha exactly 1) would drop the
-    // glyphs' smoothed, partly transparent pixels, and the unpack alignment
-    // of 1 that model textures leave would skew the glyph uploads.
-    glPushAttrib(GL_ENABLE_BIT);
-    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    GLfloat colour[4]; // RGBA, 0 to 1: whatever the scene set last
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    // QPainter draws with shaders of its own and leaves depth test, depth
+    // function, blending and buffer bindings changed at its end; the whole
+    // fixed-function state is saved around it. Inside, the texture factory's
+    // alpha test (alpha exactly 1) would drop the glyphs' smoothed pixels,
+    // and the unpack alignment of 1 that model textures leave would skew
+    // the glyph cache's uploads.
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glPushClientAttrib(GL_CLIENT_ALL_ATTRIB_BITS);
     glDisable(GL_ALPHA_TEST);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-        int y = kOverlayRowPixels;
+    {
+        QPainter painter(this);
+        painter.setPen(QColor::fromRgbF(colour[0], colour[1], colour[2], colour[3]));
+        painter.setFont(QFont());
+        int y = kOverlayRowPixels; // baseline, pixels from the top
         const QStringList rows = text.split("\n", Qt::KeepEmptyParts, Qt::CaseSensitive);
         for (const QString& row : rows) {
-            renderText(kOverlayX, y, row, QFont());
+            painter.drawText(kOverlayX, y, row);
             y += kOverlayRowPixels;
         }
+    }
     glPopClientAttrib();
     glPopAttrib();
 }
@@ -111,7 +122,7 @@ void Canvas::mousePressEvent(QMouseEvent* event) {
         return;
     // Picking draws in selection mode and needs this widget's context.
     makeCurrent();
-    world->mousePressed(event);
+    world->mousePressed(event, devicePixelRatioF());
 }
 
 void Canvas::mouseMoveEvent(QMouseEvent* event) {

@@ -5,11 +5,6 @@
 #include <GL/glu.h>
 #include <QImage>
 #include <QString>
-// QGLWidget is deprecated in Qt 5; we use only its pixel conversion here.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-#include <QGLWidget>
-#pragma GCC diagnostic pop
 
 namespace {
 
@@ -30,12 +25,8 @@ GLuint bindNewTexture() {
 
 void GLTexture::loadFile(const char* file) {
     QImage image;
-    if (file && image.load(QString::fromLocal8Bit(file))) {
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-        image = QGLWidget::convertToGLFormat(image);
-#pragma GCC diagnostic pop
-    }
+    if (file && image.load(QString::fromLocal8Bit(file)))
+        image = image.convertToFormat(QImage::Format_RGBA8888).mirrored(); // GL rows: bottom first
     name = bindNewTexture();
     // An unreadable image leaves the texture empty: surfaces using it are drawn untextured.
     if (!image.isNull())

@@ -12,8 +12,6 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations" // QGLWidget
-
 namespace {
 
 struct TestCanvas : Canvas {
@@ -34,7 +32,7 @@ protected:
         widget.show();
         QElapsedTimer clock;
         clock.start();
-        // updateGL paints only once the window is mapped.
+        // A frame can be painted only once the window is mapped.
         while ((!canvas.world || !canvas.testAttribute(Qt::WA_Mapped)) && clock.elapsed() < 10000)
             QApplication::processEvents(QEventLoop::AllEvents, 50);
         ASSERT_NE(canvas.world, nullptr);
@@ -111,15 +109,15 @@ TEST_F(CanvasTest, AFrameRebuildsTheOverlayAndAdoptsTheMouseLookSwitch) {
     start(canvas, canvas);
     canvas.world->overlayText.clear();
     canvas.world->mouseTracking = false;
-    canvas.updateGL();
+    testgl::grab(canvas);
     EXPECT_TRUE(canvas.world->overlayText.startsWith("Lights:\n\nLight 0: on\n"));
     EXPECT_FALSE(canvas.hasMouseTracking());
     canvas.world->mouseTracking = true;
-    canvas.updateGL();
+    testgl::grab(canvas);
     EXPECT_TRUE(canvas.hasMouseTracking());
     // The overlay is drawn filled even in wireframe mode.
     canvas.world->renderMode = GL_LINE;
-    canvas.updateGL();
+    testgl::grab(canvas);
     canvas.makeCurrent();
     GLint mode[2];
     glGetIntegerv(GL_POLYGON_MODE, mode);
@@ -128,8 +126,7 @@ TEST_F(CanvasTest, AFrameRebuildsTheOverlayAndAdoptsTheMouseLookSwitch) {
 
 // The overlay's pixels in the top-left corner after one frame.
 QImage overlayPicture(Canvas& canvas) {
-    canvas.updateGL();
-    return canvas.grabFrameBuffer().copy(0, 0, 220, 240);
+    return testgl::grab(canvas).copy(0, 0, 220, 240);
 }
 
 TEST_F(CanvasTest, TheOverlayLooksTheSameWhateverStateTexturesLeave) {

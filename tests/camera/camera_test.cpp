@@ -28,7 +28,8 @@ void release(Camera& c, int key, bool autoRepeat = false) {
 }
 
 void mouseTo(Camera& c, int x, int y) {
-    QMouseEvent e(QEvent::MouseMove, QPointF(x, y), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QMouseEvent e(QEvent::MouseMove, QPointF(x, y), QPointF(x, y), Qt::NoButton, Qt::NoButton,
+                  Qt::NoModifier);
     c.mouseMoved(&e);
 }
 

@@ -102,7 +102,8 @@ QString Program::window() {
     QElapsedTimer clock;
     clock.start();
     while (windowId.isEmpty() && clock.elapsed() < 20000) {
-        QString out = run(display, "xdotool", {"search", "--name", "^Kolvar$"});
+        // The GL widget's hidden helper window carries the same name.
+        QString out = run(display, "xdotool", {"search", "--onlyvisible", "--name", "^Kolvar$"});
         QStringList ids = out.split('\n', Qt::SkipEmptyParts);
         if (!ids.isEmpty())
             windowId = ids.last().trimmed();

@@ -1,30 +1,36 @@
 #include "tests/support/gltest.h"
 
 #include <GL/gl.h>
+#include <QApplication>
 #include <QColor>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QImage>
+#include <QOpenGLWidget>
 #include <QTemporaryDir>
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-#include <QGLWidget>
-#pragma GCC diagnostic pop
 #include <cstdio>
 #include <iostream>
 
 namespace testgl {
 
-QGLWidget* widget() {
-    static QGLWidget* w = [] {
-        auto* gl = new QGLWidget;
+QOpenGLWidget* widget() {
+    static QOpenGLWidget* w = [] {
+        auto* gl = new QOpenGLWidget;
         gl->resize(320, 240);
         gl->show();
+        // The context exists once Qt has initialised the shown widget.
+        QElapsedTimer clock;
+        clock.start();
+        while (!gl->isValid() && clock.elapsed() < 10000)
+            QApplication::processEvents(QEventLoop::AllEvents, 50);
         return gl;
     }();
     w->makeCurrent();
     return w;
 }
+
+QImage grab(QOpenGLWidget& widget) { return widget.grabFramebuffer(); }
 
 void makeCurrent() { widget(); }
 

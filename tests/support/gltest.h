@@ -1,5 +1,5 @@
 // Test support shared by every test binary: a real GL context (a hidden-ish
-// QGLWidget on Mesa under Xvfb), stdout capture, a temporary working
+// QOpenGLWidget on Mesa under Xvfb), stdout capture, a temporary working
 // directory with a maps/ folder, and GL feedback capture of what a draw emits.
 #pragma once
 
@@ -9,13 +9,17 @@
 #include <string>
 #include <vector>
 
-class QGLWidget;
+class QImage;
+class QOpenGLWidget;
 
 namespace testgl {
 
 // The test binary's GL widget; its context is made current before returning.
-QGLWidget* widget();
+QOpenGLWidget* widget();
 void makeCurrent();
+
+// Paints a fresh frame of a GL widget and returns its pixels.
+QImage grab(QOpenGLWidget& widget);
 
 // Replaces std::cout's buffer for its lifetime; text() is what was written.
 class StdoutCapture {

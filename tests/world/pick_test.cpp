@@ -175,8 +175,8 @@ TEST_F(Picking, EveryMouseButtonPicks) {
     for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton}) {
         world.camera->leaveCar();
         world.mouseTracking = true;
-        QMouseEvent press(QEvent::MouseButtonPress, QPointF(kWidth / 2, kHeight / 2), button,
-                          button, Qt::NoModifier);
+        const QPointF centre(kWidth / 2, kHeight / 2);
+        QMouseEvent press(QEvent::MouseButtonPress, centre, centre, button, button, Qt::NoModifier);
         testgl::StdoutCapture out;
         world.mousePressed(&press);
         EXPECT_EQ(out.text(), picked(0)) << button;
