@@ -122,6 +122,11 @@ TEST_F(CanvasTest, AFrameRebuildsTheOverlayAndAdoptsTheMouseLookSwitch) {
     GLint mode[2];
     glGetIntegerv(GL_POLYGON_MODE, mode);
     EXPECT_EQ(mode[0], GL_FILL);
+    // The overlay's painter leaves the next frame's depth test as it found it.
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    GLint depthFunc = 0;
+    glGetIntegerv(GL_DEPTH_FUNC, &depthFunc);
+    EXPECT_EQ(depthFunc, GL_LEQUAL);
 }
 
 // The overlay's pixels in the top-left corner after one frame.

@@ -58,12 +58,21 @@ double changed(const QImage& a, const QImage& b) {
     return double(n) / (a.width() * a.height());
 }
 
-// The scene below the overlay, and the overlay's corner on its own.
-QImage scene(const QImage& window) { return window.copy(300, 100, 600, 600); }
-QImage overlay(const QImage& window) { return window.copy(0, 0, 260, 300); }
+// The scene below the overlay, and the overlay's corner on its own, in the
+// physical pixels of a window scaled by s.
+QImage scene(const QImage& window, int s) {
+    return window.copy(300 * s, 100 * s, 600 * s, 600 * s);
+}
+QImage overlay(const QImage& window, int s) {
+    return window.copy(0, 0, 260 * s, 300 * s);
+}
 
-TEST(DriveE2e, ClickTheCarAheadDriveItChangeTheViewAndGetOut) {
-    e2e::Display display;
+// The parameter is Qt's scale factor, as a high-DPI desktop sets it.
+class DriveE2e : public ::testing::TestWithParam<int> {};
+
+TEST_P(DriveE2e, ClickTheCarAheadDriveItChangeTheViewAndGetOut) {
+    const int s = GetParam();
+    e2e::Display display(1600 * s, 900 * s);
     ASSERT_TRUE(display.ok());
     e2e::WorkDir dir;
     QFile car(qEnvironmentVariable("KOLVAR_SOURCE_DIR") + "/maps/models/car_red.3ds");
@@ -71,38 +80,43 @@ TEST(DriveE2e, ClickTheCarAheadDriveItChangeTheViewAndGetOut) {
     dir.write("car.3ds", car.readAll().toStdString());
     dir.write("maps/basicMap.xml", driveMap());
 
-    e2e::Program program(display, dir.path);
+    e2e::Program program(display, dir.path, {QString("QT_SCALE_FACTOR=%1").arg(s)});
     ASSERT_TRUE(program.waitForOutput("We hebben gedaan de map in te laden"));
     program.window();
     e2e::Program::frames(10);
     const QImage onFoot = program.windowShot();
 
     // The car is drawn at the centre of the view: a click there picks it.
-    program.click(450, 350);
+    program.click(450 * s, 350 * s);
     ASSERT_TRUE(program.waitForOutput("picking: 0\n", 5000)) << program.output();
     e2e::Program::frames(6);
     const QImage inCar = program.windowShot();
-    EXPECT_GT(changed(overlay(onFoot), overlay(inCar)), 0.01) << "the help shows the car keys";
+    EXPECT_GT(changed(overlay(onFoot, s), overlay(inCar, s)), 0.01)
+        << "the help shows the car keys";
 
     program.keyDown("z");
     e2e::Program::frames(20);
     const QImage driving = program.windowShot();
     program.keyUp("z");
-    EXPECT_GT(changed(scene(inCar), scene(driving)), 0.01) << "the posts pass by as the car drives";
+    EXPECT_GT(changed(scene(inCar, s), scene(driving, s)), 0.01)
+        << "the posts pass by as the car drives";
     e2e::Program::frames(10);
 
     const QImage behind = program.windowShot();
     program.key("Tab");
     e2e::Program::frames(6);
     const QImage high = program.windowShot();
-    EXPECT_GT(changed(scene(behind), scene(high)), 0.05) << "Tab lifts the view";
+    EXPECT_GT(changed(scene(behind, s), scene(high, s)), 0.05) << "Tab lifts the view";
 
     program.key("space");
     e2e::Program::frames(6);
     const QImage out = program.windowShot();
-    EXPECT_LT(changed(overlay(onFoot), overlay(out)), 0.005) << "the help shows the player keys";
-    EXPECT_GT(changed(overlay(inCar), overlay(out)), 0.01);
+    EXPECT_LT(changed(overlay(onFoot, s), overlay(out, s)), 0.005)
+        << "the help shows the player keys";
+    EXPECT_GT(changed(overlay(inCar, s), overlay(out, s)), 0.01);
     EXPECT_TRUE(program.running());
 }
+
+INSTANTIATE_TEST_SUITE_P(ScaleFactor, DriveE2e, ::testing::Values(1, 2));
 
 } // namespace

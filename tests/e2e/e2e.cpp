@@ -61,8 +61,11 @@ QString run(const Display& display, const QString& program, const QStringList& a
     return QString::fromLocal8Bit(p.readAllStandardOutput());
 }
 
-Program::Program(const Display& display, const QString& workDir) : display(display) {
+Program::Program(const Display& display, const QString& workDir, const QStringList& environment)
+    : display(display) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString& variable : environment)
+        env.insert(variable.section('=', 0, 0), variable.section('=', 1));
     env.insert("DISPLAY", display.name());
     env.insert("LIBGL_ALWAYS_SOFTWARE", "1");
     env.insert("ASAN_OPTIONS", "detect_leaks=0");
