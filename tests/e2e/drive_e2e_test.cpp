@@ -80,7 +80,7 @@ TEST_P(DriveE2e, ClickTheCarAheadDriveItChangeTheViewAndGetOut) {
     dir.write("car.3ds", car.readAll().toStdString());
     dir.write("maps/basicMap.xml", driveMap());
 
-    e2e::Program program(display, dir.path, {QString("QT_SCALE_FACTOR=%1").arg(s)});
+    e2e::Program program(display, dir.path, {}, {QString("QT_SCALE_FACTOR=%1").arg(s)});
     ASSERT_TRUE(program.waitForOutput("We hebben gedaan de map in te laden"));
     program.window();
     e2e::Program::frames(10);

@@ -61,7 +61,8 @@ QString run(const Display& display, const QString& program, const QStringList& a
     return QString::fromLocal8Bit(p.readAllStandardOutput());
 }
 
-Program::Program(const Display& display, const QString& workDir, const QStringList& environment)
+Program::Program(const Display& display, const QString& workDir, const QStringList& arguments,
+                 const QStringList& environment)
     : display(display) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const QString& variable : environment)
@@ -72,7 +73,7 @@ Program::Program(const Display& display, const QString& workDir, const QStringLi
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(workDir);
     process.setProcessChannelMode(QProcess::SeparateChannels);
-    process.start(binaryDir() + "/kolvar", QStringList());
+    process.start(binaryDir() + "/kolvar", arguments);
     process.waitForStarted(10000);
 }
 

@@ -30,11 +30,14 @@ private:
 QString run(const Display& display, const QString& program, const QStringList& arguments,
             int* exitCode = nullptr, int timeoutMs = 10000);
 
-// The program under test (KOLVAR_BINARY_DIR/kolvar), started in workDir,
-// with extra environment variables ("NAME=value").
+// The program under test (KOLVAR_BINARY_DIR/kolvar), started in workDir
+// with the given command-line arguments and extra environment variables
+// ("NAME=value").
 class Program {
 public:
-    Program(const Display& display, const QString& workDir, const QStringList& environment = {});
+    Program(const Display& display, const QString& workDir,
+            const QStringList& arguments = QStringList(),
+            const QStringList& environment = QStringList());
     ~Program(); // kills the process if it still runs
 
     // Waits until the program's console output contains text.
