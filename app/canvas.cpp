@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QStringList>
 #include <QTimer>
 #include <algorithm>
@@ -19,8 +20,6 @@
 #include <iostream>
 #include <malloc.h>
 #include <sys/resource.h>
-
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations" // QGLWidget throughout this file
 
 namespace {
 constexpr int kOverlayX = 10; // pixels from the left
@@ -52,14 +51,14 @@ QString oneDecimal(double v) {
 }
 } // namespace
 
-Canvas::Canvas(const Options& options, QWidget* parent) : QGLWidget(parent), options(options) {
+Canvas::Canvas(const Options& options, QWidget* parent) : QOpenGLWidget(parent), options(options) {
     // Mesa's software renderer allocates and frees buffers of a few megabytes
     // every frame; kept in the process instead of returned to the system
     // they are reused without a thousand fresh page faults a frame.
     mallopt(M_MMAP_THRESHOLD, kKeptBlockBytes);
     mallopt(M_TRIM_THRESHOLD, kKeptHeapBytes);
     timer = new QTimer;
-    connect(timer, SIGNAL(timeout()), this, SLOT(updateGL()));
+    connect(timer, SIGNAL(timeout()), this, SLOT(update()));
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
     setCursor(Qt::CrossCursor);
@@ -68,7 +67,7 @@ Canvas::Canvas(const Options& options, QWidget* parent) : QGLWidget(parent), opt
 
 void Canvas::initializeGL() {
     std::cout << "InitializeGl() \n";
-    QGLWidget::initializeGL();
+    QOpenGLWidget::initializeGL();
     std::cout << "We gaan de map inladen : \n";
     world = new Map;
     {
@@ -94,7 +93,9 @@ void Canvas::resizeGL(int w, int h) {
     std::cout << "ResizeGl()\n";
     if (w <= 0 || h <= 0)
         return; // keep the previous viewport and projection
-    glViewport(0, 0, w, h);
+    // w and h are device-independent pixels; the framebuffer has physical ones.
+    const qreal ratio = devicePixelRatioF();
+    glViewport(0, 0, int(w * ratio), int(h * ratio));
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     gluPerspective(Map::kFieldOfViewDegrees, double(w) / double(h), Map::kNearPlane,
@@ -177,8 +178,14 @@ void Canvas::reportFrames() {
 QString Canvas::saveScreenshot() {
     const QString name =
         "kolvar-" + QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss-zzz") + ".png";
-    // The back buffer still holds the frame just drawn, overlay included.
-    const QImage image = grabFrameBuffer();
+    // Called from paintGL: the widget's framebuffer is bound and holds the
+    // frame just drawn, overlay included, in physical pixels, bottom row first.
+    const qreal ratio = devicePixelRatioF();
+    QImage image(int(width() * ratio), int(height() * ratio), QImage::Format_RGBA8888);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glReadPixels(0, 0, image.width(), image.height(), GL_RGBA, GL_UNSIGNED_BYTE, image.bits());
+    // The clear colour's alpha of 0.5 is no transparency in the picture.
+    image = image.mirrored().convertToFormat(QImage::Format_RGB32);
     if (image.isNull() || !image.save(name, "PNG")) {
         std::cout << "Schermafdruk kon niet bewaard worden als " << name.toStdString() << "\n";
         return QString();
@@ -190,18 +197,28 @@ QString Canvas::saveScreenshot() {
 void Canvas::renderOverlay(const QString& text) {
     // Filled glyphs also in wireframe mode; the next frame sets the mode again.
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    // The texture factory's alpha test (alpha exactly 1) would drop the
-    // glyphs' smoothed, partly transparent pixels, and the unpack alignment
-    // of 1 that model textures leave would skew the glyph uploads.
-    glPushAttrib(GL_ENABLE_BIT);
-    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    GLfloat colour[4]; // RGBA, 0 to 1: whatever the scene set last
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    // QPainter draws with shaders of its own and leaves depth test, depth
+    // function, blending and buffer bindings changed at its end; the whole
+    // fixed-function state is saved around it. Inside, the texture factory's
+    // alpha test (alpha exactly 1) would drop the glyphs' smoothed pixels,
+    // and the unpack alignment of 1 that model textures leave would skew
+    // the glyph cache's uploads.
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glPushClientAttrib(GL_CLIENT_ALL_ATTRIB_BITS);
     glDisable(GL_ALPHA_TEST);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    int y = kOverlayRowPixels;
-    const QStringList rows = text.split("\n", Qt::KeepEmptyParts, Qt::CaseSensitive);
-    for (const QString& row : rows) {
-        renderText(kOverlayX, y, row, QFont());
-        y += kOverlayRowPixels;
+    {
+        QPainter painter(this);
+        painter.setPen(QColor::fromRgbF(colour[0], colour[1], colour[2], colour[3]));
+        painter.setFont(QFont());
+        int y = kOverlayRowPixels; // baseline, pixels from the top
+        const QStringList rows = text.split("\n", Qt::KeepEmptyParts, Qt::CaseSensitive);
+        for (const QString& row : rows) {
+            painter.drawText(kOverlayX, y, row);
+            y += kOverlayRowPixels;
+        }
     }
     glPopClientAttrib();
     glPopAttrib();
@@ -232,7 +249,7 @@ void Canvas::mousePressEvent(QMouseEvent* event) {
         return;
     // Picking draws in selection mode and needs this widget's context.
     makeCurrent();
-    world->mousePressed(event);
+    world->mousePressed(event, devicePixelRatioF());
 }
 
 void Canvas::mouseMoveEvent(QMouseEvent* event) {

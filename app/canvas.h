@@ -3,11 +3,7 @@
 // the overlay.
 #pragma once
 
-// QGLWidget is deprecated in Qt 5 but is the widget this program is built on.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-#include <QGLWidget>
-#pragma GCC diagnostic pop
+#include <QOpenGLWidget>
 
 #include "app/options.h"
 
@@ -17,7 +13,7 @@
 class Map;
 class QTimer;
 
-class Canvas : public QGLWidget {
+class Canvas : public QOpenGLWidget {
     Q_OBJECT
 public:
     static constexpr int kFramePeriodMs = 50;
@@ -25,7 +21,8 @@ public:
     explicit Canvas(const Options& options = Options(), QWidget* parent = nullptr);
     ~Canvas() override = default;
 
-    // Draws the overlay text top-left, one 15-pixel row a line.
+    // Draws the overlay text top-left, one 15-pixel row a line, in the
+    // current GL colour; leaves the GL state as it found it.
     void renderOverlay(const QString& text);
 
     // Saves the current view as kolvar-YYYYMMDD-HHMMSS-zzz.png in the working

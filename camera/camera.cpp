@@ -294,8 +294,13 @@ void Camera::keyReleased(int key) {
 
 // NOTE: one fixed step per event; the distance the mouse moved is not used.
 void Camera::mouseMoved(QMouseEvent* event) {
-    const int x = event->x();
-    const int y = event->y();
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    const QPoint at = event->position().toPoint();
+#else
+    const QPoint at = event->pos();
+#endif
+    const int x = at.x();
+    const int y = at.y();
     if (x < mouseRefX)
         turn(-kMouseTurnRad);
     else if (x > mouseRefX)

@@ -5,11 +5,6 @@
 #include <GL/glu.h>
 #include <QImage>
 #include <QString>
-// QGLWidget is deprecated in Qt 5; we use only its pixel conversion here.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-#include <QGLWidget>
-#pragma GCC diagnostic pop
 
 namespace {
 
@@ -31,12 +26,8 @@ GLuint bindNewTexture() {
 ImageFileCheck GLTexture::loadFile(const char* file) {
     ImageFileCheck check;
     QImage image = readCheckedImage(QString::fromLocal8Bit(file ? file : ""), maxSide(), check);
-    if (!image.isNull()) {
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-        image = QGLWidget::convertToGLFormat(image);
-#pragma GCC diagnostic pop
-    }
+    if (!image.isNull())
+        image = image.convertToFormat(QImage::Format_RGBA8888).mirrored(); // GL rows: bottom first
     name = bindNewTexture();
     // An unreadable image leaves the texture empty: surfaces using it are drawn untextured.
     if (!image.isNull())

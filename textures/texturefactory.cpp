@@ -8,11 +8,6 @@
 #include <GL/glu.h>
 #include <QImage>
 #include <QString>
-// QGLWidget is deprecated in Qt 5; we use only its pixel conversion here.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-#include <QGLWidget>
-#pragma GCC diagnostic pop
 #include <iostream>
 
 TextureFactory* textureFactory = nullptr;
@@ -29,10 +24,7 @@ QImage readGLImage(const std::string& file, ImageFileCheck& check) {
         readCheckedImage(QString::fromStdString(file), GLTexture::maxSide(), check);
     if (image.isNull())
         return QImage();
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    return QGLWidget::convertToGLFormat(image);
-#pragma GCC diagnostic pop
+    return image.convertToFormat(QImage::Format_RGBA8888).mirrored();
 }
 
 } // namespace

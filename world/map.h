@@ -66,8 +66,10 @@ public:
     void keyPressed(QKeyEvent* event);
     void keyReleased(QKeyEvent* event);
     void mouseMoved(QMouseEvent* event);
-    // Picking (map_pick.cpp). x, y in widget pixels, origin top-left.
-    void mousePressed(QMouseEvent* event);
+    // Picking (map_pick.cpp). The event's position is in device-independent
+    // pixels, which devicePixelRatio turns into the physical pixels of the GL
+    // viewport; pick's x, y are physical pixels, origin top-left.
+    void mousePressed(QMouseEvent* event, double devicePixelRatio = 1.0);
     void pick(int x, int y);
     void processHits(GLint hits, const GLuint* buffer);
     // Overlay (map_overlay.cpp).

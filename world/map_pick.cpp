@@ -17,8 +17,13 @@ constexpr size_t kMaxRecordWords = 4;
 constexpr size_t kMinSelectWords = 64;
 } // namespace
 
-void Map::mousePressed(QMouseEvent* event) {
-    pick(event->x(), event->y());
+void Map::mousePressed(QMouseEvent* event, double devicePixelRatio) {
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    const QPointF at = event->position();
+#else
+    const QPointF at = event->localPos();
+#endif
+    pick(int(at.x() * devicePixelRatio), int(at.y() * devicePixelRatio));
 }
 
 void Map::pick(int x, int y) {

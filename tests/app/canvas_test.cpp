@@ -23,7 +23,13 @@ static QImage overlay(const std::string& sections) {
     clock.start();
     while ((!canvas.world || !canvas.testAttribute(Qt::WA_Mapped)) && clock.elapsed() < 10000)
         QApplication::processEvents(QEventLoop::AllEvents, 50);
-    return testgl::frame(canvas).copy(0, 0, 220, 240);
+    const QImage shot = testgl::frame(canvas);
+    // The overlay's painter must leave the next frame the scene's depth state.
+    canvas.makeCurrent();
+    GLint depthFunction = 0;
+    glGetIntegerv(GL_DEPTH_FUNC, &depthFunction);
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST) && depthFunction == GL_LEQUAL);
+    return shot.copy(0, 0, 220, 240);
 }
 
 TEST(Canvas, TheOverlayLooksTheSameWhateverStateTexturesAndModelsLeave) {

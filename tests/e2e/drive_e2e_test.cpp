@@ -36,45 +36,54 @@ static double postX(const QImage& shot) {
     return n ? sum / n : -1;
 }
 
-// The black (nothing drawn) pixels of the upper middle of a window shot.
-static int sky(const QImage& shot) {
-    return e2e::countPixels(shot.copy(300, 0, 600, 300),
-                            [](int r, int g, int b) { return r + g + b < 30; });
+// The share of black (nothing drawn) pixels in the upper middle of a window shot.
+static double sky(const QImage& shot) {
+    const QImage middle =
+        shot.copy(shot.width() / 3, 0, shot.width() * 2 / 3, shot.height() * 3 / 7);
+    return e2e::countPixels(middle, [](int r, int g, int b) { return r + g + b < 30; }) /
+           double(middle.width() * middle.height());
 }
 
-TEST(DriveE2e, ClickTheCarAheadDriveItTowardsAPostLiftTheViewAndGetOut) {
-    e2e::Display display;
+// At Qt's scale factor 2 too: a click must pick what is drawn under the
+// cursor when the window has twice as many pixels as Qt's coordinates.
+class DriveE2e : public ::testing::TestWithParam<int> {};
+INSTANTIATE_TEST_SUITE_P(Scale, DriveE2e, ::testing::Values(1, 2));
+
+TEST_P(DriveE2e, ClickTheCarAheadDriveItTowardsAPostLiftTheViewAndGetOut) {
+    const int scale = GetParam();
+    e2e::Display display(1600 * scale, 900 * scale);
     testgl::TempWorkDir dir;
     ASSERT_TRUE(QFile::copy(qEnvironmentVariable("KOLVAR_SOURCE_DIR") + "/maps/models/car_red.3ds",
                             dir.path + "/car.3ds"));
     dir.write("maps/basicMap.xml", kDriveMap);
-    e2e::Program program(display, dir.path);
+    e2e::Program program(display, dir.path, {}, {QString("QT_SCALE_FACTOR=%1").arg(scale)});
     ASSERT_TRUE(program.waitForOutput("We hebben gedaan de map in te laden")) << program.output();
     auto shot = [&] {
         e2e::Program::frames(10);
         const QImage s = program.shot();
-        EXPECT_EQ(s.size(), QSize(900, 700));
+        EXPECT_EQ(s.size(), QSize(900, 700) * scale);
         return s;
     };
     shot();
 
     // The car is drawn at the centre of the view: a click there picks it.
-    program.xdo({"mousemove", "--window", program.window(), "450", "350", "click", "1"});
+    program.xdo({"mousemove", "--window", program.window(), QString::number(450 * scale),
+                 QString::number(350 * scale), "click", "1"});
     ASSERT_TRUE(program.waitForOutput("picking: 0\n", 5000)) << program.output();
     const double before = postX(shot());
-    EXPECT_GT(before, 450) << "the post stands right of the road ahead";
+    EXPECT_GT(before, 450 * scale) << "the post stands right of the road ahead";
 
     // Driving towards the post moves it outwards (right) in the picture.
     program.xdo({"keydown", "z"});
     e2e::Program::frames(10);
     program.xdo({"keyup", "z"});
-    EXPECT_GT(postX(shot()), before + 20) << "the car drove towards the post";
+    EXPECT_GT(postX(shot()), before + 20 * scale) << "the car drove towards the post";
 
     // Tab: the view from high above has the ground where the sky was.
-    EXPECT_GT(sky(shot()), 600 * 300 / 2);
+    EXPECT_GT(sky(shot()), 0.5);
     program.key("Tab");
-    EXPECT_LT(sky(shot()), 600 * 300 / 20);
+    EXPECT_LT(sky(shot()), 0.05);
     // Space: back on foot at the start point, looking level.
     program.key("space");
-    EXPECT_GT(sky(shot()), 600 * 300 / 2);
+    EXPECT_GT(sky(shot()), 0.5);
 }

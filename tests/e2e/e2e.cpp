@@ -6,9 +6,10 @@
 
 namespace e2e {
 
-Display::Display() {
+Display::Display(int width, int height) {
     // Xvfb writes the number of the display it chose once it accepts clients.
-    server.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1600x900x24", "-nolisten", "tcp"});
+    server.start("Xvfb", {"-displayfd", "1", "-screen", "0",
+                          QString("%1x%2x24").arg(width).arg(height), "-nolisten", "tcp"});
     if (server.waitForReadyRead(10000))
         name = ":" + QString::fromLatin1(server.readLine()).trimmed();
 }
@@ -29,10 +30,13 @@ QString programPath() {
     return qEnvironmentVariable("KOLVAR_BINARY_DIR") + "/kolvar";
 }
 
-Program::Program(const Display& display, const QString& workDir, const QStringList& arguments)
+Program::Program(const Display& display, const QString& workDir, const QStringList& arguments,
+                 const QStringList& environment)
     : display(display) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("DISPLAY", display.name);
+    for (const QString& variable : environment)
+        env.insert(variable.section('=', 0, 0), variable.section('=', 1));
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(workDir);
     process.start(programPath(), arguments);
@@ -63,9 +67,10 @@ QString Program::window() {
     QElapsedTimer clock;
     clock.start();
     while (windowId.isEmpty() && clock.elapsed() < 20000) {
-        windowId = QString(run(display, "xdotool", {"search", "--name", "^Kolvar$"}))
-                       .trimmed()
-                       .section('\n', -1);
+        windowId =
+            QString(run(display, "xdotool", {"search", "--onlyvisible", "--name", "^Kolvar$"}))
+                .trimmed()
+                .section('\n', -1);
         QThread::msleep(windowId.isEmpty() ? 100 : 0);
     }
     if (!windowId.isEmpty())

@@ -12,7 +12,7 @@ namespace e2e {
 
 // An Xvfb server on a display number it picks itself; QProcess stops it on destruction.
 struct Display {
-    Display();
+    explicit Display(int width = 1600, int height = 900); // pixels
     QString name; // ":N"; empty when the server did not start
     QProcess server;
 };
@@ -20,12 +20,13 @@ struct Display {
 // KOLVAR_BINARY_DIR/kolvar.
 QString programPath();
 
-// The program under test, started in workDir with the given arguments;
-// killed on destruction if it still runs.
+// The program under test, started in workDir with the given arguments and
+// extra environment ("NAME=value"); killed on destruction if it still runs.
 class Program {
 public:
     Program(const Display& display, const QString& workDir,
-            const QStringList& arguments = QStringList());
+            const QStringList& arguments = QStringList(),
+            const QStringList& environment = QStringList());
     ~Program();
     // Waits until the console output so far contains text.
     bool waitForOutput(const std::string& text, int timeoutMs = 20000);

@@ -3,17 +3,27 @@
 #include "app/canvas.h"
 
 #include <GL/gl.h>
+#include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QOpenGLWidget>
 #include <QTemporaryDir>
-
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations" // QGLWidget
 
 namespace testgl {
 
 void makeCurrent() {
-    static QGLWidget* widget = new QGLWidget;
-    widget->show();
+    static QOpenGLWidget* widget = [] {
+        auto* gl = new QOpenGLWidget;
+        gl->resize(320, 240);
+        gl->show();
+        // The context exists once Qt has initialised the shown widget.
+        QElapsedTimer clock;
+        clock.start();
+        while (!gl->isValid() && clock.elapsed() < 10000)
+            QApplication::processEvents(QEventLoop::AllEvents, 50);
+        return gl;
+    }();
     widget->makeCurrent();
 }
 
@@ -86,8 +96,7 @@ std::vector<Polygon> capture(const std::function<void()>& draw, float extent) {
 }
 
 QImage frame(Canvas& canvas) {
-    canvas.updateGL();
-    return canvas.grabFrameBuffer();
+    return canvas.grabFramebuffer(); // paints a fresh frame first
 }
 
 } // namespace testgl

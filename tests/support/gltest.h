@@ -1,5 +1,5 @@
-// Test support shared by every test binary: a real GL context (a QGLWidget on
-// Mesa under Xvfb), stdout capture, a temporary working directory, GL feedback
+// Test support shared by every test binary: a real GL context (a QOpenGLWidget
+// on Mesa under Xvfb), stdout capture, a temporary working directory, GL feedback
 // capture of what a draw emits, and the one place that draws a canvas frame
 // and reads its pixels.
 #pragma once
