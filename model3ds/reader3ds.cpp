@@ -1,10 +1,9 @@
 // Reader3DS: a bounded walk over the chunks of a 3DS file image, then a
 // second pass over the records that checks every cross reference (face
-// vertex indices, group face numbers, group materials) and computes normals.
+// vertex indices, group face numbers, group materials).
 #include "model3ds/reader3ds.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -106,9 +105,12 @@ private:
     std::size_t i;
 };
 
-// Sets out to make(0) .. make(count - 1).
+// Sets out to make(0) .. make(count - 1), in memory from allocator.
 template <typename T, typename Make>
-void generate(std::vector<T>& out, std::size_t count, const Make& make) {
+void generate(RecordArray<T>& out, std::size_t count, const Make& make,
+              const RecordAllocator<T>& allocator) {
+    if (out.get_allocator() != allocator)
+        out = RecordArray<T>(allocator);
     out.assign(Generated<T, Make>(make, 0), Generated<T, Make>(make, count));
 }
 
@@ -223,6 +225,7 @@ void Reader3DS::clear() {
     materialsLeftOut = 0;
     objectsLeftOut = 0;
     fileMapped = false;
+    arena.reset();
 }
 
 void Reader3DS::problem(const char* format, ...) {
@@ -242,6 +245,7 @@ bool Reader3DS::read(const std::uint8_t* data, std::size_t size) {
     opened = true;
     parse(data, size);
     resolve();
+    arena.reset(); // the records keep it as long as they need it
     return !damaged();
 }
 
@@ -284,17 +288,25 @@ bool Reader3DS::readFile(const char* path) {
     fileMapped = true;
     parse(static_cast<const std::uint8_t*>(image), size);
     fileMapped = false;
-    // The file goes before the second pass allocates normals and group
-    // indices, so the peak stays under twice the file size.
+    // The file goes before the second pass allocates the group indices, so
+    // the peak stays under twice the file size.
     if (image)
         ::munmap(const_cast<void*>(image), size);
     resolve();
+    arena.reset(); // the records keep it as long as they need it
     return !damaged();
 }
 
 void Reader3DS::parse(const std::uint8_t* data, std::size_t size) {
     fileBegin = data;
     fileEnd = data + size;
+    // Twice the file is room for the records of any real model; the arena
+    // reserves only address space, and a hostile file's excess goes to the heap.
+    if (size >= kArenaMinBytes) {
+        arena = std::make_shared<RecordArena>(2 * size);
+        if (!arena->valid())
+            arena.reset();
+    }
     if (size < kHeaderBytes) {
         problem("the file has %zu bytes, too few for a chunk header", size);
         return;
@@ -506,17 +518,20 @@ void Reader3DS::readVertices(const Chunk& chunk, Object3DS& record) {
     }
     // The file is z up; the world is y up: (x, y, z) -> (x, z, -y).
     const std::uint8_t* in = walk.position();
-    generate(record.vertices, 3 * std::size_t(count), [in](std::size_t i) {
-        const std::uint8_t* vertex = in + kVertexBytes * (i / 3);
-        switch (i % 3) {
-        case 0:
-            return loadF32(vertex);
-        case 1:
-            return loadF32(vertex + 8);
-        default:
-            return -loadF32(vertex + 4);
-        }
-    });
+    generate(
+        record.vertices, 3 * std::size_t(count),
+        [in](std::size_t i) {
+            const std::uint8_t* vertex = in + kVertexBytes * (i / 3);
+            switch (i % 3) {
+            case 0:
+                return loadF32(vertex);
+            case 1:
+                return loadF32(vertex + 8);
+            default:
+                return -loadF32(vertex + 4);
+            }
+        },
+        allocator<float>());
 }
 
 void Reader3DS::readTexCoords(const Chunk& chunk, Object3DS& record) {
@@ -535,8 +550,9 @@ void Reader3DS::readTexCoords(const Chunk& chunk, Object3DS& record) {
         count = std::uint16_t(fits);
     }
     const std::uint8_t* in = walk.position();
-    generate(record.texCoords, 2 * std::size_t(count),
-             [in](std::size_t i) { return loadF32(in + 4 * i); });
+    generate(
+        record.texCoords, 2 * std::size_t(count),
+        [in](std::size_t i) { return loadF32(in + 4 * i); }, allocator<float>());
     record.textured = true;
 }
 
@@ -559,8 +575,10 @@ void Reader3DS::readFaces(const Chunk& chunk, Object3DS& record) {
     record.groups.clear();
     // a, b, c of each face; its flags are skipped.
     const std::uint8_t* in = walk.position();
-    generate(record.faces, 3 * std::size_t(count),
-             [in](std::size_t i) { return loadU16(in + kFaceBytes * (i / 3) + 2 * (i % 3)); });
+    generate(
+        record.faces, 3 * std::size_t(count),
+        [in](std::size_t i) { return loadU16(in + kFaceBytes * (i / 3) + 2 * (i % 3)); },
+        allocator<std::uint16_t>());
     // The groups follow the face data; where it ends is unknown when it did not fit.
     if (!complete)
         return;
@@ -601,8 +619,9 @@ bool Reader3DS::readGroup(const Chunk& chunk, Group3DS& group) {
         count = std::uint16_t(fits);
     }
     const std::uint8_t* in = walk.position();
-    generate(group.faces, count,
-             [in](std::size_t i) { return loadU16(in + kFaceNumberBytes * i); });
+    generate(
+        group.faces, count, [in](std::size_t i) { return loadU16(in + kFaceNumberBytes * i); },
+        allocator<std::uint16_t>());
     return true;
 }
 
@@ -620,51 +639,19 @@ void Reader3DS::resolve() {
 void Reader3DS::resolveObject(Object3DS& object, const std::vector<int>& byName) {
     const std::size_t vertexCount = object.vertices.size() / 3;
     const std::size_t faceCount = object.faces.size() / 3;
-    const float* v = object.vertices.data();
     const std::uint16_t* face = object.faces.data();
     const auto faceIsValid = [&](std::size_t f) {
         return face[3 * f] < vertexCount && face[3 * f + 1] < vertexCount &&
                face[3 * f + 2] < vertexCount;
     };
 
-    // Each vertex normal is the sum of the unnormalised normals of its faces,
-    // N = (B - C) x (B - A), so larger faces weigh more; then made unit length.
-    object.normals.assign(3 * vertexCount, 0.0f);
-    float* n = object.normals.data();
     std::size_t badFaces = 0;
-    for (std::size_t f = 0; f < faceCount; ++f) {
-        if (!faceIsValid(f)) {
-            ++badFaces;
-            continue;
-        }
-        const std::size_t a = 3 * std::size_t(face[3 * f]);
-        const std::size_t b = 3 * std::size_t(face[3 * f + 1]);
-        const std::size_t c = 3 * std::size_t(face[3 * f + 2]);
-        const float e1x = v[b] - v[c], e1y = v[b + 1] - v[c + 1], e1z = v[b + 2] - v[c + 2];
-        const float e2x = v[b] - v[a], e2y = v[b + 1] - v[a + 1], e2z = v[b + 2] - v[a + 2];
-        const float nx = e1y * e2z - e1z * e2y;
-        const float ny = e1z * e2x - e1x * e2z;
-        const float nz = e1x * e2y - e1y * e2x;
-        for (std::size_t k : {a, b, c}) {
-            n[k] += nx;
-            n[k + 1] += ny;
-            n[k + 2] += nz;
-        }
-    }
+    for (std::size_t f = 0; f < faceCount; ++f)
+        badFaces += !faceIsValid(f);
     if (badFaces)
         problem("object \"%s\": %zu of its %zu faces name a vertex past its %zu vertices; they "
                 "are not drawn",
                 printable(object.name).c_str(), badFaces, faceCount, vertexCount);
-    // A zero normal is divided by 1 and stays zero. Branch-free (length + 1
-    // only when the length is 0), so the compiler does several at once.
-    for (std::size_t i = 0; i < 3 * vertexCount; i += 3) {
-        const float x = n[i], y = n[i + 1], z = n[i + 2];
-        const float length = std::sqrt(x * x + y * y + z * z);
-        const float divisor = length + float(length == 0.0f);
-        n[i] = x / divisor;
-        n[i + 1] = y / divisor;
-        n[i + 2] = z / divisor;
-    }
 
     // Drawing reads a pair for every vertex.
     if (object.textured && object.texCoords.size() / 2 < vertexCount) {
@@ -686,16 +673,19 @@ void Reader3DS::resolveObject(Object3DS& object, const std::vector<int>& byName)
 
         // The common case, every face number naming a sound face: sized once,
         // written once.
-        const std::vector<std::uint16_t>& numbers = group.faces;
+        const RecordArray<std::uint16_t>& numbers = group.faces;
         if (badFaces == 0 &&
             (numbers.empty() || *std::max_element(numbers.begin(), numbers.end()) < faceCount)) {
-            generate(group.indices, 3 * numbers.size(), [&numbers, face](std::size_t i) {
-                return face[3 * std::size_t(numbers[i / 3]) + i % 3];
-            });
+            generate(
+                group.indices, 3 * numbers.size(),
+                [&numbers, face](std::size_t i) {
+                    return face[3 * std::size_t(numbers[i / 3]) + i % 3];
+                },
+                allocator<std::uint16_t>());
             continue;
         }
         // At most three per face number; only what is written is touched.
-        std::vector<std::uint16_t>& out = group.indices;
+        RecordArray<std::uint16_t>& out = group.indices;
         out.clear();
         out.reserve(3 * group.faces.size());
         std::size_t pastFaces = 0;

@@ -1,5 +1,6 @@
 // libFuzzer entry: any bytes through the 3DS reader; then the invariants the
 // drawing relies on, so a broken one stops the run like a crash would.
+#include "model3ds/normals3ds.h"
 #include "model3ds/reader3ds.h"
 
 #include <cstdlib>
@@ -9,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     reader.read(data, size);
     for (const Object3DS& object : reader.objects) {
         const std::size_t vertices = std::size_t(object.vertexCount());
-        if (object.normals.size() != object.vertices.size() ||
+        if (vertexNormals(object).size() != object.vertices.size() ||
             (object.textured && object.texCoords.size() < 2 * vertices))
             std::abort();
         for (const Group3DS& group : object.groups) {

@@ -2,6 +2,7 @@
 // the sanitizers: none may crash, break the records' invariants (which the
 // drawing relies on never to read outside an array) or allocate more than
 // Reader3DS::kMaxRecordBytesPerFileByte times the file size.
+#include "model3ds/normals3ds.h"
 #include "model3ds/reader3ds.h"
 #include "tests/model3ds/fixtures3ds.h"
 
@@ -112,7 +113,7 @@ void expectConsistent(const Reader3DS& reader, const std::string& label) {
         const std::size_t vertices = std::size_t(o.vertexCount());
         ASSERT_LE(o.name.size(), Reader3DS::kMaxNameBytes);
         ASSERT_EQ(o.vertices.size() % 3, 0u);
-        ASSERT_EQ(o.normals.size(), o.vertices.size());
+        ASSERT_EQ(vertexNormals(o).size(), o.vertices.size());
         ASSERT_EQ(o.faces.size() % 3, 0u);
         if (o.textured) {
             ASSERT_GE(o.texCoords.size(), 2 * vertices);

@@ -1,6 +1,7 @@
 // The 3DS reader on files built from bytes: what a whole file gives, and what
 // each kind of damage keeps, with the load's warning line.
 #include "model3ds/model3ds.h"
+#include "model3ds/normals3ds.h"
 #include "model3ds/reader3ds.h"
 #include "tests/model3ds/fixtures3ds.h"
 #include "tests/support/gltest.h"
@@ -185,7 +186,7 @@ TEST(Reader3DS, SharedVertexGetsTheNormalisedAreaWeightedSumOfItsFaceNormals) {
     mesh.faces = {0, 1, 2, 0, 3, 4};
     Reader3DS reader = readBytes(file(object(mesh)));
     ASSERT_EQ(reader.objects.size(), 1u);
-    const Floats& n = reader.objects[0].normals;
+    const Floats n = vertexNormals(reader.objects[0]);
     ASSERT_EQ(n.size(), 15u);
     const float s = std::sqrt(17.0f);
     EXPECT_NEAR(n[0], -4 / s, 1e-6f);
@@ -203,7 +204,7 @@ TEST(Reader3DS, VertexOfNoFaceKeepsAZeroNormal) {
     mesh.vertices.insert(mesh.vertices.end(), {5, 5, 5});
     Reader3DS reader = readBytes(file(object(mesh)));
     ASSERT_EQ(reader.objects.size(), 1u);
-    const Floats& n = reader.objects[0].normals;
+    const Floats n = vertexNormals(reader.objects[0]);
     ASSERT_EQ(n.size(), 12u);
     EXPECT_EQ((Floats{n[9], n[10], n[11]}), (Floats{0, 0, 0}));
 }
