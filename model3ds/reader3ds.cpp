@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <iterator>
 #include <numeric>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -75,43 +74,16 @@ std::string printable(const std::string& name) {
     return out;
 }
 
-// The values make(0), make(1), ... as a forward range: vector::assign over
-// it sizes the vector once and writes each value once, with no zero fill
-// first and no capacity check per value (as push_back has).
-template <typename T, typename Make> class Generated {
-public:
-    using iterator_category = std::forward_iterator_tag;
-    using value_type = T;
-    using difference_type = std::ptrdiff_t;
-    using pointer = const T*;
-    using reference = T;
-
-    Generated(const Make& make, std::size_t i) : make(&make), i(i) {}
-    T operator*() const { return (*make)(i); }
-    Generated& operator++() {
-        ++i;
-        return *this;
-    }
-    Generated operator++(int) {
-        Generated old = *this;
-        ++i;
-        return old;
-    }
-    bool operator==(const Generated& other) const { return i == other.i; }
-    bool operator!=(const Generated& other) const { return i != other.i; }
-
-private:
-    const Make* make;
-    std::size_t i;
-};
-
-// Sets out to make(0) .. make(count - 1), in memory from allocator.
-template <typename T, typename Make>
-void generate(RecordArray<T>& out, std::size_t count, const Make& make,
-              const RecordAllocator<T>& allocator) {
+// out sized to count values, in memory from allocator, for the caller to
+// write: the values are left uninitialised (see RecordAllocator::construct),
+// so each is written once, not zeroed first.
+template <typename T>
+T* sized(RecordArray<T>& out, std::size_t count, const RecordAllocator<T>& allocator) {
     if (out.get_allocator() != allocator)
         out = RecordArray<T>(allocator);
-    out.assign(Generated<T, Make>(make, 0), Generated<T, Make>(make, count));
+    out.clear();
+    out.resize(count);
+    return out.data();
 }
 
 } // namespace
@@ -518,20 +490,12 @@ void Reader3DS::readVertices(const Chunk& chunk, Object3DS& record) {
     }
     // The file is z up; the world is y up: (x, y, z) -> (x, z, -y).
     const std::uint8_t* in = walk.position();
-    generate(
-        record.vertices, 3 * std::size_t(count),
-        [in](std::size_t i) {
-            const std::uint8_t* vertex = in + kVertexBytes * (i / 3);
-            switch (i % 3) {
-            case 0:
-                return loadF32(vertex);
-            case 1:
-                return loadF32(vertex + 8);
-            default:
-                return -loadF32(vertex + 4);
-            }
-        },
-        allocator<float>());
+    float* out = sized(record.vertices, 3 * std::size_t(count), allocator<float>());
+    for (std::size_t v = 0; v < count; ++v, in += kVertexBytes, out += 3) {
+        out[0] = loadF32(in);
+        out[1] = loadF32(in + 8);
+        out[2] = -loadF32(in + 4);
+    }
 }
 
 void Reader3DS::readTexCoords(const Chunk& chunk, Object3DS& record) {
@@ -550,9 +514,9 @@ void Reader3DS::readTexCoords(const Chunk& chunk, Object3DS& record) {
         count = std::uint16_t(fits);
     }
     const std::uint8_t* in = walk.position();
-    generate(
-        record.texCoords, 2 * std::size_t(count),
-        [in](std::size_t i) { return loadF32(in + 4 * i); }, allocator<float>());
+    float* out = sized(record.texCoords, 2 * std::size_t(count), allocator<float>());
+    for (std::size_t k = 0; k < 2 * std::size_t(count); ++k)
+        out[k] = loadF32(in + 4 * k);
     record.textured = true;
 }
 
@@ -575,10 +539,13 @@ void Reader3DS::readFaces(const Chunk& chunk, Object3DS& record) {
     record.groups.clear();
     // a, b, c of each face; its flags are skipped.
     const std::uint8_t* in = walk.position();
-    generate(
-        record.faces, 3 * std::size_t(count),
-        [in](std::size_t i) { return loadU16(in + kFaceBytes * (i / 3) + 2 * (i % 3)); },
-        allocator<std::uint16_t>());
+    std::uint16_t* out = sized(record.faces, 3 * std::size_t(count), allocator<std::uint16_t>());
+    for (std::size_t f = 0; f < count; ++f, out += 3) {
+        const std::uint8_t* at = in + kFaceBytes * f;
+        out[0] = loadU16(at);
+        out[1] = loadU16(at + 2);
+        out[2] = loadU16(at + 4);
+    }
     // The groups follow the face data; where it ends is unknown when it did not fit.
     if (!complete)
         return;
@@ -619,9 +586,9 @@ bool Reader3DS::readGroup(const Chunk& chunk, Group3DS& group) {
         count = std::uint16_t(fits);
     }
     const std::uint8_t* in = walk.position();
-    generate(
-        group.faces, count, [in](std::size_t i) { return loadU16(in + kFaceNumberBytes * i); },
-        allocator<std::uint16_t>());
+    std::uint16_t* out = sized(group.faces, count, allocator<std::uint16_t>());
+    for (std::size_t k = 0; k < count; ++k)
+        out[k] = loadU16(in + kFaceNumberBytes * k);
     return true;
 }
 
@@ -676,12 +643,14 @@ void Reader3DS::resolveObject(Object3DS& object, const std::vector<int>& byName)
         const RecordArray<std::uint16_t>& numbers = group.faces;
         if (badFaces == 0 &&
             (numbers.empty() || *std::max_element(numbers.begin(), numbers.end()) < faceCount)) {
-            generate(
-                group.indices, 3 * numbers.size(),
-                [&numbers, face](std::size_t i) {
-                    return face[3 * std::size_t(numbers[i / 3]) + i % 3];
-                },
-                allocator<std::uint16_t>());
+            std::uint16_t* out =
+                sized(group.indices, 3 * numbers.size(), allocator<std::uint16_t>());
+            for (std::uint16_t f : numbers) {
+                const std::uint16_t* corners = face + 3 * std::size_t(f);
+                *out++ = corners[0];
+                *out++ = corners[1];
+                *out++ = corners[2];
+            }
             continue;
         }
         // At most three per face number; only what is written is touched.

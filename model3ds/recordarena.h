@@ -9,7 +9,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 class RecordArena {
@@ -60,6 +62,13 @@ public:
     void deallocate(T* p, std::size_t count) {
         if (!arena || !arena->holds(p))
             std::allocator<T>().deallocate(p, count);
+    }
+    // An element made without a value is left uninitialised (for a float or
+    // an integer: not zeroed), so a reader sizes an array and writes each
+    // value once. Elements made from a value are made as usual.
+    template <typename U> void construct(U* p) noexcept { ::new (static_cast<void*>(p)) U; }
+    template <typename U, typename... Args> void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
     }
     RecordAllocator select_on_container_copy_construction() const { return RecordAllocator(); }
 
