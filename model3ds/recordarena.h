@@ -27,6 +27,8 @@ public:
     // bytes aligned to align (a power of two at most 16), or nullptr when
     // the arena is full. Memory is given back only with the whole arena.
     void* take(std::size_t bytes, std::size_t align);
+    // Bytes handed out so far, alignment gaps included.
+    std::size_t used() const { return std::size_t(next - begin); }
     bool holds(const void* p) const {
         const auto* at = static_cast<const std::uint8_t*>(p);
         return at >= begin && at < end;
