@@ -2,6 +2,7 @@
 // records with vertex arrays.
 #include "model3ds/model3ds.h"
 
+#include "model3ds/normals3ds.h"
 #include "textures/modeltextures.h"
 
 #include <GL/gl.h>
@@ -55,6 +56,8 @@ void Model_3DS::load(const char* path) {
                   << " is beschadigd, enkel de leesbare delen worden getoond \n";
 
     objects = std::move(reader.objects);
+    for (Object3DS& object : objects)
+        object.normals = vertexNormals(object);
     materials.clear();
     materials.resize(reader.materials.size());
     // Every material naming the same image file or colour shares one texture,

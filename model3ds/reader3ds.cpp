@@ -1,15 +1,13 @@
 // Reader3DS: a bounded walk over the chunks of a 3DS file image, then a
 // second pass over the records that checks every cross reference (face
-// vertex indices, group face numbers, group materials) and computes normals.
+// vertex indices, group face numbers, group materials).
 #include "model3ds/reader3ds.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <iterator>
 #include <numeric>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -76,40 +74,16 @@ std::string printable(const std::string& name) {
     return out;
 }
 
-// The values make(0), make(1), ... as a forward range: vector::assign over
-// it sizes the vector once and writes each value once, with no zero fill
-// first and no capacity check per value (as push_back has).
-template <typename T, typename Make> class Generated {
-public:
-    using iterator_category = std::forward_iterator_tag;
-    using value_type = T;
-    using difference_type = std::ptrdiff_t;
-    using pointer = const T*;
-    using reference = T;
-
-    Generated(const Make& make, std::size_t i) : make(&make), i(i) {}
-    T operator*() const { return (*make)(i); }
-    Generated& operator++() {
-        ++i;
-        return *this;
-    }
-    Generated operator++(int) {
-        Generated old = *this;
-        ++i;
-        return old;
-    }
-    bool operator==(const Generated& other) const { return i == other.i; }
-    bool operator!=(const Generated& other) const { return i != other.i; }
-
-private:
-    const Make* make;
-    std::size_t i;
-};
-
-// Sets out to make(0) .. make(count - 1).
-template <typename T, typename Make>
-void generate(std::vector<T>& out, std::size_t count, const Make& make) {
-    out.assign(Generated<T, Make>(make, 0), Generated<T, Make>(make, count));
+// out sized to count values, in memory from allocator, for the caller to
+// write: the values are left uninitialised (see RecordAllocator::construct),
+// so each is written once, not zeroed first.
+template <typename T>
+T* sized(RecordArray<T>& out, std::size_t count, const RecordAllocator<T>& allocator) {
+    if (out.get_allocator() != allocator)
+        out = RecordArray<T>(allocator);
+    out.clear();
+    out.resize(count);
+    return out.data();
 }
 
 } // namespace
@@ -223,6 +197,7 @@ void Reader3DS::clear() {
     materialsLeftOut = 0;
     objectsLeftOut = 0;
     fileMapped = false;
+    arena.reset();
 }
 
 void Reader3DS::problem(const char* format, ...) {
@@ -242,6 +217,7 @@ bool Reader3DS::read(const std::uint8_t* data, std::size_t size) {
     opened = true;
     parse(data, size);
     resolve();
+    arena.reset(); // the records keep it as long as they need it
     return !damaged();
 }
 
@@ -284,17 +260,25 @@ bool Reader3DS::readFile(const char* path) {
     fileMapped = true;
     parse(static_cast<const std::uint8_t*>(image), size);
     fileMapped = false;
-    // The file goes before the second pass allocates normals and group
-    // indices, so the peak stays under twice the file size.
+    // The file goes before the second pass allocates the group indices, so
+    // the peak stays under twice the file size.
     if (image)
         ::munmap(const_cast<void*>(image), size);
     resolve();
+    arena.reset(); // the records keep it as long as they need it
     return !damaged();
 }
 
 void Reader3DS::parse(const std::uint8_t* data, std::size_t size) {
     fileBegin = data;
     fileEnd = data + size;
+    // Twice the file is room for the records of any real model; the arena
+    // reserves only address space, and a hostile file's excess goes to the heap.
+    if (size >= kArenaMinBytes) {
+        arena = std::make_shared<RecordArena>(2 * size);
+        if (!arena->valid())
+            arena.reset();
+    }
     if (size < kHeaderBytes) {
         problem("the file has %zu bytes, too few for a chunk header", size);
         return;
@@ -506,17 +490,12 @@ void Reader3DS::readVertices(const Chunk& chunk, Object3DS& record) {
     }
     // The file is z up; the world is y up: (x, y, z) -> (x, z, -y).
     const std::uint8_t* in = walk.position();
-    generate(record.vertices, 3 * std::size_t(count), [in](std::size_t i) {
-        const std::uint8_t* vertex = in + kVertexBytes * (i / 3);
-        switch (i % 3) {
-        case 0:
-            return loadF32(vertex);
-        case 1:
-            return loadF32(vertex + 8);
-        default:
-            return -loadF32(vertex + 4);
-        }
-    });
+    float* out = sized(record.vertices, 3 * std::size_t(count), allocator<float>());
+    for (std::size_t v = 0; v < count; ++v, in += kVertexBytes, out += 3) {
+        out[0] = loadF32(in);
+        out[1] = loadF32(in + 8);
+        out[2] = -loadF32(in + 4);
+    }
 }
 
 void Reader3DS::readTexCoords(const Chunk& chunk, Object3DS& record) {
@@ -535,8 +514,9 @@ void Reader3DS::readTexCoords(const Chunk& chunk, Object3DS& record) {
         count = std::uint16_t(fits);
     }
     const std::uint8_t* in = walk.position();
-    generate(record.texCoords, 2 * std::size_t(count),
-             [in](std::size_t i) { return loadF32(in + 4 * i); });
+    float* out = sized(record.texCoords, 2 * std::size_t(count), allocator<float>());
+    for (std::size_t k = 0; k < 2 * std::size_t(count); ++k)
+        out[k] = loadF32(in + 4 * k);
     record.textured = true;
 }
 
@@ -559,8 +539,13 @@ void Reader3DS::readFaces(const Chunk& chunk, Object3DS& record) {
     record.groups.clear();
     // a, b, c of each face; its flags are skipped.
     const std::uint8_t* in = walk.position();
-    generate(record.faces, 3 * std::size_t(count),
-             [in](std::size_t i) { return loadU16(in + kFaceBytes * (i / 3) + 2 * (i % 3)); });
+    std::uint16_t* out = sized(record.faces, 3 * std::size_t(count), allocator<std::uint16_t>());
+    for (std::size_t f = 0; f < count; ++f, out += 3) {
+        const std::uint8_t* at = in + kFaceBytes * f;
+        out[0] = loadU16(at);
+        out[1] = loadU16(at + 2);
+        out[2] = loadU16(at + 4);
+    }
     // The groups follow the face data; where it ends is unknown when it did not fit.
     if (!complete)
         return;
@@ -601,8 +586,9 @@ bool Reader3DS::readGroup(const Chunk& chunk, Group3DS& group) {
         count = std::uint16_t(fits);
     }
     const std::uint8_t* in = walk.position();
-    generate(group.faces, count,
-             [in](std::size_t i) { return loadU16(in + kFaceNumberBytes * i); });
+    std::uint16_t* out = sized(group.faces, count, allocator<std::uint16_t>());
+    for (std::size_t k = 0; k < count; ++k)
+        out[k] = loadU16(in + kFaceNumberBytes * k);
     return true;
 }
 
@@ -620,51 +606,19 @@ void Reader3DS::resolve() {
 void Reader3DS::resolveObject(Object3DS& object, const std::vector<int>& byName) {
     const std::size_t vertexCount = object.vertices.size() / 3;
     const std::size_t faceCount = object.faces.size() / 3;
-    const float* v = object.vertices.data();
     const std::uint16_t* face = object.faces.data();
     const auto faceIsValid = [&](std::size_t f) {
         return face[3 * f] < vertexCount && face[3 * f + 1] < vertexCount &&
                face[3 * f + 2] < vertexCount;
     };
 
-    // Each vertex normal is the sum of the unnormalised normals of its faces,
-    // N = (B - C) x (B - A), so larger faces weigh more; then made unit length.
-    object.normals.assign(3 * vertexCount, 0.0f);
-    float* n = object.normals.data();
     std::size_t badFaces = 0;
-    for (std::size_t f = 0; f < faceCount; ++f) {
-        if (!faceIsValid(f)) {
-            ++badFaces;
-            continue;
-        }
-        const std::size_t a = 3 * std::size_t(face[3 * f]);
-        const std::size_t b = 3 * std::size_t(face[3 * f + 1]);
-        const std::size_t c = 3 * std::size_t(face[3 * f + 2]);
-        const float e1x = v[b] - v[c], e1y = v[b + 1] - v[c + 1], e1z = v[b + 2] - v[c + 2];
-        const float e2x = v[b] - v[a], e2y = v[b + 1] - v[a + 1], e2z = v[b + 2] - v[a + 2];
-        const float nx = e1y * e2z - e1z * e2y;
-        const float ny = e1z * e2x - e1x * e2z;
-        const float nz = e1x * e2y - e1y * e2x;
-        for (std::size_t k : {a, b, c}) {
-            n[k] += nx;
-            n[k + 1] += ny;
-            n[k + 2] += nz;
-        }
-    }
+    for (std::size_t f = 0; f < faceCount; ++f)
+        badFaces += !faceIsValid(f);
     if (badFaces)
         problem("object \"%s\": %zu of its %zu faces name a vertex past its %zu vertices; they "
                 "are not drawn",
                 printable(object.name).c_str(), badFaces, faceCount, vertexCount);
-    // A zero normal is divided by 1 and stays zero. Branch-free (length + 1
-    // only when the length is 0), so the compiler does several at once.
-    for (std::size_t i = 0; i < 3 * vertexCount; i += 3) {
-        const float x = n[i], y = n[i + 1], z = n[i + 2];
-        const float length = std::sqrt(x * x + y * y + z * z);
-        const float divisor = length + float(length == 0.0f);
-        n[i] = x / divisor;
-        n[i + 1] = y / divisor;
-        n[i + 2] = z / divisor;
-    }
 
     // Drawing reads a pair for every vertex.
     if (object.textured && object.texCoords.size() / 2 < vertexCount) {
@@ -686,16 +640,21 @@ void Reader3DS::resolveObject(Object3DS& object, const std::vector<int>& byName)
 
         // The common case, every face number naming a sound face: sized once,
         // written once.
-        const std::vector<std::uint16_t>& numbers = group.faces;
+        const RecordArray<std::uint16_t>& numbers = group.faces;
         if (badFaces == 0 &&
             (numbers.empty() || *std::max_element(numbers.begin(), numbers.end()) < faceCount)) {
-            generate(group.indices, 3 * numbers.size(), [&numbers, face](std::size_t i) {
-                return face[3 * std::size_t(numbers[i / 3]) + i % 3];
-            });
+            std::uint16_t* out =
+                sized(group.indices, 3 * numbers.size(), allocator<std::uint16_t>());
+            for (std::uint16_t f : numbers) {
+                const std::uint16_t* corners = face + 3 * std::size_t(f);
+                *out++ = corners[0];
+                *out++ = corners[1];
+                *out++ = corners[2];
+            }
             continue;
         }
         // At most three per face number; only what is written is touched.
-        std::vector<std::uint16_t>& out = group.indices;
+        RecordArray<std::uint16_t>& out = group.indices;
         out.clear();
         out.reserve(3 * group.faces.size());
         std::size_t pastFaces = 0;

@@ -7,6 +7,8 @@
 // a small multiple of it (see kMaxRecordBytesPerFileByte).
 #pragma once
 
+#include "model3ds/recordarena.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -23,18 +25,20 @@ struct Material3DS {
 struct Group3DS {
     std::string materialName;         // as written, at most 79 bytes
     int material = -1;                // index into the materials; -1 when no material has the name
-    std::vector<std::uint16_t> faces; // face numbers as written (may name missing faces)
-    std::vector<std::uint16_t> indices; // 3 vertex indices per face, only of faces that exist
+    RecordArray<std::uint16_t> faces; // face numbers as written (may name missing faces)
+    RecordArray<std::uint16_t> indices; // 3 vertex indices per face, only of faces that exist
 };
 
 // One object (chunk 0x4000) with its triangle mesh, if any.
 struct Object3DS {
     std::string name; // at most 79 bytes
-    std::vector<float>
+    RecordArray<float>
         vertices; // x, y, z per vertex; y up: the file's (x, y, z) is held as (x, z, -y)
-    std::vector<float> normals;   // x, y, z per vertex: unit sum of the adjacent face normals
-    std::vector<float> texCoords; // u, v per vertex when textured (at least one pair per vertex)
-    std::vector<std::uint16_t> faces; // a, b, c per face as written (may name missing vertices)
+    // x, y, z per vertex (see vertexNormals): left empty by the reader,
+    // filled by Model_3DS for drawing.
+    std::vector<float> normals;
+    RecordArray<float> texCoords; // u, v per vertex when textured (at least one pair per vertex)
+    RecordArray<std::uint16_t> faces; // a, b, c per face as written (may name missing vertices)
     std::vector<Group3DS> groups;     // in file order
     bool textured = false;            // the mesh has mapping coordinates
 
@@ -61,6 +65,10 @@ public:
     // Objects kept per model; later ones are left out. A 7-byte object chunk
     // makes a record of over 100 bytes, so their number is bounded too.
     static constexpr std::size_t kMaxObjects = 32768;
+    // From this file size on, the records' arrays come from one RecordArena
+    // (in huge pages where granted) instead of the heap; smaller models gain
+    // nothing from it.
+    static constexpr std::size_t kArenaMinBytes = 4u * 1024 * 1024;
 
     Reader3DS() = default;
     virtual ~Reader3DS() = default;
@@ -108,6 +116,9 @@ private:
     void resolve();
     void resolveObject(Object3DS& object, const std::vector<int>& byName);
 
+    template <typename T> RecordAllocator<T> allocator() const { return RecordAllocator<T>(arena); }
+
+    std::shared_ptr<RecordArena> arena; // during parse, for files of kArenaMinBytes and more
     const std::uint8_t* fileBegin =
         nullptr; // file image during parse: problem lines give offsets in it
     const std::uint8_t* fileEnd = nullptr;

@@ -1,5 +1,6 @@
 // libFuzzer entry: any bytes through the 3DS reader; then the invariants the
 // drawing relies on, so a broken one stops the run like a crash would.
+#include "model3ds/normals3ds.h"
 #include "model3ds/reader3ds.h"
 
 #include <algorithm>
@@ -10,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     reader.read(data, size);
     for (const Object3DS& o : reader.objects) {
         const std::size_t vertices = std::size_t(o.vertexCount());
-        bool ok = o.normals.size() == o.vertices.size() &&
+        bool ok = vertexNormals(o).size() == o.vertices.size() &&
                   (!o.textured || o.texCoords.size() >= 2 * vertices);
         for (const Group3DS& g : o.groups)
             ok = ok && g.material < int(reader.materials.size()) && g.indices.size() % 3 == 0 &&

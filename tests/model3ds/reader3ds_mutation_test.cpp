@@ -2,6 +2,7 @@
 // the sanitizers: none may crash, break the records' invariants (which the
 // drawing relies on never to read outside an array) or allocate more than
 // Reader3DS::kMaxRecordBytesPerFileByte times the file size.
+#include "model3ds/normals3ds.h"
 #include "model3ds/reader3ds.h"
 #include "tests/model3ds/fixtures3ds.h"
 
@@ -67,7 +68,7 @@ static Reader3DS readChecked(const std::string& bytes) {
     for (const Object3DS& o : reader.objects) {
         const std::size_t vertices = std::size_t(o.vertexCount());
         EXPECT_TRUE(o.name.size() <= Reader3DS::kMaxNameBytes &&
-                    o.normals.size() == o.vertices.size() && o.vertices.size() % 3 == 0 &&
+                    vertexNormals(o).size() == o.vertices.size() && o.vertices.size() % 3 == 0 &&
                     o.faces.size() % 3 == 0 && (!o.textured || o.texCoords.size() >= 2 * vertices));
         for (const Group3DS& g : o.groups)
             EXPECT_TRUE(g.material >= -1 && g.material < int(reader.materials.size()) &&
