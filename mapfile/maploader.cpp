@@ -18,6 +18,7 @@
 #include <QDomNodeList>
 #include <QFileInfo>
 #include <map>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -79,6 +80,20 @@ QString placeText(const MapPlace& place) {
 
 bool samePlace(const MapPlace& a, const MapPlace& b) {
     return a.file == b.file && a.line == b.line && a.column == b.column;
+}
+
+// Records that key is defined at place (the later definition wins); the
+// place of an earlier definition elsewhere, if there was one. A diamond
+// include reads one definition twice, which is no duplicate.
+template <typename Key>
+std::optional<MapPlace> define(std::map<Key, MapPlace>& keys, const Key& key,
+                               const MapPlace& place) {
+    auto [entry, added] = keys.emplace(key, place);
+    std::optional<MapPlace> earlier;
+    if (!added && !samePlace(entry->second, place))
+        earlier = entry->second;
+    entry->second = place;
+    return earlier;
 }
 
 // " (bedoelt u x?)" for the defined key nearest to key, or nothing.
@@ -397,12 +412,9 @@ void MapLoader::loadTextures() {
             continue;
         }
         ++session->texturesLoaded;
-        const MapPlace place = placeOf(texture);
-        auto [earlier, added] = session->textureKeys.emplace(key, place);
-        if (!added && !samePlace(earlier->second, place))
+        if (const auto earlier = define(session->textureKeys, key, placeOf(texture)))
             warn(texture, "texture-sleutel " + quoted(key) + " is al gedefinieerd in " +
-                              placeText(earlier->second) + "; deze laatste geldt");
-        earlier->second = place;
+                              placeText(*earlier) + "; deze laatste geldt");
         if (!problem.isEmpty())
             fail(texture, "texture " + quoted(key) + ": " + problem + ", de texture blijft leeg");
     }
@@ -480,12 +492,9 @@ void MapLoader::loadBlueprints() {
         else if (map && type == "quad")
             blueprint = loadQuad(element);
 
-        const MapPlace place = placeOf(element);
-        auto [earlier, added] = session->blueprintKeys.emplace(key, place);
-        if (!added && !samePlace(earlier->second, place))
+        if (const auto earlier = define(session->blueprintKeys, key, placeOf(element)))
             warn(element, "blueprint-sleutel " + quoted(key) + " is al gedefinieerd in " +
-                              placeText(earlier->second) + "; deze laatste geldt");
-        earlier->second = place;
+                              placeText(*earlier) + "; deze laatste geldt");
         if (!blueprint)
             continue; // only checking
 
@@ -537,14 +546,10 @@ void MapLoader::loadObjects() {
                               " is (nog) niet gedefinieerd" + hint->second +
                               ", het object wordt overgeslagen");
         } else {
-            const MapPlace place = placeOf(element);
-            auto [earlier, added] =
-                session->objectKeys.emplace(std::make_pair(blueprintKey, key), place);
-            if (!added && !samePlace(earlier->second, place))
+            if (const auto earlier = define(session->objectKeys, std::make_pair(blueprintKey, key),
+                                            placeOf(element)))
                 warn(element, "object " + quoted(key) + " van blueprint " + quoted(blueprintKey) +
-                                  " staat al in " + placeText(earlier->second) +
-                                  "; dit laatste geldt");
-            earlier->second = place;
+                                  " staat al in " + placeText(*earlier) + "; dit laatste geldt");
         }
         if (!map)
             continue;
