@@ -119,19 +119,6 @@ std::vector<QString> namesOf(const std::vector<ElementFormat>& elements) {
     return names;
 }
 
-// Where the 3DS loader finds a texture map: beside the model, as written,
-// or else under a name that differs only in letter case.
-QString textureMapPath(const QString& model, const QString& map) {
-    const QFileInfo exact(QFileInfo(model).dir(), map);
-    if (exact.isFile())
-        return exact.filePath();
-    const QDir folder = exact.dir();
-    for (const QString& entry : folder.entryList(QDir::Files | QDir::Hidden))
-        if (entry.compare(exact.fileName(), Qt::CaseInsensitive) == 0)
-            return folder.filePath(entry);
-    return QString();
-}
-
 const std::vector<QString> kBlueprintTypes = {"smax", "girder", "quad", "road"};
 const std::vector<QString> kRoadSubtypes = {"flat", "flatTurn", "turn", "turnLarge"};
 
@@ -326,11 +313,13 @@ void MapLoader::checkModelFile(const QString& path, const MapPlace& place) {
                                   "; enkel de leesbare delen worden getoond (alle problemen: "
                                   "build/kolvar-3ds " +
                                   path + ")");
+    Model_3DS::Listings listings;
     for (const Material3DS& material : reader.materials) {
         if (material.textureMap.empty())
             continue;
         const QString mapName = QString::fromStdString(material.textureMap);
-        const QString image = textureMapPath(path, mapName);
+        const QString image = QString::fromStdString(
+            Model_3DS::texturePath(path.toStdString(), material.textureMap, listings));
         const QString problem = image.isEmpty() ? QString("bestaat niet") : imageFileProblem(image);
         if (!problem.isEmpty())
             report.warning(place, "texture map " + mapName + " van materiaal " +

@@ -31,8 +31,6 @@ void Model_3DS::load(const char* path) {
     const std::string given = path ? path : "";
     std::cout << "Model_3DS : " << given << " inladen is begonnen \n";
     const std::string file = withoutQuotes(given);
-    const std::size_t separator = file.find_last_of("/\\");
-    directory = separator == std::string::npos ? std::string() : file.substr(0, separator + 1);
 
     Reader3DS reader;
     reader.readFile(file.c_str());
@@ -71,7 +69,7 @@ void Model_3DS::load(const char* path) {
             continue;
         // A map whose file does not exist, or is refused, keeps the
         // material's colour instead.
-        const std::string image = texturePath(material.record.textureMap, listings);
+        const std::string image = texturePath(file, material.record.textureMap, listings);
         if (image.empty())
             continue;
         std::string problem;
@@ -93,7 +91,11 @@ void Model_3DS::load(const char* path) {
 // is not; a name that does not exist as written matches ignoring case.
 // Each directory is listed at most once per model load (listings), however
 // many materials name files in it.
-std::string Model_3DS::texturePath(const std::string& map, Listings& listings) const {
+std::string Model_3DS::texturePath(const std::string& modelPath, const std::string& map,
+                                   Listings& listings) {
+    const std::size_t separator = modelPath.find_last_of("/\\");
+    const std::string directory =
+        separator == std::string::npos ? std::string() : modelPath.substr(0, separator + 1);
     const QString written = QString::fromStdString(directory + map);
     const QFileInfo exact(written);
     if (exact.exists())

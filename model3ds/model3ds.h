@@ -38,13 +38,14 @@ public:
     int getObjectCount() const { return int(objects.size()); }
     int getMaterialCount() const { return int(materials.size()); }
 
-    std::string directory; // the path's directory, ending in its separator; empty for none
-    std::vector<Material> materials; // in file order
-    std::vector<Object3DS> objects;  // in file order
-
-private:
     // Directory path -> its entries by case-folded name, listed during one load.
     using Listings = std::map<std::string, std::map<QString, QString>>;
-    // The file a texture map name stands for, or an empty string when none exists.
-    std::string texturePath(const std::string& map, Listings& listings) const;
+    // The file a texture map name of the model at modelPath stands for (beside
+    // the model, as written or else ignoring case), or an empty string when
+    // none exists.
+    static std::string texturePath(const std::string& modelPath, const std::string& map,
+                                   Listings& listings);
+
+    std::vector<Material> materials; // in file order
+    std::vector<Object3DS> objects;  // in file order
 };
