@@ -302,6 +302,14 @@ void MapLoader::checkModelFile(const QString& path, const MapPlace& place) {
     }
     Reader3DS reader;
     reader.readFile(QFile::encodeName(path).constData());
+    if (reader.tooLarge) {
+        report.error(place,
+                     QString("3DS-bestand %1 is %2 bytes, meer dan %3, het model blijft leeg")
+                         .arg(path)
+                         .arg(qulonglong(reader.fileBytes))
+                         .arg(qulonglong(Reader3DS::kMaxFileBytes)));
+        return;
+    }
     if (!reader.opened) {
         report.error(place,
                      "3DS-bestand " + path + " kan niet gelezen worden, het model blijft leeg");

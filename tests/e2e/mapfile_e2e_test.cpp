@@ -3,6 +3,7 @@
 // the window opens, the file is named once, the rest of the world is drawn.
 #include "tests/e2e/e2e.h"
 #include "tests/support/gltest.h"
+#include "tests/support/hugepng.h"
 
 #include <QDir>
 #include <QFile>
@@ -84,6 +85,21 @@ const Hostile kHostile[] = {
                            .toStdString());
      },
      "te veel bestanden gelezen"},
+    {"a PNG header claiming 30000 x 30000 pixels",
+     [](const testgl::TempWorkDir& dir) {
+         dir.write("huge.png", testgl::hugePngHeader(30000, 30000));
+         dir.write("maps/bad.xml", "<map><textures><texture key=\"huge\" file=\"huge.png\"/>"
+                                   "</textures></map>");
+     },
+     "huge.png is 30000 x 30000 beeldpunten"},
+    {"a sparse 5 GB file as 3DS model",
+     [](const testgl::TempWorkDir& dir) {
+         dir.write("big.3ds", "");
+         QFile::resize(dir.path + "/big.3ds", 5LL << 30);
+         dir.write("maps/bad.xml", "<map><blueprints><blueprint type=\"smax\" key=\"big\" "
+                                   "file=\"big.3ds\"/></blueprints></map>");
+     },
+     "big.3ds is 5368709120 bytes"},
 };
 
 TEST(MapFileProgram, EachHostileInputIsNamedAndTheRestOfTheWorldIsDrawn) {
