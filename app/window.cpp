@@ -4,7 +4,7 @@
 #include "app/canvas.h"
 
 namespace {
-constexpr int kWidth = 900;  // client area, pixels
+constexpr int kWidth = 900; // client area, pixels
 constexpr int kHeight = 700;
 } // namespace
 

@@ -57,13 +57,27 @@ void* operator new(std::size_t size) {
         return p;
     throw std::bad_alloc();
 }
-void* operator new[](std::size_t size) { return operator new(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
-void operator delete(void* p) noexcept { release(p); }
-void operator delete[](void* p) noexcept { release(p); }
-void operator delete(void* p, std::size_t) noexcept { release(p); }
-void operator delete[](void* p, std::size_t) noexcept { release(p); }
+void* operator new[](std::size_t size) {
+    return operator new(size);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    return allocate(size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    return allocate(size);
+}
+void operator delete(void* p) noexcept {
+    release(p);
+}
+void operator delete[](void* p) noexcept {
+    release(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    release(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    release(p);
+}
 
 namespace {
 

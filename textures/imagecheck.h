@@ -27,7 +27,8 @@ struct ImageFileCheck {
         TooManyPixels, // its header claims more pixels than the limit
     };
     Kind kind = Fine;
-    QString problem; // Dutch, names the file and the limit ("F is geen gewoon bestand"); empty when Fine
+    QString problem; // Dutch, names the file and the limit ("F is geen gewoon bestand"); empty when
+                     // Fine
 };
 
 // Why this image file cannot serve as a texture, or an empty string if it can.
