@@ -14,6 +14,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStringList>
+#include <QSurfaceFormat>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
@@ -51,7 +52,8 @@ QString oneDecimal(double v) {
 }
 } // namespace
 
-Canvas::Canvas(const Options& options, QWidget* parent) : QOpenGLWidget(parent), options(options) {
+Canvas::Canvas(const Options& options, QWindow* parent)
+    : QOpenGLWindow(QOpenGLWindow::NoPartialUpdate, parent), options(options) {
     // Mesa's software renderer allocates and frees buffers of a few megabytes
     // every frame; kept in the process instead of returned to the system
     // they are reused without a thousand fresh page faults a frame.
@@ -59,15 +61,21 @@ Canvas::Canvas(const Options& options, QWidget* parent) : QOpenGLWidget(parent),
     mallopt(M_TRIM_THRESHOLD, kKeptHeapBytes);
     timer = new QTimer;
     connect(timer, SIGNAL(timeout()), this, SLOT(update()));
-    setFocusPolicy(Qt::StrongFocus);
-    setMouseTracking(true);
+    // Keyboard focus is the container's in the main window; a window always
+    // gets mouse moves, and mouseMoveEvent follows the world's tracking switch.
     setCursor(Qt::CrossCursor);
+    // The window's own framebuffer has only the buffers asked for: the scene
+    // needs depth, the overlay's painter a stencil for its clipping.
+    QSurfaceFormat surface = format();
+    surface.setDepthBufferSize(24);
+    surface.setStencilBufferSize(8);
+    setFormat(surface);
     textureFactory = new TextureFactory;
 }
 
 void Canvas::initializeGL() {
     std::cout << "InitializeGl() \n";
-    QOpenGLWidget::initializeGL();
+    QOpenGLWindow::initializeGL();
     std::cout << "We gaan de map inladen : \n";
     world = new Map;
     {
@@ -85,8 +93,11 @@ void Canvas::initializeGL() {
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_COLOR_MATERIAL);
-    // --frames: as fast as the event loop allows, no 50 ms pacing.
-    timer->start(options.frames > 0 ? 0 : kFramePeriodMs);
+    // --frames: each frame asks for the next (see paintGL), no 50 ms pacing.
+    if (options.frames > 0)
+        update();
+    else
+        timer->start(kFramePeriodMs);
 }
 
 void Canvas::resizeGL(int w, int h) {
@@ -94,7 +105,7 @@ void Canvas::resizeGL(int w, int h) {
     if (w <= 0 || h <= 0)
         return; // keep the previous viewport and projection
     // w and h are device-independent pixels; the framebuffer has physical ones.
-    const qreal ratio = devicePixelRatioF();
+    const qreal ratio = devicePixelRatio();
     glViewport(0, 0, int(w * ratio), int(h * ratio));
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
@@ -134,7 +145,6 @@ void Canvas::paintGL() {
                    oneDecimal(1000.0 / smoothedFrameMs) + " fps)";
     }
     renderOverlay(overlay);
-    setMouseTracking(world->mouseTracking);
     if (showFrameTime) {
         glFinish(); // the drawing itself, not only the sending of it
         const double ms = milliseconds(Clock::now() - start);
@@ -146,6 +156,11 @@ void Canvas::paintGL() {
         saveScreenshot();
     }
 
+    // --frames: the next frame as soon as the window system takes one. A
+    // timer of 0 ms would spin the event loop between frames, and that CPU
+    // would count as the frames'.
+    if (options.frames > 0)
+        update();
     if (first && options.frames > 0) {
         glFinish();
         std::cout
@@ -178,9 +193,9 @@ void Canvas::reportFrames() {
 QString Canvas::saveScreenshot() {
     const QString name =
         "kolvar-" + QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss-zzz") + ".png";
-    // Called from paintGL: the widget's framebuffer is bound and holds the
+    // Called from paintGL: the window's back buffer is bound and holds the
     // frame just drawn, overlay included, in physical pixels, bottom row first.
-    const qreal ratio = devicePixelRatioF();
+    const qreal ratio = devicePixelRatio();
     QImage image(int(width() * ratio), int(height() * ratio), QImage::Format_RGBA8888);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glReadPixels(0, 0, image.width(), image.height(), GL_RGBA, GL_UNSIGNED_BYTE, image.bits());
@@ -247,13 +262,16 @@ void Canvas::keyReleaseEvent(QKeyEvent* event) {
 void Canvas::mousePressEvent(QMouseEvent* event) {
     if (!world)
         return;
-    // Picking draws in selection mode and needs this widget's context.
+    // Picking draws in selection mode and needs this window's context.
     makeCurrent();
-    world->mousePressed(event, devicePixelRatioF());
+    world->mousePressed(event, devicePixelRatio());
 }
 
 void Canvas::mouseMoveEvent(QMouseEvent* event) {
     if (!world)
+        return;
+    // Without mouse tracking only a drag turns the view.
+    if (!world->mouseTracking && event->buttons() == Qt::NoButton)
         return;
     world->mouseMoved(event);
     const QPoint centre(width() / 2, height() / 2);

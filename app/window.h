@@ -14,4 +14,11 @@ public:
     ~Window() override = default;
 
     Canvas* canvas;
+
+protected:
+    // On X11 the canvas's own native window does not always get the keyboard
+    // focus (no window manager, or an older timestamp than the last focus
+    // change): then the keys arrive at the main window, which hands them on.
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
 };

@@ -21,7 +21,7 @@ static QImage overlay(const std::string& sections) {
     canvas.show();
     QElapsedTimer clock;
     clock.start();
-    while ((!canvas.world || !canvas.testAttribute(Qt::WA_Mapped)) && clock.elapsed() < 10000)
+    while ((!canvas.world || !canvas.isExposed()) && clock.elapsed() < 10000)
         QApplication::processEvents(QEventLoop::AllEvents, 50);
     const QImage shot = testgl::frame(canvas);
     // The overlay's painter must leave the next frame the scene's depth state.
