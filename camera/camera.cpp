@@ -319,18 +319,13 @@ void Camera::setMouseReference(int x, int y) {
 // NOTE: neither scale nor rotation of a placed object affects its box; the
 // sky box's box is centred at (0, 50, 0) wherever the sky box is placed.
 bool Camera::collides(const FPoint& point, Map* world) const {
-    for (const auto& [blueprintKey, group] : world->objects) {
-        TObject* blueprint = world->getBlueprint(blueprintKey);
-        if (!blueprint)
-            continue;
+    for (const Map::Placement& placed : world->placements()) {
+        TObject* blueprint = placed.blueprint;
         const FPoint half(blueprint->getWidth() / 2, blueprint->getHeight() / 2,
                           blueprint->getDepth() / 2);
-        const bool skyBox = blueprintKey == "skybox";
-        for (const auto& entry : group) {
-            if (!entry.second)
-                continue;
-            if (skyBox ? !inside(point, FPoint(0, kSkyBoxCentreY, 0), half)
-                       : inside(point, entry.second->position, half))
+        for (const TObject* object : placed.objects) {
+            if (placed.skybox ? !inside(point, FPoint(0, kSkyBoxCentreY, 0), half)
+                              : inside(point, object->position, half))
                 return true;
         }
     }

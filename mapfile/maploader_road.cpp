@@ -1,7 +1,10 @@
 // MapLoader: the road blueprint reader (subtype, direction and texture of a road piece).
 #include "mapfile/maploader.h"
 
-#include "scene/road.h"
+#include "scene/roadflat.h"
+#include "scene/roadflatturn.h"
+#include "scene/roadturn.h"
+#include "scene/roadturnlarge.h"
 
 #include <QDomNodeList>
 #include <map>

@@ -10,6 +10,12 @@ class Map;
 
 class RoadTrack {
 public:
+    // How the extent of a placed piece is measured: from its blueprint, or,
+    // for the straight pieces keyed "road_flat_Z" and "road_flat_X", 8 wide
+    // and as long as the instance's x scale.
+    enum Measure { ByBlueprint, FlatAlongZ, FlatAlongX };
+    static Measure measureOf(const std::string& key);
+
     RoadTrack() = default;
     virtual ~RoadTrack() = default;
 

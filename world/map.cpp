@@ -43,6 +43,7 @@ void Map::addBlueprint(const std::string& key, TObject* blueprint) {
     if (key.compare(0, 4, "road") == 0)
         roadTrack.addRoadKey(key);
     blueprints[key] = blueprint;
+    ++additions;
     if (auto* quad = dynamic_cast<Quad*>(blueprint))
         quad->name = key; // its refusals name the blueprint
 }
@@ -52,6 +53,7 @@ void Map::addObject(const std::string& blueprintKey, const std::string& objectKe
     if (!hasBlueprint(blueprintKey))
         return;
     objects[blueprintKey][objectKey] = object;
+    ++additions;
     if (objectKey != "skybox")
         object->position.y += heightOffset;
 }
@@ -59,6 +61,7 @@ void Map::addObject(const std::string& blueprintKey, const std::string& objectKe
 void Map::addMobileKey(const std::string& objectKey) {
     GLuint count = GLuint(mobileKeys.size());
     mobileKeys[objectKey] = 10 * count;
+    ++additions;
 }
 
 void Map::addLight(Light* light) {
@@ -96,6 +99,55 @@ TObject* Map::findObject(const std::string& objectKey) const {
             return it->second;
     }
     return nullptr;
+}
+
+std::size_t Map::keySignature() const {
+    std::size_t signature = blueprints.size() * 1000003u + mobileKeys.size() * 7919u +
+                            roadTrack.keys.size() * 104729u + additions;
+    for (const auto& entry : objects)
+        signature = signature * 31u + entry.second.size();
+    return signature;
+}
+
+void Map::resolvePlacements() {
+    const std::size_t signature = keySignature();
+    if (signature == placementSignature)
+        return;
+    placementSignature = signature;
+    placementList.clear();
+    roadPlacementList.clear();
+    std::map<std::string, std::size_t> placementOfKey;
+    for (const auto& [blueprintKey, group] : objects) {
+        TObject* blueprint = getBlueprint(blueprintKey);
+        if (!blueprint)
+            continue;
+        Placement placement;
+        placement.blueprint = blueprint;
+        placement.key = &blueprintKey;
+        placement.skybox = blueprintKey == "skybox";
+        placement.measure = RoadTrack::measureOf(blueprintKey);
+        for (const auto& entry : group)
+            if (entry.second)
+                placement.objects.push_back(entry.second);
+        placementOfKey[blueprintKey] = placementList.size();
+        placementList.push_back(std::move(placement));
+    }
+    // Pointers into placementList: taken once it is complete.
+    for (const std::string& key : roadTrack.keys) {
+        auto found = placementOfKey.find(key);
+        if (found != placementOfKey.end())
+            roadPlacementList.push_back(&placementList[found->second]);
+    }
+}
+
+const std::vector<Map::Placement>& Map::placements() {
+    resolvePlacements();
+    return placementList;
+}
+
+const std::vector<const Map::Placement*>& Map::roadPlacements() {
+    resolvePlacements();
+    return roadPlacementList;
 }
 
 bool Map::hasLight(int n) const {

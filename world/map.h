@@ -119,6 +119,24 @@ public:
     std::vector<DrawStep> steps;
     int culledLastFrame = 0; // steps skipped by the last frame as out of view
 
+    // The placed objects of one blueprint, resolved from the keys: the walks
+    // of every frame (collisions, the road test) go through these rather than
+    // looking keys up. Positions are read through the pointers, so objects
+    // that move (cars) are seen where they are.
+    struct Placement {
+        TObject* blueprint = nullptr;      // never null
+        const std::string* key = nullptr;  // the blueprint key
+        bool skybox = false;               // the key is "skybox"
+        RoadTrack::Measure measure = RoadTrack::ByBlueprint;
+        std::vector<TObject*> objects;     // object key order, no null
+    };
+    // Blueprint key order, one for each group whose blueprint exists;
+    // rebuilt when blueprints, objects or mobile keys have changed.
+    const std::vector<Placement>& placements();
+    // One for each key of the road track that has a placement, in the
+    // track's order (a key registered twice is there twice).
+    const std::vector<const Placement*>& roadPlacements();
+
 signals:
     void signal_mouseTracking(bool enable);
 
@@ -129,7 +147,15 @@ private:
     // message once per blueprint) when it would go over.
     bool withinCellBudget(TObject* blueprint, const std::string& key);
 
+    // Changes whenever what was resolved from the keys may be out of date.
+    std::size_t keySignature() const;
+    void resolvePlacements();
+
     std::size_t resolvedSignature = std::size_t(-1);
+    std::size_t placementSignature = std::size_t(-1);
+    std::size_t additions = 0; // blueprints, objects and mobile keys added
+    std::vector<Placement> placementList;
+    std::vector<const Placement*> roadPlacementList;
     double quadCells = 0; // cells of every quad compiled or drawn, against Quad::kMaxCells
     std::map<const TObject*, Sphere> modelSpheres;
 };

@@ -57,9 +57,7 @@ bool Map::withinCellBudget(TObject* blueprint, const std::string& key) {
 }
 
 void Map::resolve() {
-    std::size_t signature = blueprints.size() * 1000003u + mobileKeys.size() * 7919u;
-    for (const auto& entry : objects)
-        signature = signature * 31u + entry.second.size();
+    const std::size_t signature = keySignature();
     if (signature == resolvedSignature)
         return;
     resolvedSignature = signature;

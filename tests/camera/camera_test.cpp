@@ -1,7 +1,7 @@
 // The camera's collision frames: on foot against placed boxes and the sky
 // box, and in a car on a real road piece.
 #include "camera/camera.h"
-#include "scene/road.h"
+#include "scene/roadflat.h"
 #include "tests/support/gltest.h"
 #include "world/map.h"
 
@@ -46,6 +46,11 @@ TEST(Camera, AMoveIntoABoxSlidesAlongItsFaceOntoACornerIsRefusedAndTheSkyBoxHold
     // the step as a whole hits it.
     EXPECT_EQ(walk(Camera(-3, 2, -3, 2, 2, 2, 0, 1, 0), 1), (std::array<double, 3>{-3, 2, -3}));
     EXPECT_EQ(walk(Camera(0, 2, 45, 0, 2, 50, 0, 1, 0), 8), (std::array<double, 3>{0, 2, 50}));
+    // A box placed after those walks, z 46..50 on the last one's way, stops it.
+    TObject later;
+    later.position = FPoint(0, 0, 48);
+    world.addObject("box", "c", &later);
+    EXPECT_EQ(walk(Camera(0, 2, 45, 0, 2, 50, 0, 1, 0), 8), (std::array<double, 3>{0, 2, 45}));
 }
 
 // A car on one "road_flat_Z" piece 40 long at the origin (x -4..4, z -20..20)

@@ -1,16 +1,14 @@
-// Road pieces: fixed-size quads; the straight piece stretches along its axis
-// to the x scale of the instance being drawn.
-#include "scene/road.h"
+// RoadFlat: the straight piece stretches along its axis to the x scale of the
+// instance being drawn.
+#include "scene/roadflat.h"
 
 #include <cmath>
 
 namespace {
 
-constexpr float kRoadWidth = 8.0f;      // world units across a straight piece
-constexpr float kTurnSize = 16.0f;      // side of a flat turn and a turn
-constexpr float kLargeTurnSize = 32.0f; // side of a large turn
-constexpr int kTextureLength = 8;       // world units of road one texture repeat covers
-constexpr int kAlongZ = 1;              // direction value of a piece laid along z
+constexpr float kRoadWidth = 8.0f; // world units across a straight piece
+constexpr int kTextureLength = 8;  // world units of road one texture repeat covers
+constexpr int kAlongZ = 1;         // direction value of a piece laid along z
 // Beyond this the length is not truncated to int (and draws nothing useful anyway).
 constexpr float kMaxLength = 1.0e9f;
 
@@ -21,13 +19,6 @@ float lengthRepeat(float length) {
         return 0.0f;
     int whole = int(length); // truncated toward zero
     return length - float(whole % kTextureLength);
-}
-
-void setSquare(Quad& quad, float side) {
-    quad.width = side;
-    quad.height = side;
-    quad.repeatX = 1;
-    quad.repeatZ = 1;
 }
 
 } // namespace
@@ -61,16 +52,4 @@ float RoadFlat::getWidth() {
 
 float RoadFlat::getDepth() {
     return direction == kAlongZ ? scale.x : kRoadWidth;
-}
-
-RoadFlatTurn::RoadFlatTurn(int direction) : Road(1), direction(direction) {
-    setSquare(*this, kTurnSize);
-}
-
-RoadTurn::RoadTurn(int direction) : Road(2), direction(direction) {
-    setSquare(*this, kTurnSize);
-}
-
-RoadTurnLarge::RoadTurnLarge(int direction) : Road(3), direction(direction) {
-    setSquare(*this, kLargeTurnSize);
 }
