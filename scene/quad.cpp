@@ -35,6 +35,42 @@ bool drawableEdge(float v) {
     return std::isfinite(v) && std::fabs(v) < kMaxEdge;
 }
 
+// The corners of a cell's two triangles in drawing order: texture s, t, then
+// x, z. The cell's corner at (x, z) has texture coordinates (s, t).
+using CellCorners = float[6][4];
+void cellCorners(float s, float t, float ds, float dt, float x, float z, CellCorners& out) {
+    const float x1 = x + kCellSize, z1 = z + kCellSize;
+    const CellCorners corners = {{s, t, x, z},       {s, t + dt, x, z1},
+                                 {s + ds, t, x1, z}, {s + ds, t, x1, z},
+                                 {s, t + dt, x, z1}, {s + ds, t + dt, x1, z1}};
+    std::copy(&corners[0][0], &corners[0][0] + 24, &out[0][0]);
+}
+
+// Walks the cells of a grid from lowX, lowZ (truncated to whole units) row by
+// row along z, each row along x: cell(column, s, t, x, z) for each cell,
+// then rowEnd(z) after each row. A texture coordinate runs on from cell to
+// cell, s into the next row too, and starts again at kTexStart once it
+// reaches kTexRestart: each repeat of the picture is its own slice.
+template <class Cell, class RowEnd>
+void walkCells(float lowX, float highX, float lowZ, float highZ, float ds, float dt, Cell&& cell,
+               RowEnd&& rowEnd) {
+    float s = kTexStart;
+    float t = kTexStart;
+    for (int z = int(lowZ); z < highZ; z += int(kCellSize)) {
+        int column = 0;
+        for (int x = int(lowX); x < highX; x += int(kCellSize), ++column) {
+            cell(column, s, t, float(x), float(z));
+            s = s + ds;
+            if (s >= kTexRestart)
+                s = kTexStart;
+        }
+        t = t + dt;
+        if (t >= kTexRestart)
+            t = kTexStart;
+        rowEnd(z);
+    }
+}
+
 } // namespace
 
 void Quad::setTexture(const std::string& key) {
@@ -87,8 +123,6 @@ void Quad::drawTiles(int tileCells, const std::function<void(const float*, const
                      const std::function<void()>& end) {
     if (!drawableGrid() || gridCells() == 0)
         return;
-    float s = kTexStart;
-    float t = kTexStart;
     const float ds = cellStep(width, repeatX);
     const float dt = cellStep(height, repeatZ);
     const float y = position.y;
@@ -103,27 +137,16 @@ void Quad::drawTiles(int tileCells, const std::function<void(const float*, const
     std::vector<std::vector<float>> tiles(std::size_t((columns + tileCells - 1) / tileCells));
     int row = 0;
     int bandLowZ = int(lowZ);
-    for (int z = int(lowZ); z < highZ; z += int(kCellSize)) {
-        int column = 0;
-        for (int x = int(lowX); x < highX; x += int(kCellSize), ++column) {
-            const float x0 = float(x), x1 = float(x) + kCellSize;
-            const float z0 = float(z), z1 = float(z) + kCellSize;
-            const float cell[6][4] = {{s, t, x0, z0},      {s, t + dt, x0, z1},
-                                      {s + ds, t, x1, z0}, {s + ds, t, x1, z0},
-                                      {s, t + dt, x0, z1}, {s + ds, t + dt, x1, z1}};
-            std::vector<float>& tile = tiles[std::size_t(column / tileCells)];
-            for (const auto& v : cell)
-                tile.insert(tile.end(), v, v + 4);
-            s = s + ds;
-            if (s >= kTexRestart)
-                s = kTexStart;
-        }
-        t = t + dt;
-        if (t >= kTexRestart)
-            t = kTexStart;
+    auto cell = [&](int column, float s, float t, float x, float z) {
+        CellCorners corners;
+        cellCorners(s, t, ds, dt, x, z, corners);
+        std::vector<float>& tile = tiles[std::size_t(column / tileCells)];
+        tile.insert(tile.end(), &corners[0][0], &corners[0][0] + 24);
+    };
+    auto rowEnd = [&](int z) {
         ++row;
         if (row % tileCells != 0 && z + int(kCellSize) < highZ)
-            continue;
+            return;
         for (std::size_t i = 0; i < tiles.size(); ++i) {
             std::vector<float>& tile = tiles[i];
             const float lowest[3] = {float(int(lowX) + int(i) * tileCells * int(kCellSize)), y,
@@ -145,12 +168,11 @@ void Quad::drawTiles(int tileCells, const std::function<void(const float*, const
             tile.clear();
         }
         bandLowZ = z + int(kCellSize);
-    }
+    };
+    walkCells(lowX, highX, lowZ, highZ, ds, dt, cell, rowEnd);
 }
 
 void Quad::draw() {
-    float s = kTexStart;
-    float t = kTexStart;
     const float ds = cellStep(width, repeatX);
     const float dt = cellStep(height, repeatZ);
     bindTexture();
@@ -158,48 +180,26 @@ void Quad::draw() {
         glEnable(GL_TEXTURE_2D);
         return;
     }
-    const double cells = gridCells();
-
     const float y = position.y;
-    const float lowX = position.x - width / 2;
-    const float highX = position.x + width / 2;
-    const float lowZ = position.z - height / 2;
-    const float highZ = position.z + height / 2;
-    if (cells > 0) {
+    if (gridCells() > 0) {
         // One block of triangles for the whole grid: the cells stay (per-vertex
         // lighting, a flashlight's spot, needs them), the per-triangle
         // glBegin/glEnd and repeated normals go. The normal is (0, 1, 0) throughout.
-        // clang-format off
         glBegin(GL_TRIANGLES);
         glNormal3f(0.0f, 1.0f, 0.0f);
-        for (int z = int(lowZ); z < highZ; z += int(kCellSize)) {
-            for (int x = int(lowX); x < highX; x += int(kCellSize)) {
-                const float x0 = float(x), x1 = float(x) + kCellSize;
-                const float z0 = float(z), z1 = float(z) + kCellSize;
-                glTexCoord2f(s, t);
-                glVertex3f(x0, y, z0);
-                glTexCoord2f(s, t + dt);
-                glVertex3f(x0, y, z1);
-                glTexCoord2f(s + ds, t);
-                glVertex3f(x1, y, z0);
-
-                glTexCoord2f(s + ds, t);
-                glVertex3f(x1, y, z0);
-                glTexCoord2f(s, t + dt);
-                glVertex3f(x0, y, z1);
-                glTexCoord2f(s + ds, t + dt);
-                glVertex3f(x1, y, z1);
-                s = s + ds;
-                if (s >= kTexRestart)
-                    s = kTexStart;
-            }
-            // s carries on into the next row.
-            t = t + dt;
-            if (t >= kTexRestart)
-                t = kTexStart;
-        }
+        walkCells(
+            position.x - width / 2, position.x + width / 2, position.z - height / 2,
+            position.z + height / 2, ds, dt,
+            [&](int, float s, float t, float x, float z) {
+                CellCorners corners;
+                cellCorners(s, t, ds, dt, x, z, corners);
+                for (const float* corner : corners) {
+                    glTexCoord2f(corner[0], corner[1]);
+                    glVertex3f(corner[2], y, corner[3]);
+                }
+            },
+            [](int) {});
         glEnd();
-        // clang-format on
     }
     glEnable(GL_TEXTURE_2D);
 }
