@@ -2,8 +2,6 @@
 // own texture, material and normal.
 #include "scene/girder.h"
 
-#include "textures/texturefactory.h"
-
 #include <GL/gl.h>
 #include <iostream>
 
@@ -44,7 +42,7 @@ void Girder::setTextured(int side, bool on) {
 }
 
 void Girder::setTexture(int side, const std::string& key) {
-    textureKeys[side] = key;
+    textures[side] = TextureRef(key);
     setTextured(side, true);
 }
 
@@ -72,10 +70,10 @@ void Girder::applyNormal(int side) const {
 void Girder::bindSideTexture(int side) const {
     auto textured = texturedSides.find(side);
     if (textured != texturedSides.end() && textured->second) {
-        auto key = textureKeys.find(side);
-        const std::string keyText = key != textureKeys.end() ? key->second : std::string();
+        auto texture = textures.find(side);
         glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, textureFactory ? textureFactory->getTextureId(keyText) : 0);
+        glBindTexture(GL_TEXTURE_2D, texture != textures.end() ? texture->second.name()
+                                                               : TextureRef().name());
     } else {
         glDisable(GL_TEXTURE_2D);
     }
@@ -164,9 +162,8 @@ void Girder::drawSides(GirderDrawState& state) const {
         const bool textureOn = textured != texturedSides.end() && textured->second;
         GLuint texture = 0;
         if (textureOn) {
-            auto key = textureKeys.find(side);
-            const std::string keyText = key != textureKeys.end() ? key->second : std::string();
-            texture = textureFactory ? textureFactory->getTextureId(keyText) : 0;
+            auto ref = textures.find(side);
+            texture = ref != textures.end() ? ref->second.name() : TextureRef().name();
         }
 
         const bool colourOff = hasOwn && !state.colourMaterialOff;

@@ -6,6 +6,7 @@
 
 #include "scene/material.h"
 #include "scene/tobject.h"
+#include "textures/textureref.h"
 #include <GL/gl.h>
 #include <map>
 #include <string>
@@ -70,7 +71,7 @@ public:
     static void finishSides(GirderDrawState& state);
 
     FPoint ftr, fbl, fbr, btl, btr, bbl, bbr; // ftl is position
-    std::map<int, std::string> textureKeys;
+    std::map<int, TextureRef> textures; // side -> its texture key
     std::map<int, bool> texturedSides;
     std::map<int, Material> materials;
     std::map<int, FPoint> normals;

@@ -1,8 +1,6 @@
 // Quad: draws a horizontal textured rectangle as a grid of 2 x 2 unit cells.
 #include "scene/quad.h"
 
-#include "textures/texturefactory.h"
-
 #include <GL/gl.h>
 #include <algorithm>
 #include <cmath>
@@ -74,14 +72,14 @@ void walkCells(float lowX, float highX, float lowZ, float highZ, float ds, float
 } // namespace
 
 void Quad::setTexture(const std::string& key) {
-    textureKey = key;
+    texture = TextureRef(key);
     textured = true;
 }
 
 void Quad::bindTexture() {
     if (textured) {
         glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, textureFactory ? textureFactory->getTextureId(textureKey) : 0);
+        glBindTexture(GL_TEXTURE_2D, texture.name());
     } else {
         glDisable(GL_TEXTURE_2D);
     }

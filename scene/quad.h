@@ -5,6 +5,7 @@
 #pragma once
 
 #include "scene/tobject.h"
+#include "textures/textureref.h"
 #include <functional>
 #include <string>
 
@@ -19,7 +20,7 @@ public:
     ~Quad() override = default;
 
     void setTexture(const std::string& key);
-    // Binds the texture of textureKey when textured, else disables texturing.
+    // Binds the texture of texture when textured, else disables texturing.
     void bindTexture();
     void draw() override;
     // The 2 x 2 cells draw would emit at the current size and position;
@@ -40,7 +41,7 @@ public:
     float height = 0;   // extent along z (the map file calls it height)
     float repeatZ = 10; // texture repeats along z
     float repeatX = 10; // texture repeats along x
-    std::string textureKey;
+    TextureRef texture;
     bool textured = true;
     std::string name;     // the blueprint key, for messages; may be empty
     bool refused = false; // a refusal was printed for this blueprint: not again

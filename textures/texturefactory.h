@@ -1,6 +1,6 @@
 // TextureFactory: the one keyed store of GL textures made from image files.
-// Map files load images under string keys; quads, roads and girders look
-// their key up every time they draw. Reached through `textureFactory`.
+// Map files load images under string keys; quads, roads and girders hold
+// theirs as a TextureRef, resolved once. Reached through `textureFactory`.
 #pragma once
 
 #include <GL/gl.h>
