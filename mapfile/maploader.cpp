@@ -285,8 +285,12 @@ void MapLoader::checkTextureReferences() {
                                                     ", wordt zonder texture getekend");
 }
 
-void MapLoader::checkModelFile(const QString& path, const MapPlace& place) {
+void MapLoader::checkModelFile(const std::string& given, const MapPlace& place,
+                               const Model_3DS* loaded) {
     MapDiagnostics& report = session->diagnostics;
+    // The path the model is read from, as the load reads it.
+    const std::string file = Model_3DS::filePath(given);
+    const QString path = QString::fromStdString(file);
     if (path.isEmpty()) {
         report.warning(place, "blueprint van type smax zonder file, het model blijft leeg");
         return;
@@ -300,29 +304,39 @@ void MapLoader::checkModelFile(const QString& path, const MapPlace& place) {
                                 ", het model blijft leeg");
         return;
     }
-    Reader3DS reader;
-    reader.readFile(QFile::encodeName(path).constData());
-    if (reader.tooLarge) {
+    Reader3DS reader; // when only checking
+    std::vector<const Material3DS*> materials;
+    if (loaded) {
+        for (const Model_3DS::Material& material : loaded->materials)
+            materials.push_back(&material.record);
+    } else {
+        reader.readFile(file.c_str());
+        for (const Material3DS& material : reader.materials)
+            materials.push_back(&material);
+    }
+    const Model_3DS::ReadReport read = loaded ? loaded->readReport : Model_3DS::reportOf(reader);
+    if (read.tooLarge) {
         report.error(place,
                      QString("3DS-bestand %1 is %2 bytes, meer dan %3, het model blijft leeg")
                          .arg(path)
-                         .arg(qulonglong(reader.fileBytes))
+                         .arg(qulonglong(read.fileBytes))
                          .arg(qulonglong(Reader3DS::kMaxFileBytes)));
         return;
     }
-    if (!reader.opened) {
+    if (!read.opened) {
         report.error(place,
                      "3DS-bestand " + path + " kan niet gelezen worden, het model blijft leeg");
         return;
     }
-    if (reader.damaged())
+    if (!read.firstProblem.empty())
         report.warning(place, "3DS-bestand " + path + " is beschadigd: " +
-                                  QString::fromStdString(reader.problems.front()) +
+                                  QString::fromStdString(read.firstProblem) +
                                   "; enkel de leesbare delen worden getoond (alle problemen: "
                                   "build/kolvar-3ds " +
                                   path + ")");
     Model_3DS::Listings listings;
-    for (const Material3DS& material : reader.materials) {
+    for (const Material3DS* entry : materials) {
+        const Material3DS& material = *entry;
         if (material.textureMap.empty())
             continue;
         const QString mapName = QString::fromStdString(material.textureMap);
@@ -512,7 +526,7 @@ TObject* MapLoader::loadSmax(const QDomElement& blueprint) {
         model = new Model_3DS;
         model->load(file.c_str());
     }
-    checkModelFile(QString::fromStdString(file), placeOf(blueprint));
+    checkModelFile(file, placeOf(blueprint), model);
     return model;
 }
 

@@ -23,6 +23,8 @@ class TObject;
 class XmlHandler;
 struct SectionFormat;
 
+class Model_3DS;
+
 class MapLoader {
 public:
     static constexpr int kMaxIncludeDepth = 32;   // files on one include chain, the first included
@@ -65,7 +67,9 @@ private:
     void checkSection(const QDomElement& element, const SectionFormat& format, const char* item,
                       std::vector<QDomElement>* items);
     void checkRoot();
-    void checkModelFile(const QString& path, const MapPlace& place);
+    // Reports the model file of a smax blueprint: what loaded reads found
+    // (the running program's load) or, when only checking, a read of its own.
+    void checkModelFile(const std::string& given, const MapPlace& place, const Model_3DS* loaded);
     void checkTextureReferences();
     MapPlace placeOf(const QDomNode& node) const;
     void warn(const QDomNode& node, const QString& text);

@@ -12,10 +12,7 @@
 #include <iostream>
 #include <map>
 
-namespace {
-
-// The first run of characters that are not double quotes: "a.3ds" -> a.3ds.
-std::string withoutQuotes(const std::string& path) {
+std::string Model_3DS::filePath(const std::string& path) {
     if (path.find('"') == std::string::npos)
         return path;
     const std::size_t begin = path.find_first_not_of('"');
@@ -25,15 +22,24 @@ std::string withoutQuotes(const std::string& path) {
     return path.substr(begin, end == std::string::npos ? std::string::npos : end - begin);
 }
 
-} // namespace
+Model_3DS::ReadReport Model_3DS::reportOf(const Reader3DS& reader) {
+    ReadReport report;
+    report.opened = reader.opened;
+    report.tooLarge = reader.tooLarge;
+    report.fileBytes = reader.fileBytes;
+    if (reader.damaged() && !reader.problems.empty())
+        report.firstProblem = reader.problems.front();
+    return report;
+}
 
 void Model_3DS::load(const char* path) {
     const std::string given = path ? path : "";
     std::cout << "Model_3DS : " << given << " inladen is begonnen \n";
-    const std::string file = withoutQuotes(given);
+    const std::string file = filePath(given);
 
     Reader3DS reader;
     reader.readFile(file.c_str());
+    readReport = reportOf(reader);
     if (reader.tooLarge) {
         std::cout << "Model_3DS : " << file << " is " << reader.fileBytes << " bytes, meer dan "
                   << Reader3DS::kMaxFileBytes << " : wordt niet ingeladen \n";

@@ -26,11 +26,24 @@ public:
     Model_3DS() = default;
     ~Model_3DS() override = default;
 
+    // What a read of the model's file found, for the map checks, which
+    // report it at the blueprint's place in the map file.
+    struct ReadReport {
+        bool opened = false;          // the file could be opened and read
+        bool tooLarge = false;        // refused: over Reader3DS::kMaxFileBytes
+        std::uintmax_t fileBytes = 0; // its size
+        std::string firstProblem;     // the first damage found; empty for a sound file
+    };
+    static ReadReport reportOf(const Reader3DS& reader);
+
     // Reads the model at path (relative to the working directory; surrounding
-    // double quotes are dropped). A file that cannot be opened leaves the
-    // model empty; a damaged one keeps what was consistent. Both say so on
-    // standard output. Needs a current GL context for the textures.
+    // double quotes are dropped, see filePath). A file that cannot be opened
+    // leaves the model empty; a damaged one keeps what was consistent. Both
+    // say so on standard output. Needs a current GL context for the textures.
     void load(const char* path);
+    // The file a model path of a map names: the first run of characters that
+    // are not double quotes ("a.3ds" -> a.3ds).
+    static std::string filePath(const std::string& path);
     // Draws every material group at the model's placement: translate, rotate
     // about x, y, then z, scale. Leaves the model-view matrix as it was.
     void draw() override;
@@ -48,4 +61,5 @@ public:
 
     std::vector<Material> materials; // in file order
     std::vector<Object3DS> objects;  // in file order
+    ReadReport readReport;           // what the last load's read found
 };

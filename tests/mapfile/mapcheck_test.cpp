@@ -82,6 +82,9 @@ TEST(MapCheck, EveryMistakeIsNamedWhereItStandsWithAndWithoutAWorld) {
          "maps/main.xml:2:", "none.3ds bestaat niet"},
         {wrap("blueprints", "<blueprint type=\"smax\" file=\"maps/leak.xml\"/>"),
          "maps/main.xml:2:", "build/kolvar-3ds maps/leak.xml"},
+        // The check reads a quoted model path as the load does: without its quotes.
+        {wrap("blueprints", "<blueprint type=\"smax\" file='\"maps/leak.xml\"'/>"),
+         "maps/main.xml:2:", "build/kolvar-3ds maps/leak.xml"},
         {wrap("textures",
               QString("<texture key=\"t\" file=\"img.png\"/>\n").repeated(50).toStdString() +
                   "<texture key=\"t51\" file=\"img.png\"/>"),
