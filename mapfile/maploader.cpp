@@ -26,6 +26,12 @@ namespace {
 constexpr const char* kIncludeDirectory = "maps/";
 // Suggesting a near key means comparing with every key; beyond this many, none is suggested.
 constexpr std::size_t kMaxKeysToSuggestFrom = 1000;
+constexpr int kMaxQuotedLength = 80; // characters of a key or value shown in a message
+// A key of more UTF-8 bytes than this is too long to be suggested.
+constexpr std::size_t kMaxSuggestedBytes = 4 * MapFormat::kMaxSuggestedLength;
+// Character pairs compared for all key suggestions of one load together:
+// some tenths of a second.
+constexpr qint64 kSuggestionBudget = 100000000;
 
 float floatAttribute(const QDomElement& element, const char* name) {
     return MapFormat::numberValue(element.attribute(name, ""));
@@ -67,8 +73,14 @@ QString chainName(const QString& fileName) {
     return info.exists() ? info.absoluteFilePath() : fileName;
 }
 
+// A key or value in a message, in double quotes; one longer than
+// kMaxQuotedLength is cut short and its length given, so that a
+// 100,000-character key does not make every line that names it as long.
 QString quoted(const QString& text) {
-    return '"' + text + '"';
+    if (text.size() <= kMaxQuotedLength)
+        return '"' + text + '"';
+    return '"' + text.left(kMaxQuotedLength) + "\"... (" + QString::number(text.size()) +
+           " tekens)";
 }
 QString quoted(const std::string& text) {
     return quoted(QString::fromStdString(text));
@@ -97,13 +109,15 @@ std::optional<MapPlace> define(std::map<Key, MapPlace>& keys, const Key& key,
 }
 
 // " (bedoelt u x?)" for the defined key nearest to key, or nothing.
-template <typename Keys> QString suggestion(const QString& key, const Keys& keys) {
-    if (keys.size() > kMaxKeysToSuggestFrom)
+template <typename Keys> QString suggestion(const QString& key, const Keys& keys, qint64& budget) {
+    if (keys.size() > kMaxKeysToSuggestFrom || budget <= 0 ||
+        key.size() > MapFormat::kMaxSuggestedLength)
         return QString();
     std::vector<QString> known;
     for (const auto& entry : keys)
-        known.push_back(QString::fromStdString(entry.first));
-    const QString nearest = MapFormat::nearestName(key, known);
+        if (entry.first.size() <= kMaxSuggestedBytes)
+            known.push_back(QString::fromStdString(entry.first));
+    const QString nearest = MapFormat::nearestName(key, known, &budget);
     return nearest.isEmpty() ? QString() : " (bedoelt u " + nearest + "?)";
 }
 
@@ -135,6 +149,7 @@ struct MapLoader::Session {
     // The suggestion for each unknown blueprint key, found once: many
     // objects may name the same missing blueprint.
     std::map<std::string, QString> blueprintSuggestions;
+    qint64 suggestionBudget = kSuggestionBudget;
 };
 
 MapLoader::MapLoader(Map* map) : map(map), session(std::make_shared<Session>()) {}
@@ -279,10 +294,10 @@ void MapLoader::checkSection(const QDomElement& sectionElement, const SectionFor
 void MapLoader::checkTextureReferences() {
     for (const auto& [key, place] : session->textureReferences)
         if (!session->textureKeys.count(key.toStdString()))
-            session->diagnostics.warning(place, "texture-sleutel " + quoted(key) +
-                                                    " is nergens gedefinieerd" +
-                                                    suggestion(key, session->textureKeys) +
-                                                    ", wordt zonder texture getekend");
+            session->diagnostics.warning(
+                place, "texture-sleutel " + quoted(key) + " is nergens gedefinieerd" +
+                           suggestion(key, session->textureKeys, session->suggestionBudget) +
+                           ", wordt zonder texture getekend");
 }
 
 void MapLoader::checkModelFile(const std::string& given, const MapPlace& place,
@@ -329,8 +344,8 @@ void MapLoader::checkModelFile(const std::string& given, const MapPlace& place,
         return;
     }
     if (!read.firstProblem.empty())
-        report.warning(place, "3DS-bestand " + path + " is beschadigd: " +
-                                  QString::fromStdString(read.firstProblem) +
+        report.warning(place, "3DS-bestand " + path +
+                                  " is beschadigd: " + QString::fromStdString(read.firstProblem) +
                                   "; enkel de leesbare delen worden getoond (alle problemen: "
                                   "build/kolvar-3ds " +
                                   path + ")");
@@ -550,8 +565,9 @@ void MapLoader::loadObjects() {
             auto hint = session->blueprintSuggestions.find(blueprintKey);
             if (hint == session->blueprintSuggestions.end())
                 hint = session->blueprintSuggestions
-                           .emplace(blueprintKey, suggestion(QString::fromStdString(blueprintKey),
-                                                             session->blueprintKeys))
+                           .emplace(blueprintKey,
+                                    suggestion(QString::fromStdString(blueprintKey),
+                                               session->blueprintKeys, session->suggestionBudget))
                            .first;
             warn(element, "object " + quoted(key) + ": blueprint " + quoted(blueprintKey) +
                               " is (nog) niet gedefinieerd" + hint->second +
