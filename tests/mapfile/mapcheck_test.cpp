@@ -97,6 +97,14 @@ TEST(MapCheck, EveryMistakeIsNamedWhereItStandsWithAndWithoutAWorld) {
         {wrap("includes", "<include file=\"huge.xml\"/>"), "maps/main.xml:2:", "is te groot"},
         {wrap("includes", "<include file=\"c1.xml\"/>"),
          "maps/c31.xml:2:", "meer dan 32 includes diep"},
+        // Suggesting a near key by edit distance took minutes for these two keys.
+        {"<map><blueprints><blueprint type=\"quad\" key=\"" + std::string(100000, 'k') +
+             "\"/></blueprints>\n<objects><object key=\"o\" blueprintKey=\"" +
+             std::string(100001, 'k') + "\"/></objects></map>",
+         "maps/main.xml:2:", "\"... (100001 tekens) is (nog) niet gedefinieerd"},
+        // A line break or terminal escape from the map stays inside its line.
+        {wrap("textures", "<texture key=\"a&#10;b&#x9b;\" file=\"none.png\"/>"),
+         "maps/main.xml:2:", "texture \"a\\x0ab\\x9b\": none.png bestaat niet"},
         // An external entity stays unread, so "leaked" is never defined.
         {"<!DOCTYPE map [<!ENTITY ext SYSTEM \"maps/leak.xml\">]>\n<map>&ext;<objects>\n<object "
          "key=\"o\" blueprintKey=\"leaked\"/></objects></map>",
