@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QDomNodeList>
 #include <QFileInfo>
+#include <cmath>
 #include <map>
 #include <optional>
 #include <vector>
@@ -26,6 +27,9 @@ namespace {
 constexpr const char* kIncludeDirectory = "maps/";
 // Suggesting a near key means comparing with every key; beyond this many, none is suggested.
 constexpr std::size_t kMaxKeysToSuggestFrom = 1000;
+// Beyond this distance along the ground from the camera's pos to its view
+// point (world units), a step on foot (a fifth of it) is over 10 units a frame.
+constexpr double kMaxViewReach = 50.0;
 constexpr int kMaxQuotedLength = 80; // characters of a key or value shown in a message
 // A key of more UTF-8 bytes than this is too long to be suggested.
 constexpr std::size_t kMaxSuggestedBytes = 4 * MapFormat::kMaxSuggestedLength;
@@ -412,9 +416,20 @@ void MapLoader::loadCamera() {
                            floatAttribute(start, "posz")};
     const double centre[3] = {floatAttribute(start, "viewx"), floatAttribute(start, "viewy"),
                               floatAttribute(start, "viewz")};
+    // A step on foot goes a fifth of the way from pos to view, along the ground.
+    const double reach = std::hypot(centre[0] - eye[0], centre[2] - eye[2]);
+    const QDomElement& at = start.isNull() ? camera : start;
     if (eye[0] == centre[0] && eye[1] == centre[1] && eye[2] == centre[2])
-        warn(start.isNull() ? camera : start,
+        warn(at,
              "de camera kijkt naar haar eigen oog (pos gelijk aan view), het beeld blijft zwart");
+    else if (reach == 0)
+        warn(at, "de camera kijkt recht omhoog of omlaag (view recht boven of onder pos), het "
+                 "beeld blijft zwart en de wandelaar komt niet vooruit");
+    else if (reach > kMaxViewReach)
+        warn(at, QString("view ligt %1 eenheden van pos; een stap te voet is een vijfde daarvan "
+                         "(%2 eenheden per beeld) en springt over muren heen")
+                     .arg(reach, 0, 'g', 3)
+                     .arg(reach / 5, 0, 'g', 3));
     if (map)
         map->setCamera(
             new Camera(eye[0], eye[1], eye[2], centre[0], centre[1], centre[2], 0.0, 1.0, 0.0));

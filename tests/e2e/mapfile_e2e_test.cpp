@@ -101,12 +101,12 @@ const Hostile kHostile[] = {
                                    "file=\"big.3ds\"/></blueprints></map>");
      },
      "big.3ds is 5368709120 bytes"},
-    // The model's own centre lies at x 3e38: its batch square is no long.
-    {"a 3DS model 3e38 out, placed at x 1e38",
+    // The model's own centre lies at x 1e38: its batch square is no long.
+    {"a 3DS model 1e38 out, placed at x 1e38",
      [](const testgl::TempWorkDir& dir) {
          dir.write(
              "far.3ds",
-             fx::file(fx::object("far", fx::vertices(3, {3e38f, 0, 0, 3e38f, 1, 0, 3e38f, 0, 1}))));
+             fx::file(fx::object("far", fx::vertices(3, {1e38f, 0, 0, 1e38f, 1, 0, 1e38f, 0, 1}))));
          dir.write("maps/bad.xml",
                    "<map><blueprints><blueprint type=\"smax\" key=\"far\" "
                    "file=\"far.3ds\"/></blueprints><objects><object key=\"o\" "
