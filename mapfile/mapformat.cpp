@@ -5,10 +5,18 @@
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace {
 
 using K = ValueKind;
+
+// The largest magnitude a number in a map may have (world units, degrees,
+// factors). Beyond it nothing can be seen from a 750-unit view, a float no
+// longer tells whole units apart, and sizes times scales, squared distances
+// and cell or batch numbers derived from it would overflow: such a value
+// reads as 0, like a malformed one.
+constexpr double kMaxMagnitude = 1.0e9;
 
 const std::vector<AttributeFormat> kColour = {
     {"r", K::Number}, {"g", K::Number}, {"b", K::Number}, {"a", K::Number}};
@@ -139,10 +147,10 @@ const AttributeFormat* findAttribute(const ElementFormat& element, const QString
 float numberValue(const QString& text, bool* ok) {
     bool parsed = false;
     const float value = text.toFloat(&parsed);
-    const bool finite = parsed && std::isfinite(value);
+    const bool usable = parsed && std::fabs(value) <= kMaxMagnitude; // false for nan and inf
     if (ok)
-        *ok = finite;
-    return finite ? value : 0.0f;
+        *ok = usable;
+    return usable ? value : 0.0f;
 }
 
 QString valueProblem(ValueKind kind, const QString& value) {
@@ -178,12 +186,16 @@ QString valueProblem(ValueKind kind, const QString& value) {
     default:
         break;
     }
+    // Read as a double, so that a number beyond a float's range is named as
+    // such; one too close to 0 for a float reads as 0, which is what it means.
     bool ok = false;
-    const float number = value.toFloat(&ok);
+    const double number = value.toDouble(&ok);
     if (!ok)
         return "is geen getal, wordt 0";
     if (!std::isfinite(number))
         return "is geen eindig getal, wordt 0";
+    if (std::fabs(number) > kMaxMagnitude)
+        return "ligt buiten -1e9..1e9, wordt 0";
     switch (kind) {
     case K::Size:
         return number > 0 ? QString() : "is niet groter dan 0";
@@ -204,10 +216,21 @@ QString valueProblem(ValueKind kind, const QString& value) {
     }
 }
 
-QString nearestName(const QString& name, const std::vector<QString>& known) {
+QString nearestName(const QString& name, const std::vector<QString>& known, qint64* budget) {
     QString best;
+    if (name.size() > kMaxSuggestedLength)
+        return best;
     int bestDistance = std::max(2, int(name.size()) / 3) + 1;
     for (const QString& candidate : known) {
+        // The difference in length is the least the distance can be.
+        if (candidate.size() > kMaxSuggestedLength ||
+            std::abs(int(candidate.size()) - int(name.size())) >= bestDistance)
+            continue;
+        if (budget) {
+            if (*budget <= 0)
+                break;
+            *budget -= qint64(name.size() + 1) * (candidate.size() + 1);
+        }
         const int d = distance(name, candidate);
         if (d < bestDistance) {
             best = candidate;

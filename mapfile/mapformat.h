@@ -11,7 +11,7 @@
 
 enum class ValueKind {
     Text,         // any text (keys, names)
-    Number,       // a finite decimal number with a point ("1.5", not "1,5")
+    Number,       // a decimal number with a point ("1.5", not "1,5") in -1e9..1e9
     Size,         // a number above 0, in world units
     Fraction,     // a number 0..1 (shininess, applied x 128)
     NonNegative,  // a number 0 or more (attenuation factors)
@@ -51,16 +51,24 @@ const SectionFormat* findSection(const QString& name);
 const ElementFormat* findElement(const SectionFormat& section, const QString& name);
 const AttributeFormat* findAttribute(const ElementFormat& element, const QString& name);
 
-// The value as the loader uses it: malformed, missing and non-finite numbers
-// read as 0. ok, when given, tells whether the text was a finite number.
+// The value as the loader uses it: malformed, missing and non-finite numbers,
+// and those beyond -1e9..1e9, read as 0. ok, when given, tells whether the
+// text was a number within that range.
 float numberValue(const QString& text, bool* ok = nullptr);
 // What is wrong with this value of this kind and what happens to it (Dutch,
 // e.g. "is geen getal, wordt 0"), or an empty string when it is fine. Files
 // and key references are checked by the loader, not here.
 QString valueProblem(ValueKind kind, const QString& value);
 
+// Names longer than this are not compared for a suggestion: the comparison
+// takes time quadratic in the length, and so long a name is no typing mistake.
+constexpr int kMaxSuggestedLength = 64;
+
 // The known name closest to name (ignoring case), or an empty string when
-// none is close enough to be a likely typing mistake.
-QString nearestName(const QString& name, const std::vector<QString>& known);
+// none is close enough to be a likely typing mistake. budget, when given,
+// counts down the character pairs compared; no name is compared once it is
+// spent, so that many unknown names against many keys cannot stall a load.
+QString nearestName(const QString& name, const std::vector<QString>& known,
+                    qint64* budget = nullptr);
 
 } // namespace MapFormat

@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QDomNodeList>
 #include <QFileInfo>
+#include <cmath>
 #include <map>
 #include <optional>
 #include <vector>
@@ -26,6 +27,15 @@ namespace {
 constexpr const char* kIncludeDirectory = "maps/";
 // Suggesting a near key means comparing with every key; beyond this many, none is suggested.
 constexpr std::size_t kMaxKeysToSuggestFrom = 1000;
+// Beyond this distance along the ground from the camera's pos to its view
+// point (world units), a step on foot (a fifth of it) is over 10 units a frame.
+constexpr double kMaxViewReach = 50.0;
+constexpr int kMaxQuotedLength = 80; // characters of a key or value shown in a message
+// A key of more UTF-8 bytes than this is too long to be suggested.
+constexpr std::size_t kMaxSuggestedBytes = 4 * MapFormat::kMaxSuggestedLength;
+// Character pairs compared for all key suggestions of one load together:
+// some tenths of a second.
+constexpr qint64 kSuggestionBudget = 100000000;
 
 float floatAttribute(const QDomElement& element, const char* name) {
     return MapFormat::numberValue(element.attribute(name, ""));
@@ -67,8 +77,14 @@ QString chainName(const QString& fileName) {
     return info.exists() ? info.absoluteFilePath() : fileName;
 }
 
+// A key or value in a message, in double quotes; one longer than
+// kMaxQuotedLength is cut short and its length given, so that a
+// 100,000-character key does not make every line that names it as long.
 QString quoted(const QString& text) {
-    return '"' + text + '"';
+    if (text.size() <= kMaxQuotedLength)
+        return '"' + text + '"';
+    return '"' + text.left(kMaxQuotedLength) + "\"... (" + QString::number(text.size()) +
+           " tekens)";
 }
 QString quoted(const std::string& text) {
     return quoted(QString::fromStdString(text));
@@ -97,13 +113,15 @@ std::optional<MapPlace> define(std::map<Key, MapPlace>& keys, const Key& key,
 }
 
 // " (bedoelt u x?)" for the defined key nearest to key, or nothing.
-template <typename Keys> QString suggestion(const QString& key, const Keys& keys) {
-    if (keys.size() > kMaxKeysToSuggestFrom)
+template <typename Keys> QString suggestion(const QString& key, const Keys& keys, qint64& budget) {
+    if (keys.size() > kMaxKeysToSuggestFrom || budget <= 0 ||
+        key.size() > MapFormat::kMaxSuggestedLength)
         return QString();
     std::vector<QString> known;
     for (const auto& entry : keys)
-        known.push_back(QString::fromStdString(entry.first));
-    const QString nearest = MapFormat::nearestName(key, known);
+        if (entry.first.size() <= kMaxSuggestedBytes)
+            known.push_back(QString::fromStdString(entry.first));
+    const QString nearest = MapFormat::nearestName(key, known, &budget);
     return nearest.isEmpty() ? QString() : " (bedoelt u " + nearest + "?)";
 }
 
@@ -135,6 +153,7 @@ struct MapLoader::Session {
     // The suggestion for each unknown blueprint key, found once: many
     // objects may name the same missing blueprint.
     std::map<std::string, QString> blueprintSuggestions;
+    qint64 suggestionBudget = kSuggestionBudget;
 };
 
 MapLoader::MapLoader(Map* map) : map(map), session(std::make_shared<Session>()) {}
@@ -279,10 +298,10 @@ void MapLoader::checkSection(const QDomElement& sectionElement, const SectionFor
 void MapLoader::checkTextureReferences() {
     for (const auto& [key, place] : session->textureReferences)
         if (!session->textureKeys.count(key.toStdString()))
-            session->diagnostics.warning(place, "texture-sleutel " + quoted(key) +
-                                                    " is nergens gedefinieerd" +
-                                                    suggestion(key, session->textureKeys) +
-                                                    ", wordt zonder texture getekend");
+            session->diagnostics.warning(
+                place, "texture-sleutel " + quoted(key) + " is nergens gedefinieerd" +
+                           suggestion(key, session->textureKeys, session->suggestionBudget) +
+                           ", wordt zonder texture getekend");
 }
 
 void MapLoader::checkModelFile(const std::string& given, const MapPlace& place,
@@ -329,8 +348,8 @@ void MapLoader::checkModelFile(const std::string& given, const MapPlace& place,
         return;
     }
     if (!read.firstProblem.empty())
-        report.warning(place, "3DS-bestand " + path + " is beschadigd: " +
-                                  QString::fromStdString(read.firstProblem) +
+        report.warning(place, "3DS-bestand " + path +
+                                  " is beschadigd: " + QString::fromStdString(read.firstProblem) +
                                   "; enkel de leesbare delen worden getoond (alle problemen: "
                                   "build/kolvar-3ds " +
                                   path + ")");
@@ -397,9 +416,20 @@ void MapLoader::loadCamera() {
                            floatAttribute(start, "posz")};
     const double centre[3] = {floatAttribute(start, "viewx"), floatAttribute(start, "viewy"),
                               floatAttribute(start, "viewz")};
+    // A step on foot goes a fifth of the way from pos to view, along the ground.
+    const double reach = std::hypot(centre[0] - eye[0], centre[2] - eye[2]);
+    const QDomElement& at = start.isNull() ? camera : start;
     if (eye[0] == centre[0] && eye[1] == centre[1] && eye[2] == centre[2])
-        warn(start.isNull() ? camera : start,
+        warn(at,
              "de camera kijkt naar haar eigen oog (pos gelijk aan view), het beeld blijft zwart");
+    else if (reach == 0)
+        warn(at, "de camera kijkt recht omhoog of omlaag (view recht boven of onder pos), het "
+                 "beeld blijft zwart en de wandelaar komt niet vooruit");
+    else if (reach > kMaxViewReach)
+        warn(at, QString("view ligt %1 eenheden van pos; een stap te voet is een vijfde daarvan "
+                         "(%2 eenheden per beeld) en springt over muren heen")
+                     .arg(reach, 0, 'g', 3)
+                     .arg(reach / 5, 0, 'g', 3));
     if (map)
         map->setCamera(
             new Camera(eye[0], eye[1], eye[2], centre[0], centre[1], centre[2], 0.0, 1.0, 0.0));
@@ -550,8 +580,9 @@ void MapLoader::loadObjects() {
             auto hint = session->blueprintSuggestions.find(blueprintKey);
             if (hint == session->blueprintSuggestions.end())
                 hint = session->blueprintSuggestions
-                           .emplace(blueprintKey, suggestion(QString::fromStdString(blueprintKey),
-                                                             session->blueprintKeys))
+                           .emplace(blueprintKey,
+                                    suggestion(QString::fromStdString(blueprintKey),
+                                               session->blueprintKeys, session->suggestionBudget))
                            .first;
             warn(element, "object " + quoted(key) + ": blueprint " + quoted(blueprintKey) +
                               " is (nog) niet gedefinieerd" + hint->second +

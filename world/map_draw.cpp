@@ -16,6 +16,9 @@ namespace {
 // this many world units share a list; an object wider than a square keeps
 // one of its own, so that it does not stretch the batch's sphere.
 constexpr float kBatchSquare = 32.0f;
+// A centre farther out than this along x or z (world units, or not a number)
+// keeps a list of its own: its square's number would not fit a long.
+constexpr float kMaxBatchCentre = 1.0e15f;
 // A large quad (the ground) is compiled in tiles of this many cells a side
 // (2 units each), so that what lies behind the viewer is skipped too.
 constexpr int kTileCells = 16;
@@ -93,9 +96,13 @@ void Map::resolve() {
             }
             place(blueprint, object);
             const Sphere sphere = boundingSphere(blueprint, modelSpheres);
-            const bool alone = step.skybox || !sphere.known() || sphere.radius > kBatchSquare;
-            const std::pair<long, long> square(long(std::floor(sphere.x / kBatchSquare)),
-                                               long(std::floor(sphere.z / kBatchSquare)));
+            const bool alone = step.skybox || !sphere.known() || sphere.radius > kBatchSquare ||
+                               !(std::fabs(sphere.x) < kMaxBatchCentre) ||
+                               !(std::fabs(sphere.z) < kMaxBatchCentre);
+            const std::pair<long, long> square =
+                alone ? std::pair<long, long>()
+                      : std::pair<long, long>(long(std::floor(sphere.x / kBatchSquare)),
+                                              long(std::floor(sphere.z / kBatchSquare)));
             auto found = alone ? batchOfSquare.end() : batchOfSquare.find(square);
             if (found == batchOfSquare.end()) {
                 step.kind = DrawStep::Batch;

@@ -36,8 +36,9 @@ struct Box {
         s.z = (lo[2] + hi[2]) / 2;
         const float dx = hi[0] - s.x, dy = hi[1] - s.y, dz = hi[2] - s.z;
         s.radius = std::sqrt(dx * dx + dy * dy + dz * dz) + kMargin;
+        // Beyond a float's range (a centre too): unknown, so always drawn.
         if (!std::isfinite(s.radius))
-            s.radius = -1;
+            return Sphere();
         return s;
     }
 };

@@ -2,6 +2,7 @@
 // `kolvar MAP` on the default world plus one hostile or careless file:
 // the window opens, the file is named once, the rest of the world is drawn.
 #include "tests/e2e/e2e.h"
+#include "tests/model3ds/fixtures3ds.h"
 #include "tests/support/gltest.h"
 #include "tests/support/hugepng.h"
 
@@ -100,6 +101,18 @@ const Hostile kHostile[] = {
                                    "file=\"big.3ds\"/></blueprints></map>");
      },
      "big.3ds is 5368709120 bytes"},
+    // The model's own centre lies at x 1e38: its batch square is no long.
+    {"a 3DS model 1e38 out, placed at x 1e38",
+     [](const testgl::TempWorkDir& dir) {
+         dir.write(
+             "far.3ds",
+             fx::file(fx::object("far", fx::vertices(3, {1e38f, 0, 0, 1e38f, 1, 0, 1e38f, 0, 1}))));
+         dir.write("maps/bad.xml",
+                   "<map><blueprints><blueprint type=\"smax\" key=\"far\" "
+                   "file=\"far.3ds\"/></blueprints><objects><object key=\"o\" "
+                   "blueprintKey=\"far\"><pos x=\"1e38\"/></object></objects></map>");
+     },
+     "x=\"1e38\" ligt buiten -1e9..1e9, wordt 0"},
 };
 
 TEST(MapFileProgram, EachHostileInputIsNamedAndTheRestOfTheWorldIsDrawn) {

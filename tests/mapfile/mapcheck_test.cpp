@@ -76,6 +76,9 @@ TEST(MapCheck, EveryMistakeIsNamedWhereItStandsWithAndWithoutAWorld) {
         {wrap("blueprints", "<blueprint type=\"girder\"><shininess value=\"64\"/></blueprint>"),
          "maps/main.xml:2:", "niet in 0..1"},
         {wrap("camera", "<startingPos posx=\"1\" viewx=\"1\"/>"), "maps/main.xml:2:", "eigen oog"},
+        {wrap("camera", "<startingPos posy=\"9\"/>"), "maps/main.xml:2:", "recht omhoog of omlaag"},
+        {wrap("camera", "<startingPos viewz=\"-900\"/>"),
+         "maps/main.xml:2:", "180 eenheden per beeld"},
         {wrap("textures", "<texture key=\"t\" file=\"none.png\"/>"),
          "maps/main.xml:2:", "texture \"t\": none.png bestaat niet"},
         {wrap("blueprints", "<blueprint type=\"smax\" file=\"none.3ds\"/>"),
@@ -97,6 +100,14 @@ TEST(MapCheck, EveryMistakeIsNamedWhereItStandsWithAndWithoutAWorld) {
         {wrap("includes", "<include file=\"huge.xml\"/>"), "maps/main.xml:2:", "is te groot"},
         {wrap("includes", "<include file=\"c1.xml\"/>"),
          "maps/c31.xml:2:", "meer dan 32 includes diep"},
+        // Suggesting a near key by edit distance took minutes for these two keys.
+        {"<map><blueprints><blueprint type=\"quad\" key=\"" + std::string(100000, 'k') +
+             "\"/></blueprints>\n<objects><object key=\"o\" blueprintKey=\"" +
+             std::string(100001, 'k') + "\"/></objects></map>",
+         "maps/main.xml:2:", "\"... (100001 tekens) is (nog) niet gedefinieerd"},
+        // A line break or terminal escape from the map stays inside its line.
+        {wrap("textures", "<texture key=\"a&#10;b&#x9b;\" file=\"none.png\"/>"),
+         "maps/main.xml:2:", "texture \"a\\x0ab\\x9b\": none.png bestaat niet"},
         // An external entity stays unread, so "leaked" is never defined.
         {"<!DOCTYPE map [<!ENTITY ext SYSTEM \"maps/leak.xml\">]>\n<map>&ext;<objects>\n<object "
          "key=\"o\" blueprintKey=\"leaked\"/></objects></map>",
