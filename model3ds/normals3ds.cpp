@@ -22,21 +22,28 @@ std::vector<float> vertexNormals(const Object3DS& object) {
         const float nx = e1y * e2z - e1z * e2y;
         const float ny = e1z * e2x - e1x * e2z;
         const float nz = e1x * e2y - e1y * e2x;
+        // A vertex at NaN or infinity, or so far out that the product
+        // overflows: the face adds nothing rather than make its corners NaN.
+        if (!(std::isfinite(nx) && std::isfinite(ny) && std::isfinite(nz)))
+            continue;
         for (std::size_t k : {a, b, c}) {
             n[k] += nx;
             n[k + 1] += ny;
             n[k + 2] += nz;
         }
     }
-    // A zero normal is divided by 1 and stays zero. Branch-free (length + 1
-    // only when the length is 0), so the compiler does several at once.
+    // A zero normal is divided by 1 and stays zero. A sum too large to
+    // square (over about 1e19) gives a zero or NaN quotient, which becomes 0:
+    // GL never gets a NaN normal. Branch-free (length + 1 only when the
+    // length is 0, selects for the rest), so the compiler does several at once.
+    const auto finite = [](float q) { return std::isfinite(q) ? q : 0.0f; };
     for (std::size_t i = 0; i < 3 * vertexCount; i += 3) {
         const float x = n[i], y = n[i + 1], z = n[i + 2];
         const float length = std::sqrt(x * x + y * y + z * z);
         const float divisor = length + float(length == 0.0f);
-        n[i] = x / divisor;
-        n[i + 1] = y / divisor;
-        n[i + 2] = z / divisor;
+        n[i] = finite(x / divisor);
+        n[i + 1] = finite(y / divisor);
+        n[i + 2] = finite(z / divisor);
     }
     return normals;
 }

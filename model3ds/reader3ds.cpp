@@ -4,6 +4,7 @@
 #include "model3ds/reader3ds.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -607,18 +608,44 @@ void Reader3DS::resolveObject(Object3DS& object, const std::vector<int>& byName)
     const std::size_t vertexCount = object.vertices.size() / 3;
     const std::size_t faceCount = object.faces.size() / 3;
     const std::uint16_t* face = object.faces.data();
-    const auto faceIsValid = [&](std::size_t f) {
+    const auto inRange = [&](std::size_t f) {
         return face[3 * f] < vertexCount && face[3 * f + 1] < vertexCount &&
                face[3 * f + 2] < vertexCount;
     };
+    // A vertex at NaN or infinity cannot be drawn, and its faces would make
+    // the normal of every vertex they share NaN: those faces are left out as
+    // if the vertex were missing. Flags are made only for a mesh that has one.
+    std::vector<bool> unusable;
+    std::size_t unusableCount = 0;
+    for (std::size_t v = 0; v < vertexCount; ++v) {
+        const float* xyz = object.vertices.data() + 3 * v;
+        if (std::isfinite(xyz[0]) && std::isfinite(xyz[1]) && std::isfinite(xyz[2]))
+            continue;
+        if (unusable.empty())
+            unusable.resize(vertexCount);
+        unusable[v] = true;
+        ++unusableCount;
+    }
+    const auto faceIsValid = [&](std::size_t f) {
+        return inRange(f) &&
+               (unusable.empty() ||
+                !(unusable[face[3 * f]] || unusable[face[3 * f + 1]] || unusable[face[3 * f + 2]]));
+    };
 
-    std::size_t badFaces = 0;
-    for (std::size_t f = 0; f < faceCount; ++f)
+    std::size_t pastVertices = 0, badFaces = 0;
+    for (std::size_t f = 0; f < faceCount; ++f) {
+        pastVertices += !inRange(f);
         badFaces += !faceIsValid(f);
-    if (badFaces)
+    }
+    if (pastVertices)
         problem("object \"%s\": %zu of its %zu faces name a vertex past its %zu vertices; they "
                 "are not drawn",
-                printable(object.name).c_str(), badFaces, faceCount, vertexCount);
+                printable(object.name).c_str(), pastVertices, faceCount, vertexCount);
+    if (unusableCount)
+        problem("object \"%s\": %zu of its %zu vertices are not finite numbers; the %zu faces "
+                "using them are not drawn",
+                printable(object.name).c_str(), unusableCount, vertexCount,
+                badFaces - pastVertices);
 
     // Drawing reads a pair for every vertex.
     if (object.textured && object.texCoords.size() / 2 < vertexCount) {

@@ -26,7 +26,8 @@ struct Group3DS {
     std::string materialName;         // as written, at most 79 bytes
     int material = -1;                // index into the materials; -1 when no material has the name
     RecordArray<std::uint16_t> faces; // face numbers as written (may name missing faces)
-    RecordArray<std::uint16_t> indices; // 3 vertex indices per face, only of faces that exist
+    RecordArray<std::uint16_t>
+        indices; // 3 vertex indices per face, only of faces that exist and have finite vertices
 };
 
 // One object (chunk 0x4000) with its triangle mesh, if any.
