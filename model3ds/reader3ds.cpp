@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
 #include <numeric>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -492,11 +493,17 @@ void Reader3DS::readVertices(const Chunk& chunk, Object3DS& record) {
     // The file is z up; the world is y up: (x, y, z) -> (x, z, -y).
     const std::uint8_t* in = walk.position();
     float* out = sized(record.vertices, 3 * std::size_t(count), allocator<float>());
+    const auto finite = [](float value) {
+        return std::fabs(value) <= std::numeric_limits<float>::max(); // false for NaN
+    };
+    std::size_t nonFinite = 0;
     for (std::size_t v = 0; v < count; ++v, in += kVertexBytes, out += 3) {
         out[0] = loadF32(in);
         out[1] = loadF32(in + 8);
         out[2] = -loadF32(in + 4);
+        nonFinite += !(finite(out[0]) && finite(out[1]) && finite(out[2]));
     }
+    record.nonFiniteVertices = nonFinite;
 }
 
 void Reader3DS::readTexCoords(const Chunk& chunk, Object3DS& record) {
@@ -617,7 +624,7 @@ void Reader3DS::resolveObject(Object3DS& object, const std::vector<int>& byName)
     // if the vertex were missing. Flags are made only for a mesh that has one.
     std::vector<bool> unusable;
     std::size_t unusableCount = 0;
-    for (std::size_t v = 0; v < vertexCount; ++v) {
+    for (std::size_t v = 0; object.nonFiniteVertices && v < vertexCount; ++v) {
         const float* xyz = object.vertices.data() + 3 * v;
         if (std::isfinite(xyz[0]) && std::isfinite(xyz[1]) && std::isfinite(xyz[2]))
             continue;
@@ -632,10 +639,14 @@ void Reader3DS::resolveObject(Object3DS& object, const std::vector<int>& byName)
                 !(unusable[face[3 * f]] || unusable[face[3 * f + 1]] || unusable[face[3 * f + 2]]));
     };
 
-    std::size_t pastVertices = 0, badFaces = 0;
-    for (std::size_t f = 0; f < faceCount; ++f) {
+    std::size_t pastVertices = 0;
+    for (std::size_t f = 0; f < faceCount; ++f)
         pastVertices += !inRange(f);
-        badFaces += !faceIsValid(f);
+    std::size_t badFaces = pastVertices;
+    if (unusableCount) {
+        badFaces = 0;
+        for (std::size_t f = 0; f < faceCount; ++f)
+            badFaces += !faceIsValid(f);
     }
     if (pastVertices)
         problem("object \"%s\": %zu of its %zu faces name a vertex past its %zu vertices; they "

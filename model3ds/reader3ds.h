@@ -42,6 +42,9 @@ struct Object3DS {
     RecordArray<std::uint16_t> faces; // a, b, c per face as written (may name missing vertices)
     std::vector<Group3DS> groups;     // in file order
     bool textured = false;            // the mesh has mapping coordinates
+    // Vertices with a NaN or infinite coordinate, counted as they are read;
+    // their faces are left out of the groups.
+    std::size_t nonFiniteVertices = 0;
 
     int vertexCount() const { return int(vertices.size() / 3); }
     int faceCount() const { return int(faces.size() / 3); }
