@@ -74,16 +74,6 @@ QString quoted(const std::string& text) {
     return quoted(QString::fromStdString(text));
 }
 
-// Text from a 3DS file fit for a message: control bytes (an escape sequence
-// would drive the terminal) become '?'.
-QString fromModelFile(const std::string& text) {
-    QString shown = QString::fromStdString(text);
-    for (QChar& c : shown)
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-            c = QLatin1Char('?');
-    return shown;
-}
-
 QString placeText(const MapPlace& place) {
     return place.file + ':' + QString::number(place.line) + ':' + QString::number(place.column);
 }
@@ -349,7 +339,7 @@ void MapLoader::checkModelFile(const std::string& given, const MapPlace& place,
         const Material3DS& material = *entry;
         if (material.textureMap.empty())
             continue;
-        const QString mapName = fromModelFile(material.textureMap);
+        const QString mapName = QString::fromStdString(material.textureMap);
         const QString image = QString::fromStdString(
             Model_3DS::texturePath(path.toStdString(), material.textureMap, listings));
         const QString problem = Model_3DS::leavesModelDirectory(material.textureMap)
@@ -358,8 +348,8 @@ void MapLoader::checkModelFile(const std::string& given, const MapPlace& place,
                                                   : imageFileProblem(image);
         if (!problem.isEmpty())
             report.warning(place, "texture map " + mapName + " van materiaal " +
-                                      quoted(fromModelFile(material.name)) + " in " + path + ": " +
-                                      problem + ", de kleur van het materiaal wordt gebruikt");
+                                      quoted(material.name) + " in " + path + ": " + problem +
+                                      ", de kleur van het materiaal wordt gebruikt");
     }
 }
 

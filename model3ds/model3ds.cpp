@@ -15,13 +15,21 @@
 
 namespace {
 
-// Text from a model file fit for the console: control bytes (an escape
-// sequence would drive the terminal) become '?'.
-std::string printable(std::string text) {
-    for (char& c : text)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
-            c = '?';
-    return text;
+// Text from a model file fit for the console, as the map messages write it:
+// control bytes (an escape sequence would drive the terminal, a line break
+// forge a line) become \xNN.
+std::string printable(const std::string& text) {
+    std::string out;
+    for (const char c : text) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7f) {
+            out += c;
+            continue;
+        }
+        const char* digits = "0123456789abcdef";
+        out += {'\\', 'x', digits[byte >> 4], digits[byte & 15]};
+    }
+    return out;
 }
 
 } // namespace
