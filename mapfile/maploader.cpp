@@ -361,7 +361,10 @@ void MapLoader::checkModelFile(const std::string& given, const MapPlace& place,
         const QString mapName = QString::fromStdString(material.textureMap);
         const QString image = QString::fromStdString(
             Model_3DS::texturePath(path.toStdString(), material.textureMap, listings));
-        const QString problem = image.isEmpty() ? QString("bestaat niet") : imageFileProblem(image);
+        const QString problem = Model_3DS::leavesModelDirectory(material.textureMap)
+                                    ? QString("ligt buiten de map van het model")
+                                : image.isEmpty() ? QString("bestaat niet")
+                                                  : imageFileProblem(image);
         if (!problem.isEmpty())
             report.warning(place, "texture map " + mapName + " van materiaal " +
                                       quoted(material.name) + " in " + path + ": " + problem +

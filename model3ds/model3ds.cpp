@@ -11,6 +11,28 @@
 #include <QString>
 #include <iostream>
 #include <map>
+#include <set>
+
+namespace {
+
+// Text from a model file fit for the console, as the map messages write it:
+// control bytes (an escape sequence would drive the terminal, a line break
+// forge a line) become \xNN.
+std::string printable(const std::string& text) {
+    std::string out;
+    for (const char c : text) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7f) {
+            out += c;
+            continue;
+        }
+        const char* digits = "0123456789abcdef";
+        out += {'\\', 'x', digits[byte >> 4], digits[byte & 15]};
+    }
+    return out;
+}
+
+} // namespace
 
 std::string Model_3DS::filePath(const std::string& path) {
     if (path.find('"') == std::string::npos)
@@ -68,11 +90,19 @@ void Model_3DS::load(const char* path) {
     // here and in every other model.
     ModelTextures& textures = ModelTextures::instance();
     Listings listings;
+    std::set<std::string> outside; // map names refused for leaving the directory, said once
     for (std::size_t i = 0; i < materials.size(); ++i) {
         Material& material = materials[i];
         material.record = std::move(reader.materials[i]);
         if (material.record.textureMap.empty())
             continue;
+        if (leavesModelDirectory(material.record.textureMap)) {
+            if (outside.insert(material.record.textureMap).second)
+                std::cout << "Model_3DS : " << file << " : texture map "
+                          << printable(material.record.textureMap)
+                          << " ligt buiten de map van het model : wordt niet ingeladen \n";
+            continue;
+        }
         // A map whose file does not exist, or is refused, keeps the
         // material's colour instead.
         const std::string image = texturePath(file, material.record.textureMap, listings);
@@ -81,7 +111,8 @@ void Model_3DS::load(const char* path) {
         std::string problem;
         material.texture.name = textures.image(image, problem);
         if (!problem.empty())
-            std::cout << "Model_3DS : " << file << " : " << problem << " : wordt niet ingeladen \n";
+            std::cout << "Model_3DS : " << file << " : " << printable(problem)
+                      << " : wordt niet ingeladen \n";
         material.textured = material.texture.name != 0;
     }
     for (Material& material : materials)
@@ -93,12 +124,20 @@ void Model_3DS::load(const char* path) {
     std::cout << "Model_3DS : " << file << " inladen is gedaan \n";
 }
 
+bool Model_3DS::leavesModelDirectory(const std::string& map) {
+    const QString clean = QDir::cleanPath(QString::fromStdString(map));
+    return QDir::isAbsolutePath(clean) || clean == QLatin1String("..") ||
+           clean.startsWith(QLatin1String("../"));
+}
+
 // NOTE: maps are often named in upper case in the file while the file on disk
 // is not; a name that does not exist as written matches ignoring case.
 // Each directory is listed at most once per model load (listings), however
 // many materials name files in it.
 std::string Model_3DS::texturePath(const std::string& modelPath, const std::string& map,
                                    Listings& listings) {
+    if (leavesModelDirectory(map))
+        return std::string();
     const std::size_t separator = modelPath.find_last_of("/\\");
     const std::string directory =
         separator == std::string::npos ? std::string() : modelPath.substr(0, separator + 1);

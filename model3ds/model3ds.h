@@ -53,9 +53,14 @@ public:
 
     // Directory path -> its entries by case-folded name, listed during one load.
     using Listings = std::map<std::string, std::map<QString, QString>>;
+    // True when a texture map name leaves the model's directory: an absolute
+    // name, or one that climbs above the directory with "..". Such a map is
+    // not looked up: a model shows the images beside it or below it, not any
+    // file on the disk.
+    static bool leavesModelDirectory(const std::string& map);
     // The file a texture map name of the model at modelPath stands for (beside
     // the model, as written or else ignoring case), or an empty string when
-    // none exists.
+    // none exists or the name leaves the model's directory.
     static std::string texturePath(const std::string& modelPath, const std::string& map,
                                    Listings& listings);
 

@@ -4,10 +4,12 @@
 #include "model3ds/reader3ds.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
 #include <numeric>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -491,11 +493,17 @@ void Reader3DS::readVertices(const Chunk& chunk, Object3DS& record) {
     // The file is z up; the world is y up: (x, y, z) -> (x, z, -y).
     const std::uint8_t* in = walk.position();
     float* out = sized(record.vertices, 3 * std::size_t(count), allocator<float>());
+    const auto finite = [](float value) {
+        return std::fabs(value) <= std::numeric_limits<float>::max(); // false for NaN
+    };
+    std::size_t nonFinite = 0;
     for (std::size_t v = 0; v < count; ++v, in += kVertexBytes, out += 3) {
         out[0] = loadF32(in);
         out[1] = loadF32(in + 8);
         out[2] = -loadF32(in + 4);
+        nonFinite += !(finite(out[0]) && finite(out[1]) && finite(out[2]));
     }
+    record.nonFiniteVertices = nonFinite;
 }
 
 void Reader3DS::readTexCoords(const Chunk& chunk, Object3DS& record) {
@@ -607,18 +615,48 @@ void Reader3DS::resolveObject(Object3DS& object, const std::vector<int>& byName)
     const std::size_t vertexCount = object.vertices.size() / 3;
     const std::size_t faceCount = object.faces.size() / 3;
     const std::uint16_t* face = object.faces.data();
-    const auto faceIsValid = [&](std::size_t f) {
+    const auto inRange = [&](std::size_t f) {
         return face[3 * f] < vertexCount && face[3 * f + 1] < vertexCount &&
                face[3 * f + 2] < vertexCount;
     };
+    // A vertex at NaN or infinity cannot be drawn, and its faces would make
+    // the normal of every vertex they share NaN: those faces are left out as
+    // if the vertex were missing. Flags are made only for a mesh that has one.
+    std::vector<bool> unusable;
+    std::size_t unusableCount = 0;
+    for (std::size_t v = 0; object.nonFiniteVertices && v < vertexCount; ++v) {
+        const float* xyz = object.vertices.data() + 3 * v;
+        if (std::isfinite(xyz[0]) && std::isfinite(xyz[1]) && std::isfinite(xyz[2]))
+            continue;
+        if (unusable.empty())
+            unusable.resize(vertexCount);
+        unusable[v] = true;
+        ++unusableCount;
+    }
+    const auto faceIsValid = [&](std::size_t f) {
+        return inRange(f) &&
+               (unusable.empty() ||
+                !(unusable[face[3 * f]] || unusable[face[3 * f + 1]] || unusable[face[3 * f + 2]]));
+    };
 
-    std::size_t badFaces = 0;
+    std::size_t pastVertices = 0;
     for (std::size_t f = 0; f < faceCount; ++f)
-        badFaces += !faceIsValid(f);
-    if (badFaces)
+        pastVertices += !inRange(f);
+    std::size_t badFaces = pastVertices;
+    if (unusableCount) {
+        badFaces = 0;
+        for (std::size_t f = 0; f < faceCount; ++f)
+            badFaces += !faceIsValid(f);
+    }
+    if (pastVertices)
         problem("object \"%s\": %zu of its %zu faces name a vertex past its %zu vertices; they "
                 "are not drawn",
-                printable(object.name).c_str(), badFaces, faceCount, vertexCount);
+                printable(object.name).c_str(), pastVertices, faceCount, vertexCount);
+    if (unusableCount)
+        problem("object \"%s\": %zu of its %zu vertices are not finite numbers; the %zu faces "
+                "using them are not drawn",
+                printable(object.name).c_str(), unusableCount, vertexCount,
+                badFaces - pastVertices);
 
     // Drawing reads a pair for every vertex.
     if (object.textured && object.texCoords.size() / 2 < vertexCount) {

@@ -26,7 +26,8 @@ struct Group3DS {
     std::string materialName;         // as written, at most 79 bytes
     int material = -1;                // index into the materials; -1 when no material has the name
     RecordArray<std::uint16_t> faces; // face numbers as written (may name missing faces)
-    RecordArray<std::uint16_t> indices; // 3 vertex indices per face, only of faces that exist
+    RecordArray<std::uint16_t>
+        indices; // 3 vertex indices per face, only of faces that exist and have finite vertices
 };
 
 // One object (chunk 0x4000) with its triangle mesh, if any.
@@ -41,6 +42,9 @@ struct Object3DS {
     RecordArray<std::uint16_t> faces; // a, b, c per face as written (may name missing vertices)
     std::vector<Group3DS> groups;     // in file order
     bool textured = false;            // the mesh has mapping coordinates
+    // Vertices with a NaN or infinite coordinate, counted as they are read;
+    // their faces are left out of the groups.
+    std::size_t nonFiniteVertices = 0;
 
     int vertexCount() const { return int(vertices.size() / 3); }
     int faceCount() const { return int(faces.size() / 3); }

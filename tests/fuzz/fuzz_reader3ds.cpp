@@ -4,6 +4,7 @@
 #include "model3ds/reader3ds.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -11,8 +12,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     reader.read(data, size);
     for (const Object3DS& o : reader.objects) {
         const std::size_t vertices = std::size_t(o.vertexCount());
-        bool ok = vertexNormals(o).size() == o.vertices.size() &&
-                  (!o.textured || o.texCoords.size() >= 2 * vertices);
+        const std::vector<float> normals = vertexNormals(o);
+        bool ok =
+            normals.size() == o.vertices.size() &&
+            std::all_of(normals.begin(), normals.end(), [](float x) { return std::isfinite(x); }) &&
+            (!o.textured || o.texCoords.size() >= 2 * vertices);
         for (const Group3DS& g : o.groups)
             ok = ok && g.material < int(reader.materials.size()) && g.indices.size() % 3 == 0 &&
                  std::all_of(g.indices.begin(), g.indices.end(),

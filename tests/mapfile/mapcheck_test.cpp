@@ -3,6 +3,7 @@
 // blueprints is still read); the default world's buildings stop the walker.
 #include "camera/camera.h"
 #include "mapfile/maploader.h"
+#include "tests/model3ds/fixtures3ds.h"
 #include "tests/support/gltest.h"
 #include "textures/texturefactory.h"
 #include "world/map.h"
@@ -43,6 +44,7 @@ bool hasLine(const std::string& console, const char* place, const char* word) {
 TEST(MapCheck, EveryMistakeIsNamedWhereItStandsWithAndWithoutAWorld) {
     testgl::TempWorkDir dir;
     testgl::writeImage(dir.path + "/img.png", 2, 2, [](int, int) { return 0xffff0000u; });
+    dir.write("maps/up.3ds", fx::file(fx::material("m", 1, 0, 0, "../img.png")));
     dir.write("maps/huge.xml", "");
     QFile::resize(dir.path + "/maps/huge.xml", 100LL << 20); // sparse
     dir.write("maps/leak.xml",
@@ -85,6 +87,8 @@ TEST(MapCheck, EveryMistakeIsNamedWhereItStandsWithAndWithoutAWorld) {
          "maps/main.xml:2:", "none.3ds bestaat niet"},
         {wrap("blueprints", "<blueprint type=\"smax\" file=\"maps/leak.xml\"/>"),
          "maps/main.xml:2:", "build/kolvar-3ds maps/leak.xml"},
+        {wrap("blueprints", "<blueprint type=\"smax\" file=\"maps/up.3ds\"/>"), "maps/main.xml:2:",
+         "texture map ../img.png van materiaal \"m\" in maps/up.3ds: ligt buiten de map"},
         // The check reads a quoted model path as the load does: without its quotes.
         {wrap("blueprints", "<blueprint type=\"smax\" file='\"maps/leak.xml\"'/>"),
          "maps/main.xml:2:", "build/kolvar-3ds maps/leak.xml"},

@@ -51,4 +51,32 @@ TEST(Model3DSLimits, MaterialsShareOneTexturePerFileAndColour) {
         << text; // named, once
 }
 
+TEST(Model3DSLimits, TextureMapsLeavingTheModelsDirectoryAreNotRead) {
+    testgl::makeCurrent();
+    testgl::TempWorkDir work;
+    testgl::writeImage(work.path + "/secret.png", 4, 4, [](int, int) { return 0xffff0000u; });
+    testgl::writeImage(work.path + "/m/sub/in.png", 4, 4, [](int, int) { return 0xff00ff00u; });
+    const std::string maps[] = {"../secret.png", (work.path + "/secret.png").toStdString(),
+                                "\x1b/../../secret.png", "../secret.png", "sub/in.png"};
+    Writer3DS w;
+    w.beginFile();
+    for (const std::string& map : maps)
+        w.material("m", 1, 1, 1, map);
+    w.end();
+    w.end();
+    work.write("m/a.3ds", w.bytes());
+    Model_3DS model;
+    testgl::StdoutCapture out;
+    model.load("m/a.3ds");
+    const GLuint white = ModelTextures::instance().colour(255, 255, 255);
+    for (int i = 0; i < 5; ++i) // the image beside the model in a subfolder is still read
+        EXPECT_EQ(model.materials.at(i).texture.name == white, i < 4) << maps[i];
+    const std::string text = out.text(), line = "Model_3DS : m/a.3ds : texture map ../secret.png "
+                                                "ligt buiten de map van het model : wordt niet "
+                                                "ingeladen \n";
+    EXPECT_TRUE(text.find(line) != text.npos && text.find(line) == text.rfind(line) &&
+                text.find('\x1b') == text.npos)
+        << text; // once per name; no escape byte reaches the terminal
+}
+
 } // namespace

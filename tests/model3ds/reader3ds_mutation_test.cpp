@@ -9,6 +9,7 @@
 #include <QFile>
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <new>
@@ -67,9 +68,12 @@ static Reader3DS readChecked(const std::string& bytes) {
     EXPECT_LE(reader.problems.size(), Reader3DS::kMaxProblems);
     for (const Object3DS& o : reader.objects) {
         const std::size_t vertices = std::size_t(o.vertexCount());
-        EXPECT_TRUE(o.name.size() <= Reader3DS::kMaxNameBytes &&
-                    vertexNormals(o).size() == o.vertices.size() && o.vertices.size() % 3 == 0 &&
-                    o.faces.size() % 3 == 0 && (!o.textured || o.texCoords.size() >= 2 * vertices));
+        const std::vector<float> normals = vertexNormals(o); // GL gets no NaN
+        EXPECT_TRUE(
+            o.name.size() <= Reader3DS::kMaxNameBytes && normals.size() == o.vertices.size() &&
+            o.vertices.size() % 3 == 0 &&
+            std::all_of(normals.begin(), normals.end(), [](float x) { return std::isfinite(x); }) &&
+            o.faces.size() % 3 == 0 && (!o.textured || o.texCoords.size() >= 2 * vertices));
         for (const Group3DS& g : o.groups)
             EXPECT_TRUE(g.material >= -1 && g.material < int(reader.materials.size()) &&
                         g.indices.size() % 3 == 0 &&
@@ -79,16 +83,17 @@ static Reader3DS readChecked(const std::string& bytes) {
     return reader;
 }
 
-// One random change: a bit flip, an extreme 16- or 32-bit value (lengths and
-// counts), a cut, inserted bytes, or a duplicated range.
+// One random change: a bit flip, an extreme 16- or 32-bit value (lengths,
+// counts, and the floats NaN and 3.4e38), a cut, inserted bytes, or a duplicated range.
 static void mutate(std::string& bytes, std::mt19937& random) {
-    const std::uint32_t extremes[] = {0, 1, 5, 6, 7, 0x7F, 0xFFFF, 0x10000, 0x7FFFFFFF, 0xFFFFFFFF};
+    const std::uint32_t extremes[] = {
+        0, 1, 5, 6, 7, 0x7F, 0xFFFF, 0x10000, 0x7FFFFFFF, 0xFFFFFFFF, 0x7FC00000, 0x7F7FFFFF};
     const std::size_t at = bytes.empty() ? 0 : random() % bytes.size();
     const unsigned kind = random() % 5;
     if (kind == 0 && !bytes.empty())
         bytes[at] ^= char(1 << (random() % 8));
     else if (kind == 1)
-        bytes.replace(at, 4, fx::le(extremes[random() % 10], random() % 2 ? 2 : 4));
+        bytes.replace(at, 4, fx::le(extremes[random() % 12], random() % 2 ? 2 : 4));
     else if (kind == 2)
         bytes.resize(at);
     else if (kind == 3)
@@ -133,7 +138,10 @@ TEST(Reader3DSMutation, MutatedAndHostileFilesStayConsistentAndBounded) {
     for (const std::string& hostile :
          {file(objects), chunk(0x4D4D, editors),
           file(material("m", 1, 0, 0) + object("g", vertices(3, {0, 1, 2, 3, 4, 5, 6, 7, 8}) +
-                                                        faces(1, {0, 1, 2, 0}, groups)))}) {
+                                                        faces(1, {0, 1, 2, 0}, groups))),
+          // Finite vertices whose face normal overflows.
+          file(object("far", vertices(3, {0, 0, 0, 3e38f, 0, 0, 0, 0, 3e38f}) +
+                                 faces(1, {0, 1, 2, 0}, "")))}) {
         EXPECT_FALSE(readChecked(hostile).damaged());
         EXPECT_GT(lastPeakBytes, (long long)hostile.size()) << "the accounting sees the records";
     }

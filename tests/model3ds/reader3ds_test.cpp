@@ -3,6 +3,7 @@
 #include "model3ds/reader3ds.h"
 #include "tests/model3ds/fixtures3ds.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 
 using Floats = std::vector<float>;
@@ -76,6 +77,10 @@ TEST(Reader3DS, DamagedFilesAreReportedAndKeepWhatIsConsistent) {
         {file(chunk(0xAFFF, chunk(0xA000, "abc")) + chunk(0x4000, "def")), "[abc] def 0/0"},
         {file(material(x79 + "yy", 1, 0, 0) + triangle(x79 + "zz", x79 + "yy")),
          "[" + x79 + "] " + x79 + " 3/1 0/1:012"},
+        // A vertex at NaN leaves its faces out, as a missing vertex does.
+        {file(m + object("n", vertices(4, {0, 0, 0, 1, 0, 0, 0, 0, 1, NAN, 0, 0}) +
+                                  faces(2, {0, 1, 3, 0, 0, 1, 2, 0}, group("m", 2, {0, 1})))),
+         "[m] n 4/2 0/2:012"},
     };
     for (const auto& [bytes, expected] : cases) {
         const Reader3DS reader = read(bytes);
