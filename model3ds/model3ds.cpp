@@ -77,6 +77,9 @@ void Model_3DS::load(const char* path) {
     if (reader.objectsLeftOut)
         std::cout << "Model_3DS : " << file << " heeft meer dan " << Reader3DS::kMaxObjects
                   << " objecten : " << reader.objectsLeftOut << " worden weggelaten \n";
+    if (reader.facesLeftOut)
+        std::cout << "Model_3DS : " << file << " heeft meer dan " << Reader3DS::kMaxDrawnFaces
+                  << " te tekenen vlakken : " << reader.facesLeftOut << " worden weggelaten \n";
     if (reader.damaged())
         std::cout << "Model_3DS : " << file
                   << " is beschadigd, enkel de leesbare delen worden getoond \n";

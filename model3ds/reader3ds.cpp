@@ -198,6 +198,8 @@ void Reader3DS::clear() {
     fileBegin = fileEnd = nullptr;
     materialsLeftOut = 0;
     objectsLeftOut = 0;
+    facesLeftOut = 0;
+    drawnFaces = 0;
     fileMapped = false;
     arena.reset();
 }
@@ -609,6 +611,9 @@ void Reader3DS::resolve() {
                      [this](int a, int b) { return materials[a].name < materials[b].name; });
     for (Object3DS& object : objects)
         resolveObject(object, byName);
+    if (facesLeftOut)
+        problem("%zu group face numbers past the first %zu drawn faces are left out",
+                facesLeftOut, kMaxDrawnFaces);
 }
 
 void Reader3DS::resolveObject(Object3DS& object, const std::vector<int>& byName) {
@@ -676,15 +681,19 @@ void Reader3DS::resolveObject(Object3DS& object, const std::vector<int>& byName)
             problem("object \"%s\": group names no material \"%s\"; it is drawn untextured",
                     printable(object.name).c_str(), printable(group.materialName).c_str());
 
+        // Only the face numbers within the model's budget of drawn faces.
+        const RecordArray<std::uint16_t>& numbers = group.faces;
+        const std::size_t taken = std::min(numbers.size(), kMaxDrawnFaces - drawnFaces);
+        facesLeftOut += numbers.size() - taken;
+        drawnFaces += taken;
+        const std::uint16_t* const first = numbers.data();
+        const std::uint16_t* const last = first + taken;
         // The common case, every face number naming a sound face: sized once,
         // written once.
-        const RecordArray<std::uint16_t>& numbers = group.faces;
-        if (badFaces == 0 &&
-            (numbers.empty() || *std::max_element(numbers.begin(), numbers.end()) < faceCount)) {
-            std::uint16_t* out =
-                sized(group.indices, 3 * numbers.size(), allocator<std::uint16_t>());
-            for (std::uint16_t f : numbers) {
-                const std::uint16_t* corners = face + 3 * std::size_t(f);
+        if (badFaces == 0 && (taken == 0 || *std::max_element(first, last) < faceCount)) {
+            std::uint16_t* out = sized(group.indices, 3 * taken, allocator<std::uint16_t>());
+            for (const std::uint16_t* f = first; f != last; ++f) {
+                const std::uint16_t* corners = face + 3 * std::size_t(*f);
                 *out++ = corners[0];
                 *out++ = corners[1];
                 *out++ = corners[2];
@@ -694,9 +703,10 @@ void Reader3DS::resolveObject(Object3DS& object, const std::vector<int>& byName)
         // At most three per face number; only what is written is touched.
         RecordArray<std::uint16_t>& out = group.indices;
         out.clear();
-        out.reserve(3 * group.faces.size());
+        out.reserve(3 * taken);
         std::size_t pastFaces = 0;
-        for (std::uint16_t f : group.faces) {
+        for (const std::uint16_t* number = first; number != last; ++number) {
+            const std::uint16_t f = *number;
             if (f >= faceCount) {
                 ++pastFaces;
                 continue;

@@ -69,6 +69,13 @@ public:
     // Objects kept per model; later ones are left out. A 7-byte object chunk
     // makes a record of over 100 bytes, so their number is bounded too.
     static constexpr std::size_t kMaxObjects = 32768;
+    // Faces drawn per model, over all its groups (a face once for every group
+    // naming it). Compiled into a display list a face costs about 100 bytes,
+    // so a small file whose groups name the same faces over and over would
+    // take gigabytes; face numbers past this are left out. Real models,
+    // each face in one group, stay far below it (a 64 MB file holds at most
+    // about 6 million faces with no vertices at all).
+    static constexpr std::size_t kMaxDrawnFaces = 4000000;
     // From this file size on, the records' arrays come from one RecordArena
     // (in huge pages where granted) instead of the heap; smaller models gain
     // nothing from it.
@@ -97,6 +104,7 @@ public:
     std::uintmax_t fileBytes = 0;       // size of the file readFile was given
     std::size_t materialsLeftOut = 0;   // materials past kMaxMaterials, not kept
     std::size_t objectsLeftOut = 0;     // objects past kMaxObjects, not kept
+    std::size_t facesLeftOut = 0;       // group face numbers past kMaxDrawnFaces, not kept
 
 private:
     class Walker; // cursor over the bytes of one chunk, bounded by its end
@@ -127,4 +135,5 @@ private:
         nullptr; // file image during parse: problem lines give offsets in it
     const std::uint8_t* fileEnd = nullptr;
     bool fileMapped = false; // the image is readFile's own mapping: read pages may be dropped
+    std::size_t drawnFaces = 0; // group face numbers kept so far, against kMaxDrawnFaces
 };

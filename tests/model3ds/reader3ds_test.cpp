@@ -88,4 +88,22 @@ TEST(Reader3DS, DamagedFilesAreReportedAndKeepWhatIsConsistent) {
         EXPECT_EQ(summary(reader), expected);
     }
     EXPECT_EQ(read(counts).objects[0].texCoords, (Floats{0.5f, 1, 0, 0, 0, 0})); // a pair a vertex
+
+    // 62 groups each naming all 65,535 faces of one triangle: the drawn
+    // faces stop at the model's budget (the 9 MB file would make 4 GB of lists).
+    std::string faceWords, numbers;
+    for (int f = 0; f < 65535; ++f) {
+        faceWords += u16({0, 1, 2, 0});
+        numbers += le(std::uint32_t(f), 2);
+    }
+    std::string groups;
+    for (int g = 0; g < 62; ++g)
+        groups += chunk(0x4130, text("m") + u16({65535}) + numbers);
+    const Reader3DS capped =
+        read(file(m + object("c", tri + chunk(0x4120, u16({65535}) + faceWords + groups))));
+    std::size_t drawn = 0;
+    for (const Group3DS& group : capped.objects.at(0).groups)
+        drawn += group.indices.size() / 3;
+    EXPECT_EQ(drawn, Reader3DS::kMaxDrawnFaces);
+    EXPECT_EQ(capped.facesLeftOut, 62u * 65535 - Reader3DS::kMaxDrawnFaces);
 }
