@@ -101,19 +101,10 @@ TObject* Map::findObject(const std::string& objectKey) const {
     return nullptr;
 }
 
-std::size_t Map::keySignature() const {
-    std::size_t signature = blueprints.size() * 1000003u + mobileKeys.size() * 7919u +
-                            roadTrack.keys.size() * 104729u + additions;
-    for (const auto& entry : objects)
-        signature = signature * 31u + entry.second.size();
-    return signature;
-}
-
 void Map::resolvePlacements() {
-    const std::size_t signature = keySignature();
-    if (signature == placementSignature)
+    if (placementsResolvedAt == additions)
         return;
-    placementSignature = signature;
+    placementsResolvedAt = additions;
     placementList.clear();
     roadPlacementList.clear();
     std::map<std::string, std::size_t> placementOfKey;

@@ -147,13 +147,14 @@ private:
     // message once per blueprint) when it would go over.
     bool withinCellBudget(TObject* blueprint, const std::string& key);
 
-    // Changes whenever what was resolved from the keys may be out of date.
-    std::size_t keySignature() const;
     void resolvePlacements();
 
-    std::size_t resolvedSignature = std::size_t(-1);
-    std::size_t placementSignature = std::size_t(-1);
-    std::size_t additions = 0; // blueprints, objects and mobile keys added
+    // Blueprints, objects and mobile keys added so far (they are only ever
+    // added through addBlueprint, addObject and addMobileKey), and how many
+    // had been when steps and placements were last resolved from the keys.
+    std::size_t additions = 0;
+    std::size_t stepsResolvedAt = std::size_t(-1);
+    std::size_t placementsResolvedAt = std::size_t(-1);
     std::vector<Placement> placementList;
     std::vector<const Placement*> roadPlacementList;
     double quadCells = 0; // cells of every quad compiled or drawn, against Quad::kMaxCells

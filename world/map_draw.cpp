@@ -60,10 +60,9 @@ bool Map::withinCellBudget(TObject* blueprint, const std::string& key) {
 }
 
 void Map::resolve() {
-    const std::size_t signature = keySignature();
-    if (signature == resolvedSignature)
+    if (stepsResolvedAt == additions)
         return;
-    resolvedSignature = signature;
+    stepsResolvedAt = additions;
     steps.clear();
     displayLists.clear();
     quadCells = 0;
