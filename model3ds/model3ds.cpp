@@ -116,14 +116,12 @@ void Model_3DS::load(const char* path) {
         if (!problem.empty())
             std::cout << "Model_3DS : " << file << " : " << printable(problem)
                       << " : wordt niet ingeladen \n";
-        material.textured = material.texture.name != 0;
     }
+    // Every material without an image texture is drawn in its colour.
     for (Material& material : materials)
-        if (!material.textured) {
+        if (material.texture.name == 0)
             material.texture.name = textures.colour(
                 material.record.colour[0], material.record.colour[1], material.record.colour[2]);
-            material.textured = true;
-        }
     std::cout << "Model_3DS : " << file << " inladen is gedaan \n";
 }
 

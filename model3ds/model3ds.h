@@ -20,7 +20,6 @@ public:
     struct Material {
         Material3DS record;
         GLTexture texture;
-        bool textured = false; // texture built; true for every material after load
     };
 
     Model_3DS() = default;

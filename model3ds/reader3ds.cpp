@@ -293,7 +293,8 @@ void Reader3DS::parse(const std::uint8_t* data, std::size_t size) {
     if (!file.nextChunk(main))
         return;
     // The records of every editor block are counted first and allocated once,
-    // to size: growing them chunk by chunk could copy them over and over.
+    // to size: grown chunk by chunk they would keep spare capacity, and a
+    // file of tiny object chunks would pass kMaxRecordBytesPerFileByte.
     std::size_t materialCount = 0;
     std::size_t objectCount = 0;
     Walker editors(*this, main, true);

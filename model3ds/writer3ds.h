@@ -1,6 +1,6 @@
 // Writer3DS: builds the bytes of a 3DS file, chunk by chunk, little-endian.
-// Used by the model generator of the default world, by the tests (which also
-// use it to write malformed files on purpose) and by the benchmark.
+// Used by the model generator of the default world, by the tests and by the
+// benchmark.
 #pragma once
 
 #include <cstdint>
@@ -32,11 +32,10 @@ public:
         u16(id);
         u32(0);
     }
-    // Closes the innermost chunk; length is its full size unless forced.
-    void end() { endWithLength(std::uint32_t(out.size() - open.back())); }
-    // Closes the innermost chunk writing a length of choice (for damaged files).
-    void endWithLength(std::uint32_t length) {
+    // Closes the innermost chunk, writing its full size as its length.
+    void end() {
         const std::size_t at = open.back() + 2;
+        const auto length = std::uint32_t(out.size() - open.back());
         open.pop_back();
         for (int i = 0; i < 4; ++i)
             out[at + i] = char((length >> (8 * i)) & 0xff);
@@ -61,7 +60,6 @@ public:
         out += text;
         u8(0);
     }
-    void raw(const std::string& bytes) { out += bytes; }
 
     // A material with a float colour (0..1) and, when map is not empty, a texture map.
     void material(const std::string& materialName, float r, float g, float b,

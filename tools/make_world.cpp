@@ -80,7 +80,8 @@ int main(int argc, char** argv) {
     const long cubes = std::atol(argv[2]);
     const long models = std::atol(argv[3]);
     const fs::path assets = fs::absolute(argc > 4 ? fs::path(argv[4]) : fs::path("maps"));
-    if (cubes < 0 || models < 0 || !fs::is_directory(assets / "textures")) {
+    if (cubes < 0 || models < 0 || !fs::is_directory(assets / "textures") ||
+        !fs::is_directory(assets / "models")) {
         std::cerr
             << "kolvar-make-world: aantallen >= 0 en een map met textures/ en models/ nodig\n";
         return 2;
@@ -89,8 +90,15 @@ int main(int argc, char** argv) {
     std::error_code error;
     fs::create_directories(dir / "maps", error);
     for (const char* sub : {"textures", "models"}) {
-        fs::remove(dir / "maps" / sub, error);
-        fs::create_directory_symlink(assets / sub, dir / "maps" / sub, error);
+        const fs::path link = dir / "maps" / sub;
+        fs::remove(link, error); // none there yet is fine
+        error.clear();
+        fs::create_directory_symlink(assets / sub, link, error);
+        if (error) {
+            std::cerr << "kolvar-make-world: kon " << link.string() << " niet koppelen aan "
+                      << (assets / sub).string() << ": " << error.message() << "\n";
+            return 1;
+        }
     }
 
     // A square grid of cubes centred on the origin, the ground a little larger.

@@ -1,5 +1,6 @@
 // The 3DS reader on files written byte by byte: what a whole file gives, and
 // what each kind of damage keeps.
+#include "model3ds/normals3ds.h"
 #include "model3ds/reader3ds.h"
 #include "tests/model3ds/fixtures3ds.h"
 
@@ -28,6 +29,24 @@ TEST(Reader3DS, ReadsHandWrittenBytesWithTheVertexAxesSwapped) {
     EXPECT_EQ(reader.objects[0].name, "a");
     // z up in the file, y up in the world: (1, 2, 3) is held as (1, 3, -2).
     EXPECT_EQ(reader.objects[0].vertices, (Floats{1, 3, -2}));
+}
+
+// Drawing normals: a face's normal points to the side from which its corners
+// run counterclockwise, and at a shared corner a face weighs with its area.
+TEST(Reader3DS, VertexNormalsFaceOutwardAndWeighFacesByArea) {
+    using namespace fx;
+    // File axes, z up: face 0 (area 2) lies flat and faces up, face 1 (area
+    // 0.5) stands in the plane x = 0 and faces +x; both share vertex 0.
+    const Reader3DS reader =
+        read(file(material("m", 1, 0, 0) +
+                  object("w", vertices(5, {0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 1, 0, 0, 0, 1}) +
+                                  faces(2, {0, 1, 2, 0, 0, 3, 4, 0}, group("m", 2, {0, 1})))));
+    const float a = 1 / std::sqrt(17.0f); // (1, 4, 0) made unit length
+    const Floats expected = {a, 4 * a, 0, 0, 1, 0, 0, 1, 0, 1, 0, 0, 1, 0, 0};
+    const Floats normals = vertexNormals(reader.objects.at(0));
+    ASSERT_EQ(normals.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        EXPECT_NEAR(normals[i], expected[i], 1e-6f) << "component " << i;
 }
 
 // What a file gave, in short: "[material]..." then, per object, its name,
