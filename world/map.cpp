@@ -114,7 +114,6 @@ void Map::resolvePlacements() {
             continue;
         Placement placement;
         placement.blueprint = blueprint;
-        placement.key = &blueprintKey;
         placement.skybox = blueprintKey == "skybox";
         placement.measure = RoadTrack::measureOf(blueprintKey);
         for (const auto& entry : group)

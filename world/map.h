@@ -59,7 +59,9 @@ public:
 
     // Drawing (map_draw.cpp). Static objects are compiled into lists that
     // each hold the objects of one blueprint near one another (a batch);
-    // mobile objects are drawn directly every frame and have no list.
+    // mobile objects are drawn directly every frame and have no list. The
+    // lists are made again, the old ones deleted, when anything has been
+    // added since; drawFrame sees to that too.
     void compileDisplayLists();
     void drawFrame();
     // Keys (map_keys.cpp).
@@ -102,7 +104,7 @@ public:
         TObject* blueprint = nullptr;
         TObject* object = nullptr;            // Mobile: the placed object
         GLuint pickName = 0;                  // Mobile
-        GLuint list = 0;                      // Batch: 0 until compiled
+        GLuint list = 0;                      // Batch: its list (0 for a tiled quad)
         Sphere sphere;                        // Batch: around all its objects
         std::vector<TObject*> objects;        // Batch: its placed objects
         std::vector<const std::string*> keys; // Batch: their object keys
@@ -125,7 +127,6 @@ public:
     // that move (cars) are seen where they are.
     struct Placement {
         TObject* blueprint = nullptr;      // never null
-        const std::string* key = nullptr;  // the blueprint key
         bool skybox = false;               // the key is "skybox"
         RoadTrack::Measure measure = RoadTrack::ByBlueprint;
         std::vector<TObject*> objects;     // object key order, no null
@@ -141,8 +142,10 @@ signals:
     void signal_mouseTracking(bool enable);
 
 private:
-    // Rebuilds steps when objects, blueprints or mobile keys have changed.
+    // Rebuilds steps, and compiles their batches, when objects, blueprints
+    // or mobile keys have been added since the last time.
     void resolve();
+    void compileBatches();
     // Counts a quad's cells against the world's budget; false (with a
     // message once per blueprint) when it would go over.
     bool withinCellBudget(TObject* blueprint, const std::string& key);

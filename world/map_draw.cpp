@@ -63,6 +63,13 @@ void Map::resolve() {
     if (stepsResolvedAt == additions)
         return;
     stepsResolvedAt = additions;
+    // Something was added: the batches are made again, and their lists with them.
+    for (const DrawStep& step : steps) {
+        if (step.list)
+            glDeleteLists(step.list, 1);
+        for (const DrawStep::Tile& tile : step.tiles)
+            glDeleteLists(tile.list, 1);
+    }
     steps.clear();
     displayLists.clear();
     quadCells = 0;
@@ -83,9 +90,9 @@ void Map::resolve() {
                 steps.push_back(step);
                 continue;
             }
+            place(blueprint, object);
             auto mobile = mobileKeys.find(objectKey);
             if (mobile != mobileKeys.end()) {
-                place(blueprint, object);
                 if (!withinCellBudget(blueprint, blueprintKey))
                     continue;
                 step.kind = DrawStep::Mobile;
@@ -93,7 +100,6 @@ void Map::resolve() {
                 steps.push_back(step);
                 continue;
             }
-            place(blueprint, object);
             const Sphere sphere = boundingSphere(blueprint, modelSpheres);
             const bool alone = step.skybox || !sphere.known() || sphere.radius > kBatchSquare ||
                                !(std::fabs(sphere.x) < kMaxBatchCentre) ||
@@ -119,10 +125,14 @@ void Map::resolve() {
             }
         }
     }
+    compileBatches();
 }
 
 void Map::compileDisplayLists() {
     resolve();
+}
+
+void Map::compileBatches() {
     for (DrawStep& step : steps) {
         if (step.kind != DrawStep::Batch)
             continue;

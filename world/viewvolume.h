@@ -2,7 +2,6 @@
 // spheres of placed blueprints, so the drawing pass can skip what cannot be seen.
 #pragma once
 
-#include <GL/gl.h>
 #include <map>
 
 class TObject;
