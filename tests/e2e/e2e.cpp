@@ -90,8 +90,8 @@ QImage Program::shot() {
         run(display, "import", {"-display", display.name, "-window", windowId, "png:-"}));
 }
 
-int Program::waitForExit() {
-    if (!process.waitForFinished(10000))
+int Program::waitForExit(int timeoutMs) {
+    if (!process.waitForFinished(timeoutMs))
         return -1;
     output();
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;

@@ -39,7 +39,7 @@ public:
     // The window's pixels; a null image when there is no window or no shot.
     QImage shot();
     // The exit code, or -1 on a timeout or a crash.
-    int waitForExit();
+    int waitForExit(int timeoutMs = 10000);
     bool running() const { return process.state() != QProcess::NotRunning; }
     static void frames(int count) { QThread::msleep(50 * count); } // frames of 50 ms
 

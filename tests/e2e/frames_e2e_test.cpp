@@ -2,21 +2,17 @@
 #include "tests/e2e/e2e.h"
 #include "tests/support/gltest.h"
 
-#include <QProcess>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
 TEST(FramesMode, PrintsItsFiguresAndExitsWithStatusZero) {
     e2e::Display display;
+    ASSERT_FALSE(display.name.isEmpty()) << "Xvfb did not start";
     testgl::TempWorkDir dir;
     dir.write("maps/basicMap.xml", "<map/>");
-    QProcess program;
-    program.setWorkingDirectory(dir.path);
-    qputenv("DISPLAY", display.name.toLocal8Bit()); // the program's, inherited
-    program.start(qEnvironmentVariable("KOLVAR_BINARY_DIR") + "/kolvar", {"--frames", "7"});
-    ASSERT_TRUE(program.waitForFinished(60000));
-    EXPECT_EQ(program.exitCode(), 0);
-    const QString out = QString::fromLocal8Bit(program.readAllStandardOutput());
+    e2e::Program program(display, dir.path, {"--frames", "7"});
+    EXPECT_EQ(program.waitForExit(60000), 0);
+    const QString out = QString::fromStdString(program.output());
     const auto figures =
         QRegularExpression("Eerste beeld na \\d+\\.\\d{3} s\\n(.*\\n)*"
                            "Beeldtijd over 7 beelden: gemiddeld ([\\d.]+) ms, mediaan ([\\d.]+) "
