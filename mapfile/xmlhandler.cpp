@@ -79,15 +79,15 @@ unsigned sectionBit(const char* name, std::size_t length) {
 }
 
 // Where a scan of the markup stopped.
-enum class Scan { Done, TooDeep, TooMany, Unsure };
+enum class Scan { Done, TooDeep, TooMany, TooManyNodes, Unsure };
 
-// Measures nesting and counts elements by a scan of the bytes, some ten times
+// Measures nesting and counts elements and attributes by a scan of the bytes, some ten times
 // faster than a streaming parse. Exact for every well-formed document in an
 // ASCII-compatible encoding without a document type declaration (whose
 // entities could expand to markup the scan cannot see): for anything else it
 // answers Unsure. offset is where a limit was passed.
-Scan scanMarkup(const QByteArray& bytes, int maxDepth, qint64 maxElements, unsigned& sections,
-                qint64& offset) {
+Scan scanMarkup(const QByteArray& bytes, int maxDepth, qint64 maxElements, qint64 maxNodes,
+                unsigned& sections, qint64& offset) {
     const char* data = bytes.constData();
     const qint64 n = bytes.size();
     if (n >= 2 && (data[0] == '\0' || data[1] == '\0' || uchar(data[0]) >= 0xfe))
@@ -107,6 +107,7 @@ Scan scanMarkup(const QByteArray& bytes, int maxDepth, qint64 maxElements, unsig
     };
     int depth = 0;
     qint64 elements = 0;
+    qint64 nodes = 0; // elements and attributes
     for (qint64 i = find(0, "<"); i + 1 < n; i = find(i, "<")) {
         const char next = data[i + 1];
         if (next == '?') {
@@ -128,15 +129,20 @@ Scan scanMarkup(const QByteArray& bytes, int maxDepth, qint64 maxElements, unsig
                 ++nameEnd;
             sections |= sectionBit(data + i + 1, std::size_t(nameEnd - i - 1));
             qint64 end = nameEnd;
+            qint64 attributes = 0; // one value in quotes each
             while (end < n && data[end] != '>') {
-                if (data[end] == '"' || data[end] == '\'')
+                if (data[end] == '"' || data[end] == '\'') {
                     end = find(end + 1, data[end] == '"' ? "\"" : "'");
+                    ++attributes;
+                }
                 ++end;
             }
             if (end >= n)
                 break; // an unterminated tag: the parser names the error
             if (++elements > maxElements)
                 return Scan::TooMany;
+            if ((nodes += 1 + attributes) > maxNodes)
+                return Scan::TooManyNodes;
             if (data[end - 1] != '/' && ++depth > maxDepth)
                 return Scan::TooDeep;
             i = end + 1;
@@ -151,13 +157,14 @@ Scan scanMarkup(const QByteArray& bytes, int maxDepth, qint64 maxElements, unsig
 // passes here are iterative, so they are safe on any nesting.
 bool XmlHandler::withinLimits(const QByteArray& bytes) {
     qint64 offset = 0;
-    Scan scan = scanMarkup(bytes, kMaxDepth, kMaxElements, sectionsPresent, offset);
+    Scan scan = scanMarkup(bytes, kMaxDepth, kMaxElements, kMaxNodes, sectionsPresent, offset);
     if (scan == Scan::Done)
         return true;
     if (scan == Scan::Unsure) {
         QXmlStreamReader stream(bytes);
         int depth = 0;
         qint64 elements = 0;
+        qint64 nodes = 0;
         sectionsPresent = 0;
         while (!stream.atEnd() && scan == Scan::Unsure) {
             const QXmlStreamReader::TokenType token = stream.readNext();
@@ -170,6 +177,8 @@ bool XmlHandler::withinLimits(const QByteArray& bytes) {
                 scan = Scan::TooDeep;
             else if (++elements > kMaxElements)
                 scan = Scan::TooMany;
+            else if ((nodes += 1 + stream.attributes().size()) > kMaxNodes)
+                scan = Scan::TooManyNodes;
             line = int(stream.lineNumber());
             column = int(stream.columnNumber());
         }
@@ -182,7 +191,9 @@ bool XmlHandler::withinLimits(const QByteArray& bytes) {
     }
     reason = scan == Scan::TooDeep
                  ? QString("elementen zijn dieper dan %1 niveaus genest").arg(kMaxDepth)
-                 : QString("meer dan %1 elementen").arg(kMaxElements);
+             : scan == Scan::TooMany
+                 ? QString("meer dan %1 elementen").arg(kMaxElements)
+                 : QString("meer dan %1 elementen en attributen samen").arg(kMaxNodes);
     return false;
 }
 

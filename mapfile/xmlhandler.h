@@ -4,9 +4,9 @@
 // Bounds, so that no file can hang or exhaust the program: only regular
 // files are read (a FIFO or device is refused without blocking), at most
 // kMaxFileBytes; the file is closed before parsing; and a streaming pass
-// refuses nesting deeper than kMaxDepth and more than kMaxElements elements
-// before the (recursive, memory-hungry) DOM parser sees the text. External
-// entities are never read.
+// refuses nesting deeper than kMaxDepth, more than kMaxElements elements and
+// more than kMaxNodes elements and attributes together before the (recursive, memory-hungry) DOM
+// parser sees the text. External entities are never read.
 #pragma once
 
 #include <QDomDocument>
@@ -19,9 +19,11 @@ class XmlHandler {
 public:
     static constexpr qint64 kMaxFileBytes = 64 * 1024 * 1024; // a 100,000-object map is ~15 MB
     static constexpr int kMaxDepth = 256;                     // element nesting levels
-    // A 100,000-object map holds 300,000 to 400,000 elements; the DOM needs
-    // some 0.5 KB an element, so this bounds one file's tree near 0.5 GB.
+    // A 100,000-object map holds 300,000 to 400,000 elements and about
+    // 1,600,000 elements and attributes; the DOM needs some 0.5 KB for each
+    // of either, so these bound one file's tree near 1.5 GB.
     static constexpr qint64 kMaxElements = 1000000;
+    static constexpr qint64 kMaxNodes = 3000000;
 
     XmlHandler() = default;
     virtual ~XmlHandler();

@@ -102,6 +102,8 @@ TEST(MapCheck, EveryMistakeIsNamedWhereItStandsWithAndWithoutAWorld) {
              "</textures></map>",
          "maps/main.xml:2:", "staat na <blueprints>"},
         {wrap("includes", "<include file=\"huge.xml\"/>"), "maps/main.xml:2:", "is te groot"},
+        {"<map>\n<o" + QString(" a=''").repeated(3000000).toStdString() + "/></map>",
+         "maps/main.xml:2:", "meer dan 3000000 elementen en attributen samen"},
         {wrap("includes", "<include file=\"c1.xml\"/>"),
          "maps/c31.xml:2:", "meer dan 32 includes diep"},
         // Suggesting a near key by edit distance took minutes for these two keys.
