@@ -17,16 +17,12 @@
 #include <QSurfaceFormat>
 #include <QTimer>
 #include <algorithm>
-#include <cstdio>
 #include <iostream>
-#include <malloc.h>
 #include <sys/resource.h>
 
 namespace {
 constexpr int kOverlayX = 10; // pixels from the left
 constexpr int kOverlayRowPixels = 15;
-constexpr int kKeptBlockBytes = 32 << 20; // glibc's largest mmap threshold
-constexpr int kKeptHeapBytes = 256 << 20; // free heap kept before it is trimmed
 constexpr double kSmoothing = 0.1; // weight of the newest frame in the overlay's running mean
 
 // CPU time of the whole process, all threads (llvmpipe renders in threads of its own), seconds.
@@ -54,11 +50,6 @@ QString oneDecimal(double v) {
 
 Canvas::Canvas(const Options& options, QWindow* parent)
     : QOpenGLWindow(QOpenGLWindow::NoPartialUpdate, parent), options(options) {
-    // Mesa's software renderer allocates and frees buffers of a few megabytes
-    // every frame; kept in the process instead of returned to the system
-    // they are reused without a thousand fresh page faults a frame.
-    mallopt(M_MMAP_THRESHOLD, kKeptBlockBytes);
-    mallopt(M_TRIM_THRESHOLD, kKeptHeapBytes);
     timer = new QTimer;
     connect(timer, SIGNAL(timeout()), this, SLOT(update()));
     // Keyboard focus is the container's in the main window; a window always
@@ -175,7 +166,6 @@ void Canvas::reportFrames() {
     if (reported)
         return;
     reported = true;
-    timer->stop();
     const double cpuMs = (processCpuSeconds() - cpuAtFirstFrame) * 1000.0 / double(frameMs.size());
     std::vector<double> sorted = frameMs;
     std::sort(sorted.begin(), sorted.end());
@@ -190,7 +180,7 @@ void Canvas::reportFrames() {
     QCoreApplication::exit(0);
 }
 
-QString Canvas::saveScreenshot() {
+void Canvas::saveScreenshot() {
     const QString name =
         "kolvar-" + QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss-zzz") + ".png";
     // Called from paintGL: the window's back buffer is bound and holds the
@@ -203,10 +193,9 @@ QString Canvas::saveScreenshot() {
     image = image.mirrored().convertToFormat(QImage::Format_RGB32);
     if (image.isNull() || !image.save(name, "PNG")) {
         std::cout << "Schermafdruk kon niet bewaard worden als " << name.toStdString() << "\n";
-        return QString();
+        return;
     }
     std::cout << "Schermafdruk bewaard als " << name.toStdString() << "\n";
-    return name;
 }
 
 void Canvas::renderOverlay(const QString& text) {

@@ -28,8 +28,8 @@ public:
     void renderOverlay(const QString& text);
 
     // Saves the current view as kolvar-YYYYMMDD-HHMMSS-zzz.png in the working
-    // directory; returns the file name, empty if it could not be written.
-    QString saveScreenshot();
+    // directory and says so (or that it could not be written); from paintGL only.
+    void saveScreenshot();
 
     QTimer* timer;
     Map* world = nullptr;

@@ -8,8 +8,12 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <iostream>
+#include <malloc.h>
 
 namespace {
+
+constexpr int kKeptBlockBytes = 32 << 20; // glibc's largest mmap threshold
+constexpr int kKeptHeapBytes = 256 << 20; // free heap kept before it is trimmed
 
 // --check: reads the map, its includes, images and 3DS files without a
 // window or display and prints every problem. Exit status 0: none, 1: only
@@ -41,6 +45,11 @@ int main(int argc, char** argv) {
     }
     if (options.check)
         return checkMap(argc, argv, options.mapPath);
+    // Mesa's software renderer allocates and frees buffers of a few megabytes
+    // every frame; kept in the process instead of returned to the system
+    // they are reused without a thousand fresh page faults a frame.
+    mallopt(M_MMAP_THRESHOLD, kKeptBlockBytes);
+    mallopt(M_TRIM_THRESHOLD, kKeptHeapBytes);
     QApplication app(argc, argv);
     Window* window = new Window(options);
     QApplication::setActiveWindow(window);

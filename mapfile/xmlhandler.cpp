@@ -230,26 +230,7 @@ QDomElement XmlHandler::sectionElement(const QString& tagName) const {
     const unsigned bit = sectionBit(tagName);
     if (!own.isNull() || (bit && !(sectionsPresent & bit)))
         return own;
-    // NOTE: one walk of the whole document finds the first element of
-    // every name at once, so a big map without some sections is walked once.
-    if (!firstByName) {
-        firstByName = std::make_unique<std::map<QString, QDomElement>>();
-        QDomNode node = root();
-        while (!node.isNull()) {
-            if (node.isElement())
-                firstByName->emplace(node.toElement().tagName(), node.toElement());
-            if (node.hasChildNodes()) {
-                node = node.firstChild();
-                continue;
-            }
-            while (!node.isNull() && node.nextSibling().isNull())
-                node = node.parentNode();
-            if (!node.isNull())
-                node = node.nextSibling();
-        }
-    }
-    auto found = firstByName->find(tagName);
-    return found == firstByName->end() ? QDomElement() : found->second;
+    return firstElementByTagName(tagName).toElement();
 }
 
 QDomElement XmlHandler::root() const {

@@ -54,9 +54,6 @@ private:
     bool withinLimits(const QByteArray& bytes);
 
     QDomDocument* document = nullptr;
-    // The first element of each name, found on the first lookup of a section
-    // that is not a child of the root.
-    mutable std::unique_ptr<std::map<QString, QDomElement>> firstByName;
     unsigned sectionsPresent = 0; // one bit per section name that occurs anywhere in the file
     QString reason;               // why load failed, Dutch
     int line = 1;

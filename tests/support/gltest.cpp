@@ -96,7 +96,9 @@ std::vector<Polygon> capture(const std::function<void()>& draw, float extent) {
 }
 
 QImage frame(Canvas& canvas) {
-    return canvas.grabFramebuffer(); // paints a fresh frame first
+    // No new paint: the buffer as the last frame left it, which Mesa keeps
+    // after the swap (Qt leaves that undefined for a NoPartialUpdate window).
+    return canvas.grabFramebuffer();
 }
 
 } // namespace testgl

@@ -51,7 +51,7 @@ using Polygon = std::vector<Vertex>;
 // quad into two triangles).
 std::vector<Polygon> capture(const std::function<void()>& draw, float extent = 256);
 
-// Draws one frame of the canvas and returns what it shows.
+// What the canvas's last frame left in its framebuffer (paint one first).
 QImage frame(Canvas& canvas);
 
 } // namespace testgl
