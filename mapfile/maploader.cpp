@@ -445,10 +445,10 @@ void MapLoader::loadTextures() {
         const std::string key = stringAttribute(texture, "key");
         const std::string file = stringAttribute(texture, "file");
         const bool refused = session->texturesLoaded >= TextureFactory::kMaxTextures;
-        const QString problem =
-            refused ? QString() : imageFileProblem(QString::fromStdString(file));
-        if (map)
-            textureFactory->loadTexture(key, file);
+        // With a world the factory checks the image as it loads it.
+        const QString problem = map       ? textureFactory->loadTexture(key, file).problem
+                                : refused ? QString()
+                                          : imageFileProblem(QString::fromStdString(file));
         if (refused) {
             warn(texture, QString("texture %1 wordt geweigerd: er zijn al %2 textures geladen")
                               .arg(quoted(key))

@@ -29,12 +29,12 @@ QImage readGLImage(const std::string& file, ImageFileCheck& check) {
 
 } // namespace
 
-void TextureFactory::loadTexture(const std::string& key, const std::string& file) {
+ImageFileCheck TextureFactory::loadTexture(const std::string& key, const std::string& file) {
     std::cout << "Texture inladen : " << key << " \n";
     if (loaded >= kMaxTextures) {
         std::cout << "Er zijn reeds teveel textures ingeladen. Maximum aantal : " << kMaxTextures
                   << "\n";
-        return;
+        return ImageFileCheck();
     }
     const int number = ++loaded;
 
@@ -47,18 +47,8 @@ void TextureFactory::loadTexture(const std::string& key, const std::string& file
 
     ImageFileCheck check;
     const QImage image = readGLImage(file, check);
-    switch (check.kind) {
-    case ImageFileCheck::Fine:
-        break;
-    case ImageFileCheck::Missing:
-    case ImageFileCheck::Unreadable:
+    if (check.kind == ImageFileCheck::Missing || check.kind == ImageFileCheck::Unreadable)
         std::cout << "Texture bestand kan niet gelezen worden : " << file << " \n";
-        break;
-    default: // a limit: the problem names it
-        std::cout << "Texture " << key << " : " << check.problem.toStdString()
-                  << " : wordt niet ingeladen \n";
-        break;
-    }
 
     glGenTextures(1, &names[number]);
     glBindTexture(GL_TEXTURE_2D, names[number]);
@@ -68,10 +58,10 @@ void TextureFactory::loadTexture(const std::string& key, const std::string& file
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
 
     // An unreadable image leaves the texture empty: surfaces using it draw untextured.
-    if (image.isNull())
-        return;
-    gluBuild2DMipmaps(GL_TEXTURE_2D, kComponents, image.width(), image.height(), GL_RGBA,
-                      GL_UNSIGNED_BYTE, image.constBits());
+    if (!image.isNull())
+        gluBuild2DMipmaps(GL_TEXTURE_2D, kComponents, image.width(), image.height(), GL_RGBA,
+                          GL_UNSIGNED_BYTE, image.constBits());
+    return check;
 }
 
 GLuint TextureFactory::getTextureId(const std::string& key) const {

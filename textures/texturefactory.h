@@ -3,6 +3,8 @@
 // theirs as a TextureRef, resolved once. Reached through `textureFactory`.
 #pragma once
 
+#include "textures/imagecheck.h"
+
 #include <GL/gl.h>
 #include <map>
 #include <string>
@@ -16,8 +18,10 @@ public:
 
     // Reads the image file (relative to the working directory) into a new GL
     // texture kept under key; a key loaded again points to the new texture.
-    // Refused, with a message, once kMaxTextures textures are loaded.
-    void loadTexture(const std::string& key, const std::string& file);
+    // Refused, with a message, once kMaxTextures textures are loaded. Returns
+    // what the image check found (a refused or missing file makes an empty
+    // texture); the map loader reports it with the map's place.
+    ImageFileCheck loadTexture(const std::string& key, const std::string& file);
     // GL texture name for key; 0 (the untextured default) for an unknown key.
     GLuint getTextureId(const std::string& key) const;
     // Number of textures loaded so far (texture numbers run from 1).

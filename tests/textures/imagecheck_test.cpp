@@ -29,11 +29,8 @@ TEST(ImageCheck, RefusedFilesGiveTheirReasonAndNoTexture) {
         const std::string refusal = problem.empty() ? "" : file + " " + problem;
         EXPECT_EQ(imageFileProblem(QString::fromStdString(file)).toStdString(), refusal);
         testgl::StdoutCapture out;
-        factory.loadTexture(file, file);
-        EXPECT_EQ(out.text(), "Texture inladen : " + file + " \n" +
-                                  (refusal.empty() ? ""
-                                                   : "Texture " + file + " : " + refusal +
-                                                         " : wordt niet ingeladen \n"));
+        EXPECT_EQ(factory.loadTexture(file, file).problem.toStdString(), refusal);
+        EXPECT_EQ(out.text(), "Texture inladen : " + file + " \n"); // the map names the problem
         GLint made = -1;
         glBindTexture(GL_TEXTURE_2D, factory.getTextureId(file));
         glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &made);
