@@ -50,8 +50,8 @@ QString oneDecimal(double v) {
 
 Canvas::Canvas(const Options& options, QWindow* parent)
     : QOpenGLWindow(QOpenGLWindow::NoPartialUpdate, parent), options(options) {
-    timer = new QTimer;
-    connect(timer, SIGNAL(timeout()), this, SLOT(update()));
+    timer = new QTimer(this);
+    connect(timer, &QTimer::timeout, this, &Canvas::tick);
     // Keyboard focus is the container's in the main window; a window always
     // gets mouse moves, and mouseMoveEvent follows the world's tracking switch.
     setCursor(Qt::CrossCursor);
@@ -151,7 +151,7 @@ void Canvas::paintGL() {
     // timer of 0 ms would spin the event loop between frames, and that CPU
     // would count as the frames'.
     if (options.frames > 0)
-        update();
+        tick();
     if (first && options.frames > 0) {
         glFinish();
         std::cout
@@ -160,6 +160,12 @@ void Canvas::paintGL() {
             << " s\n";
         cpuAtFirstFrame = processCpuSeconds();
     }
+}
+
+void Canvas::tick() {
+    if (world)
+        world->step();
+    update();
 }
 
 void Canvas::reportFrames() {

@@ -46,6 +46,9 @@ protected:
     void paintGL() override;
 
 private:
+    // One tick of the frame timer: the world steps, then a frame is drawn.
+    void tick();
+
     using Clock = std::chrono::steady_clock;
     // The --frames run: prints the figures once the frames are drawn and ends.
     void reportFrames();

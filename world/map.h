@@ -63,6 +63,10 @@ public:
     // lists are made again, the old ones deleted, when anything has been
     // added since; drawFrame sees to that too.
     void compileDisplayLists();
+    // One tick of the frame timer: the camera (or the driven car) takes its
+    // step. Drawing and picking never move anything.
+    void step();
+    // Draws the scene from where the camera stands.
     void drawFrame();
     // Keys (map_keys.cpp).
     void keyPressed(QKeyEvent* event);
@@ -126,10 +130,10 @@ public:
     // looking keys up. Positions are read through the pointers, so objects
     // that move (cars) are seen where they are.
     struct Placement {
-        TObject* blueprint = nullptr;      // never null
-        bool skybox = false;               // the key is "skybox"
+        TObject* blueprint = nullptr; // never null
+        bool skybox = false;          // the key is "skybox"
         RoadTrack::Measure measure = RoadTrack::ByBlueprint;
-        std::vector<TObject*> objects;     // object key order, no null
+        std::vector<TObject*> objects; // object key order, no null
     };
     // Blueprint key order, one for each group whose blueprint exists;
     // rebuilt when blueprints, objects or mobile keys have changed.
