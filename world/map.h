@@ -19,6 +19,7 @@
 #include <QObject>
 #include <QString>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,15 @@ public:
     void addMobileKey(const std::string& objectKey);
     void addLight(Light* light);
     void addFlashlight(Light* light);
+    // The world frees these with itself (the builder's objects; tests may
+    // add objects they own themselves).
+    void own(TObject* object);
+    void own(Light* light);
+    // After a reload: the viewer of the world this one replaces stands where
+    // they stood, looking where they looked, with the same switches (lights
+    // by their number); a driven car is driven on, where it stands, if this
+    // world has a mobile object of its key. Both worlds need a camera.
+    void takeViewerFrom(const Map& old);
     // Gives the world the start camera if no map file gave one.
     void ensureCamera();
     // Puts the viewer at the start point: the map's own (the camera section's,
@@ -57,6 +67,8 @@ public:
     bool isMobile(const std::string& objectKey) const;
     std::string mobileKeyForName(GLuint name) const;
     TObject* findObject(const std::string& objectKey) const;
+    // The key of a placed object, or an empty string.
+    std::string keyOf(const TObject* object) const;
     bool hasLight(int n) const;
 
     // Drawing (map_draw.cpp). Static objects are compiled into lists that
@@ -94,7 +106,9 @@ public:
     void buildOverlayText();
 
     float heightOffset = 1.0f; // added to y of every placed object but "skybox"
-    Camera* camera = nullptr;  // owned
+    // Where each placed object of a map is defined (for the authors' readouts).
+    std::map<const TObject*, MapPlace> objectPlaces;
+    Camera* camera = nullptr; // owned
     Camera snapshotCamera{0, 0, 0, 0, 0, 0, 0, 1, 0};
     ObjectTracker snapshotTracker;
     std::map<std::string, TObject*> blueprints;
@@ -185,4 +199,6 @@ private:
     std::vector<const Placement*> roadPlacementList;
     double quadCells = 0; // cells of every quad compiled or drawn, against Quad::kMaxCells
     std::map<const TObject*, Sphere> modelSpheres;
+    std::vector<std::unique_ptr<TObject>> owned;
+    std::vector<std::unique_ptr<Light>> ownedLights;
 };
