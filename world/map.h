@@ -124,12 +124,8 @@ public:
     GLenum renderMode = GL_FILL;
     GLenum shadeModel = GL_SMOOTH;
     QString overlayText;
-    bool overlayShown = true; // H hides and shows the overlay
-    int loadProblems = 0;     // warnings and errors of the load; the overlay counts them
+    bool overlayShown = true; // H hides and shows the overlay (the canvas's rows too)
     RoadTrack roadTrack;
-    // Where each placed object is defined (FILE:LINE:COLUMN of its <object>),
-    // set by whoever places it; read by the right click.
-    std::map<const TObject*, MapPlace> objectPlaces;
     double startEye[3] = {0.0, 2.5, 35.0};    // Space puts the viewer here (world units)
     double startCentre[3] = {0.0, 2.5, 30.0}; // looking at this point
 

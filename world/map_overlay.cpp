@@ -38,8 +38,4 @@ void Map::buildOverlayText() {
         overlayText += "Object to console: (right click)\n";
         overlayText += "Hide this text: (H)\n";
     }
-    // After the key help, so that the rows above keep their places.
-    if (loadProblems > 0)
-        overlayText +=
-            "\nProblemen bij het laden: " + QString::number(loadProblems) + " (zie de console)\n";
 }
