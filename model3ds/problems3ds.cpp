@@ -1,7 +1,8 @@
 // Problems3DS: one table of the reader's wordings, each with its Dutch.
 #include "model3ds/problems3ds.h"
 
-#include <regex>
+#include <QRegularExpression>
+#include <QString>
 #include <utility>
 #include <vector>
 
@@ -100,14 +101,22 @@ const std::vector<Wording>& wordings() {
 } // namespace
 
 std::string dutchProblem3DS(const std::string& english) {
-    static const std::vector<std::pair<std::regex, std::string>> compiled = [] {
-        std::vector<std::pair<std::regex, std::string>> list;
-        for (const Wording& wording : wordings())
-            list.emplace_back(std::regex(wording.english), wording.dutch);
+    static const std::vector<std::pair<QRegularExpression, QString>> compiled = [] {
+        std::vector<std::pair<QRegularExpression, QString>> list;
+        for (const Wording& wording : wordings()) {
+            // "$n" in the table is QString::replace's "\\n".
+            QString dutch = QString::fromStdString(wording.dutch);
+            for (char digit = '1'; digit <= '9'; ++digit)
+                dutch.replace(QString('$') + digit, QString('\\') + digit);
+            list.emplace_back(QRegularExpression(QRegularExpression::anchoredPattern(
+                                  QString::fromStdString(wording.english))),
+                              dutch);
+        }
         return list;
     }();
+    const QString line = QString::fromStdString(english);
     for (const auto& [pattern, dutch] : compiled)
-        if (std::regex_match(english, pattern))
-            return std::regex_replace(english, pattern, dutch);
+        if (pattern.match(line).hasMatch())
+            return QString(line).replace(pattern, dutch).toStdString();
     return english;
 }

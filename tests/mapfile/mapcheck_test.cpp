@@ -157,6 +157,9 @@ TEST(MapCheck, EveryMistakeIsNamedWhereItStandsWithAndWithoutAWorld) {
                             "</objects><blueprints>"),
          "maps/main.xml:3:", "meer dan 4000000 cellen"},
         {wrap("camera", "<startingPos posx=\"1e-99999\"/>"), "maps/main.xml:2:", "te dicht bij 0"},
+        // The 3DS reader's problem, in Dutch inside the map's line.
+        {wrap("blueprints", "<blueprint type=\"smax\" file=\"maps/leak.xml\"/>"),
+         "maps/main.xml:2:", "chunk 0x623C op positie 0: lengte 1885697388 reikt voorbij het einde"},
         {wrap("lights", "<light><spot cutoff=\"30\"/></light>"),
          "maps/main.xml:2:", "bedoelt u radius?"},
     };
