@@ -721,8 +721,10 @@ bool MapLoader::readFile(mapdata::File& file) {
                    " onder de map waarin Kolvar werkt, " +
                    QDir::current().absoluteFilePath(kIncludeDirectory) +
                    ", niet naast het bestand dat ze noemt)";
-        report.error(includedAt, "include " + fileName + " kan niet gelezen worden: " + why +
-                                     ", wordt overgeslagen");
+        report.error(includedAt,
+                     "include " + fileName + " kan niet gelezen worden: " + why +
+                         ", wordt overgeslagen",
+                     "include");
     } else if (handler.openFailed()) {
         report.error({fileName, 1, 1}, "map kan niet gelezen worden: " + handler.problem());
     } else {
