@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDateTime>
+#include <QDir>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -71,7 +72,7 @@ void Canvas::initializeGL() {
     world = new Map;
     {
         MapLoader loader(world);
-        loader.load(options.mapPath);
+        loader.load(options.mapPath, options.mapName);
     }
     world->ensureCamera();
     std::cout << "We hebben gedaan de map in te laden \n";
@@ -191,7 +192,7 @@ void Canvas::saveScreenshot() {
     glReadPixels(0, 0, image.width(), image.height(), GL_RGBA, GL_UNSIGNED_BYTE, image.bits());
     // The clear colour's alpha of 0.5 is no transparency in the picture.
     image = image.mirrored().convertToFormat(QImage::Format_RGB32);
-    if (image.isNull() || !image.save(name, "PNG")) {
+    if (image.isNull() || !image.save(QDir(options.screenshotFolder).filePath(name), "PNG")) {
         std::cout << "Schermafdruk kon niet bewaard worden als " << name.toStdString() << "\n";
         return;
     }

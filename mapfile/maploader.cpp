@@ -185,11 +185,11 @@ void MapLoader::fail(const QDomNode& node, const QString& text) {
     session->diagnostics.error(placeOf(node), text);
 }
 
-bool MapLoader::load(const QString& name) {
-    fileName = name;
+bool MapLoader::load(const QString& name, const QString& shownName) {
+    fileName = shownName.isEmpty() ? name : shownName;
     ++session->filesRead;
     handler = new XmlHandler;
-    if (!handler->load(fileName, "map")) {
+    if (!handler->load(name, "map")) {
         if (handler->openFailed() && !includedAt.file.isEmpty())
             session->diagnostics.error(includedAt, "include " + fileName +
                                                        " kan niet gelezen worden: " +
@@ -202,7 +202,7 @@ bool MapLoader::load(const QString& name) {
                                        handler->problem() + "; het bestand wordt overgeslagen");
         return false;
     }
-    chain.append(chainName(fileName));
+    chain.append(chainName(name));
     checkRoot();
     loadIncludes();
     loadCamera();

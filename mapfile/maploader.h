@@ -36,8 +36,9 @@ public:
     MapLoader(const MapLoader&) = delete;
     MapLoader& operator=(const MapLoader&) = delete;
 
-    // Reads the file and all its sections; false if it cannot be opened or parsed.
-    bool load(const QString& fileName);
+    // Reads the file and all its sections; false if it cannot be opened or
+    // parsed. Messages name the file shownName when one is given.
+    bool load(const QString& fileName, const QString& shownName = QString());
     // What this load and its includes found.
     const MapDiagnostics& diagnostics() const;
 
