@@ -21,7 +21,7 @@ constexpr int kKeptHeapBytes = 256 << 20; // free heap kept before it is trimmed
 // --check: reads the map, its includes, images and 3DS files without a
 // window or display and prints every problem. Exit status 0: none, 1: only
 // warnings, 2: a file could not be opened or parsed.
-int checkMap(int argc, char** argv, const Options& options) {
+int checkMap(int& argc, char** argv, const Options& options) {
     QCoreApplication app(argc, argv); // image format plugins, no display
     MapLoader loader(nullptr);
     loader.load(options.mapPath, options.mapName);
@@ -66,8 +66,11 @@ int main(int argc, char** argv) {
         std::cout << "kolvar: " << problem.toStdString() << "\n";
         return 2;
     }
+    // Qt sees the program's name only: every argument was ours, and a map
+    // named like one of Qt's own options is no option to it.
+    int qtArgc = 1;
     if (options.check)
-        return checkMap(argc, argv, options);
+        return checkMap(qtArgc, argv, options);
     if (platform.kind == PlatformChoice::UseXcb) {
         qputenv("QT_QPA_PLATFORM", "xcb");
         std::cout << "Wayland-sessie: Kolvar draait via XWayland (xcb), want alleen daar kan de "
@@ -78,7 +81,7 @@ int main(int argc, char** argv) {
     // they are reused without a thousand fresh page faults a frame.
     mallopt(M_MMAP_THRESHOLD, kKeptBlockBytes);
     mallopt(M_TRIM_THRESHOLD, kKeptHeapBytes);
-    QApplication app(argc, argv);
+    QApplication app(qtArgc, argv);
     if (QGuiApplication::platformName().startsWith("wayland"))
         std::cout << "Wayland zonder XWayland: de muisblik (T) kan de muis niet terugzetten en "
                      "werkt niet; draai met A en E, of start met QT_QPA_PLATFORM=xcb\n";
