@@ -669,8 +669,9 @@ MapDiagnostics& MapLoader::diagnostics() {
     return session->diagnostics;
 }
 
-bool MapLoader::load(const QString& name) {
-    fileName = name;
+bool MapLoader::load(const QString& name, const QString& shownName) {
+    openPath = name;
+    fileName = shownName.isEmpty() ? name : shownName;
     ++session->filesRead;
     session->data.mapFiles.append(fileName);
     mapdata::File file;
@@ -688,7 +689,7 @@ bool MapLoader::load(const QString& name) {
 bool MapLoader::readFile(mapdata::File& file) {
     MapDiagnostics& report = session->diagnostics;
     XmlHandler handler;
-    bool ok = handler.load(fileName, "map");
+    bool ok = handler.load(openPath, "map");
     if (ok) {
         Pass pass(*this, handler, file);
         ok = pass.run();
@@ -736,7 +737,7 @@ bool MapLoader::readFile(mapdata::File& file) {
 
 void MapLoader::loadIncludes(const mapdata::File& file) {
     MapDiagnostics& report = session->diagnostics;
-    chain.append(chainName(fileName));
+    chain.append(chainName(openPath));
     const std::size_t count = file.includes.size();
     for (std::size_t i = 0; i < count; ++i) {
         const mapdata::Include& include = file.includes[i];
