@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QImage>
@@ -90,7 +91,8 @@ bool Canvas::loadWorld() {
     // Textures are looked up through the store of the world being built.
     TextureFactory* previous = textureFactory;
     textureFactory = newTextures.get();
-    const LoadReport report = WorldBuilder::load(options.mapPath, *newWorld, *newTextures);
+    const LoadReport report =
+        WorldBuilder::load(options.mapPath, *newWorld, *newTextures, options.mapName);
     watch(report.files);
     if (report.lost && world) {
         textureFactory = previous;
@@ -273,7 +275,7 @@ void Canvas::saveScreenshot() {
     glReadPixels(0, 0, image.width(), image.height(), GL_RGBA, GL_UNSIGNED_BYTE, image.bits());
     // The clear colour's alpha of 0.5 is no transparency in the picture.
     image = image.mirrored().convertToFormat(QImage::Format_RGB32);
-    if (image.isNull() || !image.save(name, "PNG")) {
+    if (image.isNull() || !image.save(QDir(options.screenshotFolder).filePath(name), "PNG")) {
         std::cout << "Schermafdruk kon niet bewaard worden als " << name.toStdString() << "\n";
         return;
     }
