@@ -3,6 +3,7 @@
 #include "model3ds/model3ds.h"
 
 #include "model3ds/normals3ds.h"
+#include "model3ds/problems3ds.h"
 #include "textures/modeltextures.h"
 
 #include <GL/gl.h>
@@ -51,7 +52,7 @@ Model_3DS::ReadReport Model_3DS::reportOf(const Reader3DS& reader) {
     report.tooLarge = reader.tooLarge;
     report.fileBytes = reader.fileBytes;
     if (reader.damaged() && !reader.problems.empty())
-        report.firstProblem = reader.problems.front();
+        report.firstProblem = dutchProblem3DS(reader.problems.front());
     return report;
 }
 

@@ -4,7 +4,7 @@
 // every walk (drawing, picking, collision) goes in that order.
 //
 // Split by concern: map.cpp (model), map_draw.cpp, map_keys.cpp,
-// map_pick.cpp, map_overlay.cpp.
+// map_pick.cpp, map_overlay.cpp, map_readout.cpp.
 #pragma once
 
 #include "camera/camera.h"
@@ -57,7 +57,8 @@ public:
     void takeViewerFrom(const Map& old);
     // Gives the world the start camera if no map file gave one.
     void ensureCamera();
-    // Puts the viewer at the start point (0, 2.5, 35) looking along -z.
+    // Puts the viewer at the start point: the map's own (the camera section's,
+    // remembered by setCamera), or (0, 2.5, 35) looking along -z without one.
     void resetViewer();
 
     // Queries.
@@ -91,6 +92,16 @@ public:
     void mousePressed(QMouseEvent* event, double devicePixelRatio = 1.0);
     void pick(int x, int y);
     void processHits(GLint hits, const GLuint* buffer);
+    // Right click: prints where the placed object under x, y (physical
+    // pixels, origin top-left) is defined and a ready <object> element at
+    // its current place. Every object is named, static ones too.
+    void printObjectAt(int x, int y);
+    // Readouts (map_readout.cpp). G: the viewer's place as a ready
+    // <startingPos/> element; an object's place in the map and a ready
+    // <object> element where it stands now.
+    void printViewerPlace() const;
+    void printObject(const std::string& blueprintKey, const std::string& objectKey,
+                     const TObject* object) const;
     // Overlay (map_overlay.cpp).
     void buildOverlayText();
 
@@ -113,7 +124,10 @@ public:
     GLenum renderMode = GL_FILL;
     GLenum shadeModel = GL_SMOOTH;
     QString overlayText;
+    bool overlayShown = true; // H hides and shows the overlay (the canvas's rows too)
     RoadTrack roadTrack;
+    double startEye[3] = {0.0, 2.5, 35.0};    // Space puts the viewer here (world units)
+    double startCentre[3] = {0.0, 2.5, 30.0}; // looking at this point
 
     // One step of the frame's drawing, resolved from the keys once after
     // loading, in blueprint key order, then object key order.
