@@ -178,8 +178,8 @@ void Occlusion::drawBox(const Box& box) const {
     static const int faces[6][4] = {{0, 1, 3, 2}, {4, 6, 7, 5}, {0, 2, 6, 4},
                                     {1, 5, 7, 3}, {0, 4, 5, 1}, {2, 3, 7, 6}};
     glBegin(GL_QUADS);
-        for (const auto& face : faces)
-            for (const int c : face)
-                glVertex3f(c & 1 ? hi[0] : lo[0], c & 2 ? hi[1] : lo[1], c & 4 ? hi[2] : lo[2]);
+    for (const auto& face : faces)
+        for (const int c : face)
+            glVertex3f(c & 1 ? hi[0] : lo[0], c & 2 ? hi[1] : lo[1], c & 4 ? hi[2] : lo[2]);
     glEnd();
 }

@@ -48,9 +48,9 @@ public:
 
 private:
     struct Unit {
-        GLuint query = 0;              // 0 until first needed
-        std::uint64_t queriedIn = 0;   // frame number of the last query, 0 for none
-        bool visible = true;           // the last result read
+        GLuint query = 0;            // 0 until first needed
+        std::uint64_t queriedIn = 0; // frame number of the last query, 0 for none
+        bool visible = true;         // the last result read
     };
     struct Pending {
         std::size_t unit;
@@ -64,6 +64,6 @@ private:
     std::uint64_t frame = 0;      // frames with queries so far
     bool active = false;          // queries run in the frame begun last
     float eyeAt[3] = {};
-    float nearReach = 0; // world units from the eye to the far corner of the near plane
+    float nearReach = 0;   // world units from the eye to the far corner of the near plane
     GLfloat view[16] = {}; // the model-view matrix at beginFrame
 };

@@ -233,8 +233,7 @@ Box boundingBox(TObject* blueprint, std::map<const TObject*, Box>& modelBoxes) {
             rotate(v, model->rotation.z, 2);
             rotate(v, model->rotation.y, 1);
             rotate(v, model->rotation.x, 0);
-            box.add(v[0] + model->position.x, v[1] + model->position.y,
-                    v[2] + model->position.z);
+            box.add(v[0] + model->position.x, v[1] + model->position.y, v[2] + model->position.z);
         });
         return box;
     }
