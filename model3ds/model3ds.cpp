@@ -85,8 +85,7 @@ void Model_3DS::load(const char* path) {
                   << " is beschadigd, enkel de leesbare delen worden getoond \n";
 
     objects = std::move(reader.objects);
-    for (Object3DS& object : objects)
-        object.normals = vertexNormals(object);
+    prepareDrawing();
     materials.clear();
     materials.resize(reader.materials.size());
     // Every material naming the same image file or colour shares one texture,
@@ -160,6 +159,49 @@ std::string Model_3DS::texturePath(const std::string& modelPath, const std::stri
                                           : folder.filePath(found->second).toStdString();
 }
 
+// NOTE: a batch keeps its faces in file order, and batches come in the order
+// of their first group: only faces of different materials lying exactly on
+// one another can show in another order than one draw per group gave.
+void Model_3DS::prepareDrawing() {
+    drawVertices.clear();
+    drawNormals.clear();
+    drawTexCoords.clear();
+    batches.clear();
+    std::size_t vertexCount = 0;
+    for (const Object3DS& object : objects)
+        vertexCount += object.vertices.size() / 3;
+    drawVertices.reserve(3 * vertexCount);
+    drawNormals.reserve(3 * vertexCount);
+    drawTexCoords.reserve(2 * vertexCount);
+    std::map<std::pair<int, bool>, std::size_t> batchOf; // (material, textured) -> batch
+    for (const Object3DS& object : objects) {
+        const std::size_t base = drawVertices.size() / 3;
+        const std::size_t count = object.vertices.size() / 3;
+        drawVertices.insert(drawVertices.end(), object.vertices.begin(),
+                            object.vertices.begin() + std::ptrdiff_t(3 * count));
+        const std::vector<float> normals = vertexNormals(object);
+        drawNormals.insert(drawNormals.end(), normals.begin(), normals.end());
+        drawNormals.resize(drawVertices.size(), 0.0f);
+        if (object.textured)
+            drawTexCoords.insert(drawTexCoords.end(), object.texCoords.begin(),
+                                 object.texCoords.begin() + std::ptrdiff_t(2 * count));
+        drawTexCoords.resize(2 * (base + count), 0.0f);
+        for (const Group3DS& group : object.groups) {
+            if (group.indices.empty())
+                continue;
+            const auto key = std::make_pair(group.material, object.textured);
+            auto found = batchOf.find(key);
+            if (found == batchOf.end()) {
+                found = batchOf.emplace(key, batches.size()).first;
+                batches.push_back({group.material, object.textured, {}});
+            }
+            std::vector<unsigned>& indices = batches[found->second].indices;
+            for (const std::uint16_t index : group.indices)
+                indices.push_back(unsigned(base + index));
+        }
+    }
+}
+
 void Model_3DS::draw() {
     bool untextured = false;
     glPushMatrix();
@@ -168,29 +210,24 @@ void Model_3DS::draw() {
     glRotatef(rotation.y, 0.0f, 1.0f, 0.0f);
     glRotatef(rotation.z, 0.0f, 0.0f, 1.0f);
     glScalef(scale.x, scale.y, scale.z);
-    for (const Object3DS& object : objects) {
-        if (object.textured) {
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glNormalPointer(GL_FLOAT, 0, drawNormals.data());
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, drawVertices.data());
+    glTexCoordPointer(2, GL_FLOAT, 0, drawTexCoords.data());
+    for (const Batch& batch : batches) {
+        if (batch.textured)
             glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-            glTexCoordPointer(2, GL_FLOAT, 0, object.texCoords.data());
-        } else {
+        else
             glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+        if (batch.material >= 0) {
+            materials[std::size_t(batch.material)].texture.bind();
+        } else {
+            glDisable(GL_TEXTURE_2D);
+            untextured = true;
         }
-        glEnableClientState(GL_NORMAL_ARRAY);
-        glNormalPointer(GL_FLOAT, 0, object.normals.data());
-        glEnableClientState(GL_VERTEX_ARRAY);
-        glVertexPointer(3, GL_FLOAT, 0, object.vertices.data());
-        for (const Group3DS& group : object.groups) {
-            if (group.indices.empty())
-                continue;
-            if (group.material >= 0) {
-                materials[std::size_t(group.material)].texture.bind();
-            } else {
-                glDisable(GL_TEXTURE_2D);
-                untextured = true;
-            }
-            glDrawElements(GL_TRIANGLES, GLsizei(group.indices.size()), GL_UNSIGNED_SHORT,
-                           group.indices.data());
-        }
+        glDrawElements(GL_TRIANGLES, GLsizei(batch.indices.size()), GL_UNSIGNED_INT,
+                       batch.indices.data());
     }
     // The arrays point into this model; no later draw may read them unset.
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);

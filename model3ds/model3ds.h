@@ -1,7 +1,8 @@
 // Model_3DS: the scene object of a 3DS model file. load() reads the file with
 // Reader3DS and gives each material a GL texture (its texture map, or else a
 // 2 x 2 texture of its colour), shared with every material of the process
-// naming the same file or colour; draw() emits each material group as one
+// naming the same file or colour, and merges the objects' material groups
+// per material for drawing; draw() emits each material's faces as one
 // indexed triangle batch from vertex arrays.
 #pragma once
 
@@ -45,6 +46,8 @@ public:
     static std::string filePath(const std::string& path);
     // Draws every material group at the model's placement: translate, rotate
     // about x, y, then z, scale. Leaves the model-view matrix as it was.
+    // One draw call per material (and per kind of object, with or without
+    // mapping coordinates), however many objects and groups use it.
     void draw() override;
 
     int getObjectCount() const { return int(objects.size()); }
@@ -66,4 +69,22 @@ public:
     std::vector<Material> materials; // in file order
     std::vector<Object3DS> objects;  // in file order
     ReadReport readReport;           // what the last load's read found
+
+    // The faces of every object using one material, in the arrays of all
+    // objects joined (drawVertices and the rest), in file order of objects
+    // and groups.
+    struct Batch {
+        int material = -1;             // index into materials; -1: drawn untextured
+        bool textured = false;         // its objects have mapping coordinates
+        std::vector<unsigned> indices; // 3 per face, into the joined arrays
+    };
+    // Built by load from objects; draw reads only these.
+    std::vector<float> drawVertices;  // x, y, z per vertex of every object, in file order
+    std::vector<float> drawNormals;   // x, y, z per vertex, as vertexNormals gives them
+    std::vector<float> drawTexCoords; // u, v per vertex; (0, 0) for objects without them
+    std::vector<Batch> batches;       // in the order their first group comes
+
+private:
+    // Joins the objects' arrays and merges their groups into batches.
+    void prepareDrawing();
 };
