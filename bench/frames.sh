@@ -38,6 +38,13 @@ dense() { # dir
     mv "$1/map.xml" "$1/maps/basicMap.xml"
 }
 dense "$work/dense100k"
+# objects16k and object1: one model of 16,000 objects and the same faces as
+# one object, from the benchmark build's kolvar-bench-models.
+models=()
+if [ -x "$bindir/bench/kolvar-bench-models" ]; then
+    "$bindir/bench/kolvar-bench-models" "$work"
+    models=("objects16k 0 0" "object1 0 0")
+fi
 for w in "${worlds[@]}"; do
     set -- $w
     # The same 440-unit ground under the 10k world and its empty twin.
@@ -56,7 +63,7 @@ row() { # name dir binary
             END { printf "%-22s %-45s %8s %8s %8s %8s %8s %8.0f\n", w, b, first, mean, median, p95, cpu, rss }'
 }
 printf "%-22s %-45s %8s %8s %8s %8s %8s %8s\n" world binary first_s mean_ms median p95 cpu_ms peak_MB
-for w in default "${worlds[@]}" "dense100k 0 0"; do
+for w in default "${worlds[@]}" "dense100k 0 0" "${models[@]}"; do
     set -- $w
     [ -z "${WORLDS:-}" ] || [[ " $WORLDS " == *" $1 "* ]] || continue
     dir=$work/$1
