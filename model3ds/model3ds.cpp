@@ -163,41 +163,45 @@ std::string Model_3DS::texturePath(const std::string& modelPath, const std::stri
 // of their first group: only faces of different materials lying exactly on
 // one another can show in another order than one draw per group gave.
 void Model_3DS::prepareDrawing() {
-    drawVertices.clear();
-    drawNormals.clear();
-    drawTexCoords.clear();
     batches.clear();
-    std::size_t vertexCount = 0;
-    for (const Object3DS& object : objects)
-        vertexCount += object.vertices.size() / 3;
-    drawVertices.reserve(3 * vertexCount);
-    drawNormals.reserve(3 * vertexCount);
-    drawTexCoords.reserve(2 * vertexCount);
     std::map<std::pair<int, bool>, std::size_t> batchOf; // (material, textured) -> batch
+    // Per batch, for the object at hand: its vertex number -> the batch's, plus 1 (0: not yet in).
+    std::vector<std::vector<unsigned>> remap;
     for (const Object3DS& object : objects) {
-        const std::size_t base = drawVertices.size() / 3;
         const std::size_t count = object.vertices.size() / 3;
-        drawVertices.insert(drawVertices.end(), object.vertices.begin(),
-                            object.vertices.begin() + std::ptrdiff_t(3 * count));
-        const std::vector<float> normals = vertexNormals(object);
-        drawNormals.insert(drawNormals.end(), normals.begin(), normals.end());
-        drawNormals.resize(drawVertices.size(), 0.0f);
-        if (object.textured)
-            drawTexCoords.insert(drawTexCoords.end(), object.texCoords.begin(),
-                                 object.texCoords.begin() + std::ptrdiff_t(2 * count));
-        drawTexCoords.resize(2 * (base + count), 0.0f);
+        std::vector<float> normals;
+        for (std::vector<unsigned>& r : remap)
+            r.clear();
         for (const Group3DS& group : object.groups) {
             if (group.indices.empty())
                 continue;
+            if (normals.empty())
+                normals = vertexNormals(object);
             const auto key = std::make_pair(group.material, object.textured);
             auto found = batchOf.find(key);
             if (found == batchOf.end()) {
                 found = batchOf.emplace(key, batches.size()).first;
-                batches.push_back({group.material, object.textured, {}});
+                batches.push_back({group.material, object.textured, {}, {}, {}, {}});
+                remap.emplace_back();
             }
-            std::vector<unsigned>& indices = batches[found->second].indices;
-            for (const std::uint16_t index : group.indices)
-                indices.push_back(unsigned(base + index));
+            Batch& batch = batches[found->second];
+            std::vector<unsigned>& to = remap[found->second];
+            if (to.empty())
+                to.assign(count, 0);
+            for (const std::uint16_t index : group.indices) {
+                unsigned& at = to[index];
+                if (at == 0) {
+                    const std::size_t v = 3 * std::size_t(index), t = 2 * std::size_t(index);
+                    batch.vertices.insert(batch.vertices.end(), &object.vertices[v],
+                                          &object.vertices[v] + 3);
+                    batch.normals.insert(batch.normals.end(), &normals[v], &normals[v] + 3);
+                    if (object.textured)
+                        batch.texCoords.insert(batch.texCoords.end(), &object.texCoords[t],
+                                               &object.texCoords[t] + 2);
+                    at = unsigned(batch.vertices.size() / 3);
+                }
+                batch.indices.push_back(at - 1);
+            }
         }
     }
 }
@@ -211,15 +215,16 @@ void Model_3DS::draw() {
     glRotatef(rotation.z, 0.0f, 0.0f, 1.0f);
     glScalef(scale.x, scale.y, scale.z);
     glEnableClientState(GL_NORMAL_ARRAY);
-    glNormalPointer(GL_FLOAT, 0, drawNormals.data());
     glEnableClientState(GL_VERTEX_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, drawVertices.data());
-    glTexCoordPointer(2, GL_FLOAT, 0, drawTexCoords.data());
     for (const Batch& batch : batches) {
-        if (batch.textured)
+        glNormalPointer(GL_FLOAT, 0, batch.normals.data());
+        glVertexPointer(3, GL_FLOAT, 0, batch.vertices.data());
+        if (batch.textured) {
             glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-        else
+            glTexCoordPointer(2, GL_FLOAT, 0, batch.texCoords.data());
+        } else {
             glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+        }
         if (batch.material >= 0) {
             materials[std::size_t(batch.material)].texture.bind();
         } else {

@@ -70,21 +70,21 @@ public:
     std::vector<Object3DS> objects;  // in file order
     ReadReport readReport;           // what the last load's read found
 
-    // The faces of every object using one material, in the arrays of all
-    // objects joined (drawVertices and the rest), in file order of objects
-    // and groups.
+    // The faces of every object using one material, in file order of
+    // objects and groups, with arrays of their own holding only the vertices
+    // they use (a vertex shared with another material is in both), so a
+    // draw sends no vertex of another batch.
     struct Batch {
         int material = -1;             // index into materials; -1: drawn untextured
         bool textured = false;         // its objects have mapping coordinates
-        std::vector<unsigned> indices; // 3 per face, into the joined arrays
+        std::vector<float> vertices;   // x, y, z per vertex
+        std::vector<float> normals;    // x, y, z per vertex, as vertexNormals gives them
+        std::vector<float> texCoords;  // u, v per vertex when textured
+        std::vector<unsigned> indices; // 3 per face, into the arrays above
     };
-    // Built by load from objects; draw reads only these.
-    std::vector<float> drawVertices;  // x, y, z per vertex of every object, in file order
-    std::vector<float> drawNormals;   // x, y, z per vertex, as vertexNormals gives them
-    std::vector<float> drawTexCoords; // u, v per vertex; (0, 0) for objects without them
-    std::vector<Batch> batches;       // in the order their first group comes
+    std::vector<Batch> batches; // built by load from objects; in the order their first group comes
 
 private:
-    // Joins the objects' arrays and merges their groups into batches.
+    // Merges the objects' groups into batches.
     void prepareDrawing();
 };

@@ -12,6 +12,8 @@ namespace {
 // face must not win the depth test against the box by rounding. A 24-bit
 // depth buffer with the near plane at 1 resolves about 0.03 units at 750.
 constexpr float kBoxMargin = 0.1f;
+// Frames between two queries of a unit that was found in view.
+constexpr std::uint64_t kVisiblePeriod = 8;
 
 // The query entry points (GL 1.5, or the same calls of ARB_occlusion_query).
 struct QueryFunctions {
@@ -111,30 +113,36 @@ void Occlusion::beginFrame(const double eye[3]) {
 bool Occlusion::hidden(std::size_t unit, const Box& box) {
     if (!active || unit >= units.size() || !box.known())
         return false;
+    Unit& u = units[unit];
+    // A unit that was not in view (or was near the eye) last frame is drawn.
+    const bool fresh = u.seenIn + 1 != frame;
+    u.seenIn = frame;
     // A box around the eye may be cut open by the near plane and pass no
     // sample while what is inside shows: always drawn.
     bool near = true;
     for (int i = 0; i < 3; ++i)
         near = near && eyeAt[i] > box.lo[i] - nearReach && eyeAt[i] < box.hi[i] + nearReach;
-    Unit& u = units[unit];
     if (near) {
-        u.queriedIn = 0;
-        u.visible = true;
+        u.seenIn = 0;
         return false;
     }
-    // Only the answer about the frame just before counts: a unit that was
-    // out of view, or near the eye, in between is drawn.
-    if (u.queriedIn != 0 && u.queriedIn + 1 == frame) {
+    if (fresh) {
+        u.visible = true;
+    } else if (u.queriedIn + 1 == frame) {
+        // Only the answer about the frame just before counts.
         GLuint available = 0;
         gl.result(u.query, GL_QUERY_RESULT_AVAILABLE, &available);
         GLuint samples = 1; // not answered yet: drawn
         if (available)
             gl.result(u.query, GL_QUERY_RESULT, &samples);
         u.visible = samples > 0;
-    } else {
-        u.visible = true;
     }
-    pending.push_back({unit, box});
+    // A hidden unit is asked about every frame, to come back at once; one in
+    // view only every kVisiblePeriod frames, spread over the frames: each
+    // query costs the rasteriser a pass over its bins, which a world where
+    // all is in view would pay for nothing.
+    if (!u.visible || fresh || (frame + unit) % kVisiblePeriod == 0)
+        pending.push_back({unit, box});
     if (!u.visible)
         ++hiddenLastFrame;
     return !u.visible;

@@ -1,13 +1,14 @@
 // Occlusion: skips what the last frame showed to be hidden, with GL
-// occlusion queries on bounding boxes. At the end of each frame every unit
-// the frame had in view (a batch list, a tile of a large quad, a mobile
-// object) has its box drawn against the finished depth buffer, colour and
-// depth writes off, inside a query; the next frame skips a unit whose box
+// occlusion queries on bounding boxes. At the end of a frame units the frame
+// had in view (a batch list, a tile of a large quad, a mobile object) have
+// their boxes drawn against the finished depth buffer, colour and depth
+// writes off, each inside a query; the next frame skips a unit whose box
 // passed no sample. The finished depth buffer holds the nearest surface of
 // every pixel, so whatever lies behind it everywhere adds nothing to the
 // picture, whatever the order of drawing: the pictures stay those of drawing
-// everything. A unit hidden last frame has its box queried again, and is
-// drawn from the frame after the one whose query passes.
+// everything. A hidden unit has its box queried every frame and is drawn
+// from the frame after the one whose query passes; a unit in view is asked
+// about again every few frames only.
 //
 // Results are read one frame late, so nothing waits on GL. Without the
 // queries (GL older than 1.5 and no ARB_occlusion_query), outside GL_RENDER
@@ -49,6 +50,7 @@ public:
 private:
     struct Unit {
         GLuint query = 0;            // 0 until first needed
+        std::uint64_t seenIn = 0;    // frame number it was last asked about, 0 for none
         std::uint64_t queriedIn = 0; // frame number of the last query, 0 for none
         bool visible = true;         // the last result read
     };
@@ -61,7 +63,7 @@ private:
 
     std::vector<Unit> units;
     std::vector<Pending> pending; // this frame's boxes, queried by endFrame
-    std::uint64_t frame = 0;      // frames with queries so far
+    std::uint64_t frame = 1;      // frames with queries so far, plus 1: frame 0 is "never"
     bool active = false;          // queries run in the frame begun last
     float eyeAt[3] = {};
     float nearReach = 0;   // world units from the eye to the far corner of the near plane
