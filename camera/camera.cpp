@@ -72,7 +72,6 @@ void Camera::update() {
         turn(turnStep);
         strafe(strafeStep);
     }
-    applyView();
 }
 
 void Camera::applyView() const {

@@ -25,7 +25,8 @@ public:
     void leaveCar();
     bool isInCar() const { return inCar; }
 
-    // One frame: on foot moveForward, turn, strafe; in a car carStep; then applyView.
+    // One frame's move: on foot moveForward, turn, strafe; in a car carStep. No GL:
+    // the frame's drawing sets the view with applyView.
     void update();
     // gluLookAt with eye, centre and up.
     void applyView() const;
@@ -37,7 +38,7 @@ public:
     void carStep();
 
     // One frame on foot with collisions: saves the camera into the world's
-    // snapshotCamera, runs update (which sets the view), then undoes a move
+    // snapshotCamera, runs update, then undoes a move
     // into a box or out of the sky box axis by axis.
     void footFrame(Map* world);
     // One frame in a car with road following: saves the tracker into the

@@ -14,7 +14,8 @@ public:
     static constexpr int kMaxTextures = 50;
 
     TextureFactory() = default;
-    virtual ~TextureFactory() = default;
+    // Deletes its GL textures: the context they were made in must be current.
+    virtual ~TextureFactory();
 
     // Reads the image file (relative to the working directory) into a new GL
     // texture kept under key; a key loaded again points to the new texture.
@@ -28,8 +29,8 @@ public:
     int loadCount() const { return loaded; }
 
 private:
-    std::map<std::string, int> numbers;      // key -> texture number, from 1
-    GLuint names[kMaxTextures + 1] = {};     // texture number -> GL name; slot 0 unused
+    std::map<std::string, int> numbers;  // key -> texture number, from 1
+    GLuint names[kMaxTextures + 1] = {}; // texture number -> GL name; slot 0 unused
     int loaded = 0;
 };
 

@@ -18,8 +18,23 @@ Map::Map() {
     glLineWidth(kLineWidthPixels);
 }
 
+// Needs the GL context the lists were made in to be current.
 Map::~Map() {
+    for (const DrawStep& step : steps) {
+        if (step.list)
+            glDeleteLists(step.list, 1);
+        for (const DrawStep::Tile& tile : step.tiles)
+            glDeleteLists(tile.list, 1);
+    }
     delete camera;
+}
+
+void Map::own(TObject* object) {
+    owned.emplace_back(object);
+}
+
+void Map::own(Light* light) {
+    ownedLights.emplace_back(light);
 }
 
 void Map::setCamera(Camera* newCamera) {
@@ -37,6 +52,35 @@ void Map::ensureCamera() {
 void Map::resetViewer() {
     camera->setLookAt(kStartEye[0], kStartEye[1], kStartEye[2], kStartCentre[0], kStartCentre[1],
                       kStartCentre[2], 0.0, 1.0, 0.0);
+}
+
+void Map::takeViewerFrom(const Map& old) {
+    const Camera* before = old.camera;
+    if (!before || !camera)
+        return;
+    Camera* start = camera;
+    camera = new Camera(*before);
+    delete start;
+    camera->leaveCar();
+    lightingOn = old.lightingOn;
+    mouseTracking = old.mouseTracking;
+    collisionOn = old.collisionOn;
+    renderMode = old.renderMode;
+    shadeModel = old.shadeModel;
+    for (Light* light : lights)
+        for (const Light* was : old.lights)
+            if (was->lightId == light->lightId)
+                light->on = was->on;
+    if (!before->isInCar() || !before->tracker)
+        return;
+    const std::string key = old.keyOf(before->tracker->object);
+    TObject* car = isMobile(key) ? findObject(key) : nullptr;
+    if (!car)
+        return; // on foot, where the car's view was
+    auto* tracker = new ObjectTracker(*before->tracker);
+    tracker->object = car;
+    tracker->writeBack(); // where it stands now, not where the file puts it
+    camera->enterCar(tracker);
 }
 
 void Map::addBlueprint(const std::string& key, TObject* blueprint) {
@@ -99,6 +143,14 @@ TObject* Map::findObject(const std::string& objectKey) const {
             return it->second;
     }
     return nullptr;
+}
+
+std::string Map::keyOf(const TObject* object) const {
+    for (const auto& [blueprintKey, group] : objects)
+        for (const auto& [key, placed] : group)
+            if (placed == object)
+                return key;
+    return std::string();
 }
 
 void Map::resolvePlacements() {

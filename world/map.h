@@ -9,6 +9,7 @@
 
 #include "camera/camera.h"
 #include "camera/objecttracker.h"
+#include "mapfile/mapdiagnostics.h"
 #include "scene/light.h"
 #include "scene/roadtrack.h"
 #include "scene/tobject.h"
@@ -19,6 +20,7 @@
 #include <QObject>
 #include <QString>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -45,6 +47,15 @@ public:
     void addMobileKey(const std::string& objectKey);
     void addLight(Light* light);
     void addFlashlight(Light* light);
+    // The world frees these with itself (the builder's objects; tests may
+    // add objects they own themselves).
+    void own(TObject* object);
+    void own(Light* light);
+    // After a reload: the viewer of the world this one replaces stands where
+    // they stood, looking where they looked, with the same switches (lights
+    // by their number); a driven car is driven on, where it stands, if this
+    // world has a mobile object of its key. Both worlds need a camera.
+    void takeViewerFrom(const Map& old);
     // Gives the world the start camera if no map file gave one.
     void ensureCamera();
     // Puts the viewer at the start point (0, 2.5, 35) looking along -z.
@@ -56,6 +67,8 @@ public:
     bool isMobile(const std::string& objectKey) const;
     std::string mobileKeyForName(GLuint name) const;
     TObject* findObject(const std::string& objectKey) const;
+    // The key of a placed object, or an empty string.
+    std::string keyOf(const TObject* object) const;
     bool hasLight(int n) const;
 
     // Drawing (map_draw.cpp). Static objects are compiled into lists that
@@ -64,6 +77,10 @@ public:
     // lists are made again, the old ones deleted, when anything has been
     // added since; drawFrame sees to that too.
     void compileDisplayLists();
+    // One tick of the frame timer: the camera (or the driven car) takes its
+    // step. Drawing and picking never move anything.
+    void step();
+    // Draws the scene from where the camera stands.
     void drawFrame();
     // Keys (map_keys.cpp).
     void keyPressed(QKeyEvent* event);
@@ -79,7 +96,9 @@ public:
     void buildOverlayText();
 
     float heightOffset = 1.0f; // added to y of every placed object but "skybox"
-    Camera* camera = nullptr;  // owned
+    // Where each placed object of a map is defined (for the authors' readouts).
+    std::map<const TObject*, MapPlace> objectPlaces;
+    Camera* camera = nullptr; // owned
     Camera snapshotCamera{0, 0, 0, 0, 0, 0, 0, 1, 0};
     ObjectTracker snapshotTracker;
     std::map<std::string, TObject*> blueprints;
@@ -132,10 +151,10 @@ public:
     // looking keys up. Positions are read through the pointers, so objects
     // that move (cars) are seen where they are.
     struct Placement {
-        TObject* blueprint = nullptr;      // never null
-        bool skybox = false;               // the key is "skybox"
+        TObject* blueprint = nullptr; // never null
+        bool skybox = false;          // the key is "skybox"
         RoadTrack::Measure measure = RoadTrack::ByBlueprint;
-        std::vector<TObject*> objects;     // object key order, no null
+        std::vector<TObject*> objects; // object key order, no null
     };
     // Blueprint key order, one for each group whose blueprint exists;
     // rebuilt when blueprints, objects or mobile keys have changed.
@@ -168,4 +187,6 @@ private:
     std::vector<const Placement*> roadPlacementList;
     double quadCells = 0; // cells of every quad compiled or drawn, against Quad::kMaxCells
     std::map<const TObject*, Box> modelBoxes; // each model's own, from its vertices
+    std::vector<std::unique_ptr<TObject>> owned;
+    std::vector<std::unique_ptr<Light>> ownedLights;
 };

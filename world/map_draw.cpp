@@ -1,6 +1,7 @@
 // Map drawing: the keys resolved to draw steps once after loading, display
 // lists for batches of static objects, and the per-frame pass (switches,
-// camera step, flashlights, objects out of view skipped, overlay text).
+// camera step of a tick, and the drawing of a frame (switches, the view,
+// flashlights, objects out of view skipped, overlay text).
 #include "world/map.h"
 
 #include "scene/girder.h"
@@ -215,6 +216,16 @@ void Map::compileBatches() {
     }
 }
 
+void Map::step() {
+    ensureCamera();
+    if (!collisionOn)
+        camera->update();
+    else if (camera->isInCar())
+        camera->carFrame(this);
+    else
+        camera->footFrame(this);
+}
+
 void Map::drawFrame() {
     ensureCamera();
     resolve();
@@ -225,13 +236,7 @@ void Map::drawFrame() {
     glPolygonMode(GL_FRONT_AND_BACK, renderMode);
     glShadeModel(shadeModel);
 
-    // The camera step sets this frame's view with gluLookAt.
-    if (!collisionOn)
-        camera->update();
-    else if (camera->isInCar())
-        camera->carFrame(this);
-    else
-        camera->footFrame(this);
+    camera->applyView();
 
     // Flashlights sit at the eye and shine where the viewer looks.
     for (Light* light : flashlights) {

@@ -76,8 +76,7 @@ TEST(Camera, TheCarFrameKeepsTheCarOnTheRoad) {
         press(*world.camera, Qt::Key_Z);
         tracker.speed = 1;
         tracker.acceleration = 0;
-        world.drawFrame();
-        glLoadIdentity();
+        world.step();
         return std::make_pair(std::round(tracker.position.x * 1e4) / 1e4,
                               std::round(tracker.position.z * 1e4) / 1e4);
     };

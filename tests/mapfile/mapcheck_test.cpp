@@ -2,11 +2,11 @@
 // must both print the located line (and a textures section after the
 // blueprints is still read); the default world's buildings stop the walker.
 #include "camera/camera.h"
-#include "mapfile/maploader.h"
 #include "tests/model3ds/fixtures3ds.h"
 #include "tests/support/gltest.h"
 #include "textures/texturefactory.h"
 #include "world/map.h"
+#include "world/worldbuilder.h"
 
 #include <GL/gl.h>
 #include <QFile>
@@ -24,10 +24,14 @@ std::string wrap(const char* section, const std::string& body) {
 // factory, or only checking when there is none.
 std::string loadOutput(TextureFactory* factory) {
     testgl::StdoutCapture out;
+    if (!factory) {
+        WorldBuilder::check("maps/main.xml");
+        return out.text();
+    }
     Map world;
     TextureFactory* global = textureFactory;
     textureFactory = factory;
-    MapLoader(factory ? &world : nullptr).load("maps/main.xml");
+    WorldBuilder::load("maps/main.xml", world, *factory);
     textureFactory = global;
     return out.text();
 }
@@ -86,12 +90,12 @@ TEST(MapCheck, EveryMistakeIsNamedWhereItStandsWithAndWithoutAWorld) {
         {wrap("blueprints", "<blueprint type=\"smax\" file=\"none.3ds\"/>"),
          "maps/main.xml:2:", "none.3ds bestaat niet"},
         {wrap("blueprints", "<blueprint type=\"smax\" file=\"maps/leak.xml\"/>"),
-         "maps/main.xml:2:", "build/kolvar-3ds maps/leak.xml"},
+         "maps/main.xml:2:", "kolvar-3ds maps/leak.xml"},
         {wrap("blueprints", "<blueprint type=\"smax\" file=\"maps/up.3ds\"/>"), "maps/main.xml:2:",
          "texture map ../img.png van materiaal \"m\" in maps/up.3ds: ligt buiten de map"},
         // The check reads a quoted model path as the load does: without its quotes.
         {wrap("blueprints", "<blueprint type=\"smax\" file='\"maps/leak.xml\"'/>"),
-         "maps/main.xml:2:", "build/kolvar-3ds maps/leak.xml"},
+         "maps/main.xml:2:", "kolvar-3ds maps/leak.xml"},
         {wrap("textures",
               QString("<texture key=\"t\" file=\"img.png\"/>\n").repeated(50).toStdString() +
                   "<texture key=\"t51\" file=\"img.png\"/>"),
@@ -102,8 +106,14 @@ TEST(MapCheck, EveryMistakeIsNamedWhereItStandsWithAndWithoutAWorld) {
              "</textures></map>",
          "maps/main.xml:2:", "staat na <blueprints>"},
         {wrap("includes", "<include file=\"huge.xml\"/>"), "maps/main.xml:2:", "is te groot"},
-        {"<map>\n<o" + QString(" a=''").repeated(3000000).toStdString() + "/></map>",
+        {"<map>\n" + QString("<o a='' b='' c=''/>").repeated(800000).toStdString() + "</map>",
          "maps/main.xml:2:", "meer dan 3000000 elementen en attributen samen"},
+        // After 100 problems of a kind in a file, one line counts the rest.
+        {wrap("objects", QString("<object bad=''/>\n").repeated(150).toStdString()),
+         "maps/main.xml:102:", "en nog 50 meldingen van deze soort (attribuut)"},
+        // The XML parser takes time in the square of one tag's attributes.
+        {"<map>\n<o" + QString(" a%1=''").repeated(100000).toStdString() + "/></map>",
+         "maps/main.xml:2:", "meer dan 1000 attributen"},
         {wrap("includes", "<include file=\"c1.xml\"/>"),
          "maps/c31.xml:2:", "meer dan 32 includes diep"},
         // Suggesting a near key by edit distance took minutes for these two keys.
@@ -135,8 +145,9 @@ TEST(MapCheck, EveryMistakeIsNamedWhereItStandsWithAndWithoutAWorld) {
 // frame, onto the front of the house and of the tower.
 TEST(MapCheck, TheDefaultWorldsHouseAndTowerStopTheWalker) {
     Map world;
-    testgl::StdoutCapture quiet; // textures beyond the global factory's limit do not matter here
-    ASSERT_TRUE(MapLoader(&world).load("maps/basicMap.xml"));
+    TextureFactory factory;
+    testgl::StdoutCapture quiet;
+    ASSERT_FALSE(WorldBuilder::load("maps/basicMap.xml", world, factory).lost);
     glPushMatrix(); // each frame multiplies in the view
     for (auto [x, z, faceZ] : {std::tuple{18.0, 12.0, 2.0}, {34.0, -34.0, -44.0}}) {
         Camera camera(x, 2.5, z, x, 2.5, z - 1, 0, 1, 0);

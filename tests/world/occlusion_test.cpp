@@ -1,10 +1,10 @@
 // Occlusion culling on real GL: worlds drawn with it give the very pixels of
 // the same worlds drawn without it, in the same context, while it skips what
 // is hidden; and picking still finds a car that the drawing skips.
-#include "mapfile/maploader.h"
 #include "tests/support/gltest.h"
 #include "textures/texturefactory.h"
 #include "world/map.h"
+#include "world/worldbuilder.h"
 
 #include <GL/glu.h>
 #include <QDir>
@@ -87,12 +87,13 @@ std::string crowdMap() {
 }
 
 // Loads a map with the repository as the working directory (its textures
-// and models); file is relative to it or absolute.
-void load(Map& world, const QString& file) {
+// and models) into world, its textures into factory; file is relative to it
+// or absolute.
+void load(Map& world, TextureFactory& factory, const QString& file) {
     const QString previous = QDir::currentPath();
     QDir::setCurrent(qEnvironmentVariable("KOLVAR_SOURCE_DIR"));
     testgl::StdoutCapture quiet;
-    MapLoader(&world).load(file);
+    WorldBuilder::load(file, world, factory);
     world.compileDisplayLists();
     QDir::setCurrent(previous);
 }
@@ -133,7 +134,7 @@ TEST(Occlusion, TheWorldsLookTheSameWithAndWithoutItWhileHiddenUnitsAreSkipped) 
         TextureFactory factory;
         textureFactory = &factory;
         Map world;
-        load(world, row.map);
+        load(world, factory, row.map);
         world.setCamera(new Camera(row.eye[0], row.eye[1], row.eye[2], row.centre[0], row.centre[1],
                                    row.centre[2], 0, 1, 0));
         world.occlusion.enabled = false;
@@ -172,7 +173,7 @@ TEST(Occlusion, PickingFindsACarTheDrawingSkipsBehindTheWall) {
     TextureFactory factory;
     textureFactory = &factory;
     Map world;
-    load(world, crowd);
+    load(world, factory, crowd);
     textureFactory = global;
     for (int frame = 0; frame < 3; ++frame)
         render(world);
