@@ -8,6 +8,7 @@
 #include <GL/gl.h>
 #include <QDir>
 #include <QFileInfo>
+#include <QOpenGLContext>
 #include <QString>
 #include <iostream>
 #include <map>
@@ -206,14 +207,39 @@ void Model_3DS::prepareDrawing() {
     }
 }
 
+Model_3DS::~Model_3DS() {
+    if (batchList && QOpenGLContext::currentContext())
+        glDeleteLists(batchList, 1);
+}
+
 void Model_3DS::draw() {
-    bool untextured = false;
     glPushMatrix();
     glTranslatef(position.x, position.y, position.z);
     glRotatef(rotation.x, 1.0f, 0.0f, 0.0f);
     glRotatef(rotation.y, 0.0f, 1.0f, 0.0f);
     glRotatef(rotation.z, 0.0f, 0.0f, 1.0f);
     glScalef(scale.x, scale.y, scale.z);
+    // A list cannot be made while another is being compiled (a batch of
+    // static objects): then the arrays go into that list.
+    GLint compiling = 0;
+    glGetIntegerv(GL_LIST_INDEX, &compiling);
+    if (compiling) {
+        drawBatches();
+    } else {
+        if (!batchList && !batches.empty()) {
+            batchList = glGenLists(1);
+            glNewList(batchList, GL_COMPILE);
+            drawBatches();
+            glEndList();
+        }
+        if (batchList)
+            glCallList(batchList);
+    }
+    glPopMatrix();
+}
+
+void Model_3DS::drawBatches() {
+    bool untextured = false;
     glEnableClientState(GL_NORMAL_ARRAY);
     glEnableClientState(GL_VERTEX_ARRAY);
     for (const Batch& batch : batches) {
@@ -236,7 +262,6 @@ void Model_3DS::draw() {
     }
     // The arrays point into this model; no later draw may read them unset.
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-    glPopMatrix();
     // Texturing is left on after every scene object.
     if (untextured)
         glEnable(GL_TEXTURE_2D);

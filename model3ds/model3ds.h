@@ -24,7 +24,10 @@ public:
     };
 
     Model_3DS() = default;
-    ~Model_3DS() override = default;
+    // Frees the batches' display list when a GL context is current.
+    ~Model_3DS() override;
+    Model_3DS(const Model_3DS&) = delete; // one owner of the display list
+    Model_3DS& operator=(const Model_3DS&) = delete;
 
     // What a read of the model's file found, for the map checks, which
     // report it at the blueprint's place in the map file.
@@ -47,7 +50,9 @@ public:
     // Draws every material group at the model's placement: translate, rotate
     // about x, y, then z, scale. Leaves the model-view matrix as it was.
     // One draw call per material (and per kind of object, with or without
-    // mapping coordinates), however many objects and groups use it.
+    // mapping coordinates), however many objects and groups use it; outside
+    // the compiling of a display list, from a list of the batches made at
+    // the first draw, so a mobile model does not send its arrays each frame.
     void draw() override;
 
     int getObjectCount() const { return int(objects.size()); }
@@ -87,4 +92,8 @@ public:
 private:
     // Merges the objects' groups into batches.
     void prepareDrawing();
+    // Emits the batches from their arrays.
+    void drawBatches();
+
+    GLuint batchList = 0; // the batches' display list once made; 0 before
 };
