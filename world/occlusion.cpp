@@ -3,6 +3,7 @@
 #include "world/occlusion.h"
 
 #include <QOpenGLContext>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -12,8 +13,11 @@ namespace {
 // face must not win the depth test against the box by rounding. A 24-bit
 // depth buffer with the near plane at 1 resolves about 0.03 units at 750.
 constexpr float kBoxMargin = 0.1f;
-// Frames between two queries of a unit that was found in view.
+// Frames between two queries of a unit found in view: kVisiblePeriod after
+// it came into view, doubling with every answer "in view" since, up to
+// kVisiblePeriod << kMaxBackOff.
 constexpr std::uint64_t kVisiblePeriod = 8;
+constexpr unsigned kMaxBackOff = 3;
 
 // The query entry points (GL 1.5, or the same calls of ARB_occlusion_query).
 struct QueryFunctions {
@@ -128,6 +132,7 @@ bool Occlusion::hidden(std::size_t unit, const Box& box) {
     }
     if (fresh) {
         u.visible = true;
+        u.inViewAnswers = 0;
     } else if (u.queriedIn + 1 == frame) {
         // Only the answer about the frame just before counts.
         GLuint available = 0;
@@ -136,12 +141,15 @@ bool Occlusion::hidden(std::size_t unit, const Box& box) {
         if (available)
             gl.result(u.query, GL_QUERY_RESULT, &samples);
         u.visible = samples > 0;
+        u.inViewAnswers = u.visible ? std::min(u.inViewAnswers + 1, kMaxBackOff) : 0;
     }
     // A hidden unit is asked about every frame, to come back at once; one in
-    // view only every kVisiblePeriod frames, spread over the frames: each
-    // query costs the rasteriser a pass over its bins, which a world where
-    // all is in view would pay for nothing.
-    if (!u.visible || fresh || (frame + unit) % kVisiblePeriod == 0)
+    // view only every few frames, spread over the frames, and the less often
+    // the longer it stays in view: each query costs the rasteriser a pass
+    // over its bins and the box's pixels, which a world where all is in view
+    // would pay for nothing.
+    const std::uint64_t period = kVisiblePeriod << u.inViewAnswers;
+    if (!u.visible || fresh || (frame + unit) % period == 0)
         pending.push_back({unit, box});
     if (!u.visible)
         ++hiddenLastFrame;

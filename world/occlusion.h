@@ -53,6 +53,7 @@ private:
         std::uint64_t seenIn = 0;    // frame number it was last asked about, 0 for none
         std::uint64_t queriedIn = 0; // frame number of the last query, 0 for none
         bool visible = true;         // the last result read
+        unsigned inViewAnswers = 0;  // answers "in view" in a row, at most kMaxBackOff
     };
     struct Pending {
         std::size_t unit;
