@@ -13,6 +13,7 @@
 #include "scene/light.h"
 #include "scene/roadtrack.h"
 #include "scene/tobject.h"
+#include "world/occlusion.h"
 #include "world/viewvolume.h"
 
 #include <GL/gl.h>
@@ -139,6 +140,8 @@ public:
         GLuint pickName = 0;                  // Mobile
         GLuint list = 0;                      // Batch: its list (0 for a tiled quad)
         Sphere sphere;                        // Batch: around all its objects
+        Box box;                              // Batch: around all its objects
+        std::size_t unit = 0;                 // its number for occlusion
         std::vector<TObject*> objects;        // Batch: its placed objects
         std::vector<const std::string*> keys; // Batch: their object keys
         // Batch of one large quad: its cells in square tiles, each with its
@@ -146,6 +149,8 @@ public:
         struct Tile {
             GLuint list = 0;
             Sphere sphere;
+            Box box;
+            std::size_t unit = 0; // its number for occlusion
         };
         std::vector<Tile> tiles;
         const std::string* blueprintKey = nullptr;
@@ -153,6 +158,7 @@ public:
     };
     std::vector<DrawStep> steps;
     int culledLastFrame = 0; // steps skipped by the last frame as out of view
+    Occlusion occlusion;     // skips what the last frame found hidden
 
     // The placed objects of one blueprint, resolved from the keys: the walks
     // of every frame (collisions, the road test) go through these rather than
@@ -194,7 +200,7 @@ private:
     std::vector<Placement> placementList;
     std::vector<const Placement*> roadPlacementList;
     double quadCells = 0; // cells of every quad compiled or drawn, against Quad::kMaxCells
-    std::map<const TObject*, Sphere> modelSpheres;
+    std::map<const TObject*, Box> modelBoxes; // each model's own, from its vertices
     std::vector<std::unique_ptr<TObject>> owned;
     std::vector<std::unique_ptr<Light>> ownedLights;
 };
