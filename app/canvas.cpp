@@ -61,16 +61,20 @@ Canvas::Canvas(const Options& options, QWindow* parent)
     surface.setDepthBufferSize(24);
     surface.setStencilBufferSize(8);
     setFormat(surface);
-    textureFactory = new TextureFactory;
 }
+
+// Out of line, where Map and TextureFactory are complete; the world goes
+// before the store its textures live in (declaration order).
+Canvas::~Canvas() = default;
 
 void Canvas::initializeGL() {
     std::cout << "InitializeGl() \n";
     QOpenGLWindow::initializeGL();
     std::cout << "We gaan de map inladen : \n";
-    world = new Map;
+    textures = std::make_unique<TextureFactory>();
+    world = std::make_unique<Map>(*textures);
     {
-        MapLoader loader(world);
+        MapLoader loader(world.get());
         loader.load(options.mapPath);
     }
     world->ensureCamera();

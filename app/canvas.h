@@ -10,10 +10,12 @@
 #include "app/options.h"
 
 #include <chrono>
+#include <memory>
 #include <vector>
 
 class Map;
 class QTimer;
+class TextureFactory;
 
 class Canvas : public QOpenGLWindow {
     Q_OBJECT
@@ -21,7 +23,7 @@ public:
     static constexpr int kFramePeriodMs = 50;
 
     explicit Canvas(const Options& options = Options(), QWindow* parent = nullptr);
-    ~Canvas() override = default;
+    ~Canvas() override;
 
     // Draws the overlay text top-left, one 15-pixel row a line, in the
     // current GL colour; leaves the GL state as it found it.
@@ -32,7 +34,8 @@ public:
     void saveScreenshot();
 
     QTimer* timer;
-    Map* world = nullptr;
+    std::unique_ptr<TextureFactory> textures; // the world's texture store
+    std::unique_ptr<Map> world;
     const Options options;
     bool showFrameTime = false; // key I: the frame-time line in the overlay
 

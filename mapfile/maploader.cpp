@@ -446,7 +446,7 @@ void MapLoader::loadTextures() {
         const std::string file = stringAttribute(texture, "file");
         const bool refused = session->texturesLoaded >= TextureFactory::kMaxTextures;
         // With a world the factory checks the image as it loads it.
-        const QString problem = map       ? textureFactory->loadTexture(key, file).problem
+        const QString problem = map       ? map->textures.loadTexture(key, file).problem
                                 : refused ? QString()
                                           : imageFileProblem(QString::fromStdString(file));
         if (refused) {

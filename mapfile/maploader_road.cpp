@@ -2,9 +2,7 @@
 #include "mapfile/maploader.h"
 
 #include "scene/roadflat.h"
-#include "scene/roadflatturn.h"
 #include "scene/roadturn.h"
-#include "scene/roadturnlarge.h"
 
 #include <QDomNodeList>
 #include <map>
@@ -57,12 +55,10 @@ TObject* MapLoader::loadRoad(const QDomElement& blueprint) {
     Road* piece = nullptr;
     if (subtype == "flat")
         piece = new RoadFlat(value);
-    else if (subtype == "flatTurn")
-        piece = new RoadFlatTurn(value);
-    else if (subtype == "turn")
-        piece = new RoadTurn(value);
+    else if (subtype == "flatTurn" || subtype == "turn")
+        piece = new RoadTurn(RoadTurn::kSide);
     else if (subtype == "turnLarge")
-        piece = new RoadTurnLarge(value);
+        piece = new RoadTurn(RoadTurn::kLargeSide);
     else
         return nullptr; // the blueprints section has reported the subtype
 

@@ -160,7 +160,10 @@ std::string Model_3DS::texturePath(const std::string& modelPath, const std::stri
                                           : folder.filePath(found->second).toStdString();
 }
 
-void Model_3DS::draw() {
+void Model_3DS::draw(const TObject& placement, const TextureFactory& /*textures*/) {
+    const FPoint& position = placement.position;
+    const FPoint& rotation = placement.rotation;
+    const FPoint& scale = placement.scale;
     bool untextured = false;
     glPushMatrix();
     glTranslatef(position.x, position.y, position.z);

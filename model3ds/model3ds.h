@@ -43,9 +43,10 @@ public:
     // The file a model path of a map names: the first run of characters that
     // are not double quotes ("a.3ds" -> a.3ds).
     static std::string filePath(const std::string& path);
-    // Draws every material group at the model's placement: translate, rotate
-    // about x, y, then z, scale. Leaves the model-view matrix as it was.
-    void draw() override;
+    // Draws every material group at placement: translate, rotate about x,
+    // y, then z, scale. Leaves the model-view matrix as it was. The
+    // materials carry their own textures: the store is not used.
+    void draw(const TObject& placement, const TextureFactory& textures) override;
 
     int getObjectCount() const { return int(objects.size()); }
     int getMaterialCount() const { return int(materials.size()); }

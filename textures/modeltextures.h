@@ -16,7 +16,7 @@
 class ModelTextures {
 public:
     ModelTextures() = default;
-    virtual ~ModelTextures() = default; // the textures live as long as the context
+    // The textures live as long as the context: nothing to release here.
 
     // The process-wide store.
     static ModelTextures& instance();

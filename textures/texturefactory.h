@@ -1,6 +1,7 @@
-// TextureFactory: the one keyed store of GL textures made from image files.
-// Map files load images under string keys; quads, roads and girders hold
-// theirs as a TextureRef, resolved once. Reached through `textureFactory`.
+// TextureFactory: a keyed store of GL textures made from image files, one per
+// world, owned by whoever owns the world and handed to what draws. Map files
+// load images under string keys; quads, roads and girders hold theirs as a
+// TextureRef, resolved against the store they are drawn with.
 #pragma once
 
 #include "textures/imagecheck.h"
@@ -14,7 +15,6 @@ public:
     static constexpr int kMaxTextures = 50;
 
     TextureFactory() = default;
-    virtual ~TextureFactory() = default;
 
     // Reads the image file (relative to the working directory) into a new GL
     // texture kept under key; a key loaded again points to the new texture.
@@ -32,6 +32,3 @@ private:
     GLuint names[kMaxTextures + 1] = {};     // texture number -> GL name; slot 0 unused
     int loaded = 0;
 };
-
-// The process-wide factory; the canvas creates it before any map is read.
-extern TextureFactory* textureFactory;

@@ -1,28 +1,51 @@
 // Map: the world model: registration of blueprints, placed objects, mobile
-// keys and lights, and the lookups that drawing, keys and picking use.
+// keys and lights, the lookups that drawing, keys and picking use, and the
+// answers to the camera's questions.
 #include "world/map.h"
 
 #include "scene/quad.h"
 
 #include <iostream>
+#include <set>
 
 namespace {
 // The start point, also where Space puts the viewer back.
 constexpr double kStartEye[3] = {0.0, 2.5, 35.0};
 constexpr double kStartCentre[3] = {0.0, 2.5, 30.0};
-constexpr float kLineWidthPixels = 1.3f;
+constexpr float kSkyBoxCentreY = 50.0f; // the sky box blocks as a box around (0, 50, 0)
+
+// True if p lies inside the box centred at c with half sizes h, faces included.
+bool inside(const FPoint& p, const FPoint& c, const FPoint& h) {
+    return p.x >= c.x - h.x && p.x <= c.x + h.x && p.y >= c.y - h.y && p.y <= c.y + h.y &&
+           p.z >= c.z - h.z && p.z <= c.z + h.z;
+}
 } // namespace
 
-Map::Map() {
-    glDisable(GL_COLOR_MATERIAL);
-    glLineWidth(kLineWidthPixels);
-}
+Map::Map(TextureFactory& textures) : textures(textures) {}
 
 Map::~Map() {
+    // Each once, however often it was registered.
+    std::set<const void*> deleted;
+    auto once = [&](const void* p) { return p && deleted.insert(p).second; };
+    for (const auto& entry : objects)
+        for (const auto& placed : entry.second)
+            if (once(placed.second))
+                delete placed.second;
+    for (const auto& entry : blueprints)
+        if (once(entry.second))
+            delete entry.second;
+    for (Light* light : lights)
+        if (once(light))
+            delete light;
+    for (Light* light : flashlights)
+        if (once(light))
+            delete light;
     delete camera;
 }
 
 void Map::setCamera(Camera* newCamera) {
+    if (newCamera != camera)
+        delete camera;
     camera = newCamera;
 }
 
@@ -42,7 +65,10 @@ void Map::resetViewer() {
 void Map::addBlueprint(const std::string& key, TObject* blueprint) {
     if (key.compare(0, 4, "road") == 0)
         roadTrack.addRoadKey(key);
-    blueprints[key] = blueprint;
+    TObject*& slot = blueprints[key];
+    if (slot != blueprint)
+        delete slot;
+    slot = blueprint;
     ++additions;
     if (auto* quad = dynamic_cast<Quad*>(blueprint))
         quad->name = key; // its refusals name the blueprint
@@ -50,9 +76,14 @@ void Map::addBlueprint(const std::string& key, TObject* blueprint) {
 
 void Map::addObject(const std::string& blueprintKey, const std::string& objectKey,
                     TObject* object) {
-    if (!hasBlueprint(blueprintKey))
+    if (!hasBlueprint(blueprintKey)) {
+        delete object;
         return;
-    objects[blueprintKey][objectKey] = object;
+    }
+    TObject*& slot = objects[blueprintKey][objectKey];
+    if (slot != object)
+        delete slot;
+    slot = object;
     ++additions;
     if (objectKey != "skybox")
         object->position.y += heightOffset;
@@ -106,7 +137,7 @@ void Map::resolvePlacements() {
         return;
     placementsResolvedAt = additions;
     placementList.clear();
-    roadPlacementList.clear();
+    roadPieceList.clear();
     std::map<std::string, std::size_t> placementOfKey;
     for (const auto& [blueprintKey, group] : objects) {
         TObject* blueprint = getBlueprint(blueprintKey);
@@ -125,8 +156,10 @@ void Map::resolvePlacements() {
     // Pointers into placementList: taken once it is complete.
     for (const std::string& key : roadTrack.keys) {
         auto found = placementOfKey.find(key);
-        if (found != placementOfKey.end())
-            roadPlacementList.push_back(&placementList[found->second]);
+        if (found == placementOfKey.end())
+            continue;
+        const Placement& placement = placementList[found->second];
+        roadPieceList.push_back({placement.blueprint, placement.measure, &placement.objects});
     }
 }
 
@@ -135,9 +168,28 @@ const std::vector<Map::Placement>& Map::placements() {
     return placementList;
 }
 
-const std::vector<const Map::Placement*>& Map::roadPlacements() {
+const std::vector<RoadTrack::Pieces>& Map::roadPieces() {
     resolvePlacements();
-    return roadPlacementList;
+    return roadPieceList;
+}
+
+// NOTE: neither scale nor rotation of a placed object affects its box.
+bool Map::isBlocked(const FPoint& point) {
+    for (const Placement& placed : placements()) {
+        const TObject* blueprint = placed.blueprint;
+        for (const TObject* object : placed.objects) {
+            const FPoint half(blueprint->getWidth(*object) / 2, blueprint->getHeight(*object) / 2,
+                              blueprint->getDepth(*object) / 2);
+            if (placed.skybox ? !inside(point, FPoint(0, kSkyBoxCentreY, 0), half)
+                              : inside(point, object->position, half))
+                return true;
+        }
+    }
+    return false;
+}
+
+bool Map::isOnRoad(const FPoint& point) {
+    return RoadTrack::isOnRoad(point, roadPieces());
 }
 
 bool Map::hasLight(int n) const {

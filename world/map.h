@@ -1,14 +1,15 @@
-// Map: the world. Holds every blueprint, placed object, light and the
-// camera, draws the scene each frame, and handles world keys, picking and
-// the overlay text. Keyed containers are ordered by byte-wise key order and
-// every walk (drawing, picking, collision) goes in that order.
+// Map: the world. Owns every blueprint, placed object and light given to it
+// and the camera, draws the scene each frame with the texture store it is
+// given, answers the camera's questions (WorldQuery), and handles world keys,
+// picking and the overlay text. Keyed containers are ordered by byte-wise
+// key order and every walk (drawing, picking, collision) goes in that order.
 //
 // Split by concern: map.cpp (model), map_draw.cpp, map_keys.cpp,
 // map_pick.cpp, map_overlay.cpp.
 #pragma once
 
 #include "camera/camera.h"
-#include "camera/objecttracker.h"
+#include "camera/worldquery.h"
 #include "scene/light.h"
 #include "scene/roadtrack.h"
 #include "scene/tobject.h"
@@ -23,8 +24,9 @@
 
 class QKeyEvent;
 class QMouseEvent;
+class TextureFactory;
 
-class Map : public QObject {
+class Map : public QObject, public WorldQuery {
     Q_OBJECT
 public:
     using Group = std::map<std::string, TObject*>; // object key -> placed object
@@ -34,16 +36,22 @@ public:
     static constexpr double kNearPlane = 1.0;
     static constexpr double kFarPlane = 750.0;
 
-    Map();
+    // textures: the store the world's texture keys resolve in, not owned;
+    // it must outlive the world.
+    explicit Map(TextureFactory& textures);
     ~Map() override;
+    Map(const Map&) = delete;
+    Map& operator=(const Map&) = delete;
 
-    // Loading.
+    // Loading. The world owns what it is given, from new: a blueprint or
+    // object replaced under the same keys is deleted, and so is an object
+    // whose blueprint is not there.
     void setCamera(Camera* camera);
     void addBlueprint(const std::string& key, TObject* blueprint);
     void addObject(const std::string& blueprintKey, const std::string& objectKey, TObject* object);
     void addMobileKey(const std::string& objectKey);
     void addLight(Light* light);
-    void addFlashlight(Light* light);
+    void addFlashlight(Light* light); // also in lights, or owned as if it were
     // Gives the world the start camera if no map file gave one.
     void ensureCamera();
     // Puts the viewer at the start point (0, 2.5, 35) looking along -z.
@@ -56,6 +64,12 @@ public:
     std::string mobileKeyForName(GLuint name) const;
     TObject* findObject(const std::string& objectKey) const;
     bool hasLight(int n) const;
+
+    // The camera's questions (see WorldQuery). A placed object blocks with
+    // its blueprint's box centred on its position (neither scaled nor
+    // turned); the sky box's box is centred at (0, 50, 0) wherever it stands.
+    bool isBlocked(const FPoint& point) override;
+    bool isOnRoad(const FPoint& point) override;
 
     // Drawing (map_draw.cpp). Static objects are compiled into lists that
     // each hold the objects of one blueprint near one another (a batch);
@@ -81,10 +95,9 @@ public:
     // Overlay (map_overlay.cpp).
     void buildOverlayText();
 
+    TextureFactory& textures;  // not owned
     float heightOffset = 1.0f; // added to y of every placed object but "skybox"
     Camera* camera = nullptr;  // owned
-    Camera snapshotCamera{0, 0, 0, 0, 0, 0, 0, 1, 0};
-    ObjectTracker snapshotTracker;
     std::map<std::string, TObject*> blueprints;
     std::map<std::string, Group> objects; // blueprint key -> group
     // blueprint key -> (object key -> the list that draws it, shared by its batch)
@@ -140,7 +153,7 @@ public:
     const std::vector<Placement>& placements();
     // One for each key of the road track that has a placement, in the
     // track's order (a key registered twice is there twice).
-    const std::vector<const Placement*>& roadPlacements();
+    const std::vector<RoadTrack::Pieces>& roadPieces();
 
 signals:
     void signal_mouseTracking(bool enable);
@@ -150,9 +163,9 @@ private:
     // or mobile keys have been added since the last time.
     void resolve();
     void compileBatches();
-    // Counts a quad's cells against the world's budget; false (with a
-    // message once per blueprint) when it would go over.
-    bool withinCellBudget(TObject* blueprint, const std::string& key);
+    // Counts a quad's cells at a placement against the world's budget;
+    // false (with a message once per blueprint) when it would go over.
+    bool withinCellBudget(TObject* blueprint, const TObject& placement, const std::string& key);
 
     void resolvePlacements();
 
@@ -163,7 +176,7 @@ private:
     std::size_t stepsResolvedAt = std::size_t(-1);
     std::size_t placementsResolvedAt = std::size_t(-1);
     std::vector<Placement> placementList;
-    std::vector<const Placement*> roadPlacementList;
+    std::vector<RoadTrack::Pieces> roadPieceList;
     double quadCells = 0; // cells of every quad compiled or drawn, against Quad::kMaxCells
     std::map<const TObject*, Sphere> modelSpheres;
 };

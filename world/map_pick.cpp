@@ -99,5 +99,5 @@ void Map::processHits(GLint hits, const GLuint* buffer) {
     if (!object || !camera)
         return;
     mouseTracking = false;
-    camera->enterCar(new ObjectTracker(object));
+    camera->enterCar(object);
 }

@@ -31,7 +31,8 @@ private:
     float planes[6][4] = {}; // a x + b y + c z + d >= 0 inside, (a, b, c) of unit length
 };
 
-// The sphere around what blueprint->draw() emits with the placement it now
-// carries: girders, quads and road pieces, 3DS models; unknown for the rest.
-// modelSpheres keeps each model's own sphere, worked out from its vertices once.
-Sphere boundingSphere(TObject* blueprint, std::map<const TObject*, Sphere>& modelSpheres);
+// The sphere around what blueprint->draw(placement, ...) emits: girders,
+// quads and road pieces, 3DS models; unknown for the rest. modelSpheres keeps
+// each model's own sphere, worked out from its vertices once.
+Sphere boundingSphere(const TObject* blueprint, const TObject& placement,
+                      std::map<const TObject*, Sphere>& modelSpheres);
