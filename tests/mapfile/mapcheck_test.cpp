@@ -24,11 +24,9 @@ std::string wrap(const char* section, const std::string& body) {
 // factory, or only checking when there is none.
 std::string loadOutput(TextureFactory* factory) {
     testgl::StdoutCapture out;
-    Map world;
-    TextureFactory* global = textureFactory;
-    textureFactory = factory;
+    TextureFactory unused;
+    Map world(factory ? *factory : unused);
     MapLoader(factory ? &world : nullptr).load("maps/main.xml");
-    textureFactory = global;
     return out.text();
 }
 
@@ -134,8 +132,9 @@ TEST(MapCheck, EveryMistakeIsNamedWhereItStandsWithAndWithoutAWorld) {
 // From the repository root: walking at eye height 2.5 towards -z, 0.2 a
 // frame, onto the front of the house and of the tower.
 TEST(MapCheck, TheDefaultWorldsHouseAndTowerStopTheWalker) {
-    Map world;
-    testgl::StdoutCapture quiet; // textures beyond the global factory's limit do not matter here
+    TextureFactory store;
+    Map world(store);
+    testgl::StdoutCapture quiet;
     ASSERT_TRUE(MapLoader(&world).load("maps/basicMap.xml"));
     glPushMatrix(); // each frame multiplies in the view
     for (auto [x, z, faceZ] : {std::tuple{18.0, 12.0, 2.0}, {34.0, -34.0, -44.0}}) {
@@ -143,7 +142,7 @@ TEST(MapCheck, TheDefaultWorldsHouseAndTowerStopTheWalker) {
         QKeyEvent forward(QEvent::KeyPress, Qt::Key_Z, Qt::NoModifier);
         camera.keyPressed(&forward);
         for (int frame = 0; frame < 80; ++frame) // 16 units if nothing stops it
-            camera.footFrame(&world);
+            camera.footFrame(world);
         EXPECT_NEAR(camera.eye[2], faceZ + 0.25, 0.25) << "walking into the building at x " << x;
     }
     glPopMatrix();

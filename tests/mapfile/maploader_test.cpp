@@ -4,6 +4,7 @@
 #include "mapfile/maploader.h"
 #include "scene/quad.h"
 #include "tests/support/gltest.h"
+#include "textures/texturefactory.h"
 #include "world/map.h"
 
 #include <gtest/gtest.h>
@@ -42,7 +43,8 @@ TEST(MapLoader, IncludesAreReadDepthFirstFromMapsAndLaterDefinitionsWin) {
                                   quad("shared", 2) + "</blueprints></map>");
     dir.write("maps/c.xml", "<map><lights><light nr=\"2\"/></lights></map>");
     dir.write("maps/x/c.xml", "<map><lights><light nr=\"5\"/></lights></map>");
-    Map world;
+    TextureFactory store;
+    Map world(store);
     EXPECT_EQ(load(world).first, (std::vector<int>{1, 2, 3}));
     EXPECT_EQ(world.camera ? world.camera->eye[0] : -1, 3); // the including file's camera wins
     auto width = [&](const char* key) {
@@ -64,7 +66,8 @@ TEST(MapLoader, ACycleIsCutADiamondIsReadTwiceAndBadIncludesAreSkipped) {
     dir.write("maps/c.xml", "<map><includes><include file=\"main.xml\"/></includes>"
                             "<lights><light nr=\"1\"/></lights></map>");
     dir.write("maps/broken.xml", "<map><lights></map>");
-    Map world;
+    TextureFactory store;
+    Map world(store);
     const auto [lights, console] = load(world);
     EXPECT_EQ(lights, (std::vector<int>{1, 1, 6}));
     for (const char* named : {"maps/main.xml", "maps/a.xml", "maps/broken.xml"})

@@ -2,6 +2,7 @@
 // cells checked where the walk turns.
 #include "scene/quad.h"
 #include "tests/support/gltest.h"
+#include "textures/texturefactory.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -29,10 +30,12 @@ TEST(Quad, EmitsTwoMetreCellsRowByRowWithTheTextureRunningOn) {
     // 200 x 200, repeat 7: one repeat over 14 cells; s runs on into the next
     // row and starts afresh after 14 cells, t after 14 rows.
     Quad quad;
-    quad.position = FPoint(0, 1.5f, 0);
+    TObject placement;
+    placement.position = FPoint(0, 1.5f, 0);
     quad.width = quad.height = 200;
     quad.repeatX = quad.repeatZ = 7;
-    const auto polygons = testgl::capture([&] { quad.draw(); });
+    const TextureFactory store;
+    const auto polygons = testgl::capture([&] { quad.draw(placement, store); });
     ASSERT_EQ(polygons.size(), 2u * 100u * 100u);
     const float d = 0.98f / (200.0f / 7 / 2);
     expectCell(polygons, 13, -74, 1.5f, -100, 0.01f + 13 * d, 0.01f, d);

@@ -18,7 +18,9 @@ constexpr int kSize = 96; // pixels a side
 struct CountingBox : GirderRect {
     using GirderRect::GirderRect;
     int draws = 0;
-    void draw() override { ++draws, GirderRect::draw(); }
+    void draw(const TObject& placement, const TextureFactory& textures) override {
+        ++draws, GirderRect::draw(placement, textures);
+    }
 };
 
 TObject* at(float x, float y, float z, float turnY = 0) {
@@ -46,6 +48,7 @@ std::vector<unsigned char> render(Map& world) {
 
 TEST(Batching, TheBatchedWorldDrawsThePictureOfObjectByObjectDrawing) {
     QTemporaryDir dir;
+    TextureFactory store;
     for (auto [key, argb] :
          {std::pair{"bt-r", 0xffff0000u}, {"bt-b", 0xff0000ffu}, {"bt-g", 0xff00ff00u}}) {
         // The ground's picture is half black, so its texture coordinates show.
@@ -53,21 +56,21 @@ TEST(Batching, TheBatchedWorldDrawsThePictureOfObjectByObjectDrawing) {
         testgl::writeImage(dir.path() + "/" + key + ".png", 2, 2, [=](int x, int) {
             return ground && x ? 0xff000000u : argb;
         });
-        textureFactory->loadTexture(key, (dir.path() + "/" + key + ".png").toStdString());
+        store.loadTexture(key, (dir.path() + "/" + key + ".png").toStdString());
     }
     std::vector<unsigned char> pictures[2];
     for (int mobile = 0; mobile < 2; ++mobile) {
-        GirderRect box(2, 2, 2);
-        box.setTextureAll("bt-r");
-        box.setTexture(SideTop, "bt-b"); // a texture change inside each box
-        Quad ground;                     // wide enough to be cut into tiles
-        ground.width = ground.height = 80;
-        ground.setTexture("bt-g");
-        Map world;
+        auto* box = new GirderRect(2, 2, 2);
+        box->setTextureAll("bt-r");
+        box->setTexture(SideTop, "bt-b"); // a texture change inside each box
+        auto* ground = new Quad;          // wide enough to be cut into tiles
+        ground->width = ground->height = 80;
+        ground->setTexture("bt-g");
+        Map world(store);
         world.lightingOn = false;
         world.setCamera(new Camera(0, 6, 20, 0, 0, 0, 0, 1, 0));
-        world.addBlueprint("box", &box);
-        world.addBlueprint("ground", &ground);
+        world.addBlueprint("box", box);
+        world.addBlueprint("ground", ground);
         world.addObject("ground", "e", at(0, -2, 0));
         // "b" turns about the world origin; "c" and "d" after it must not turn with it.
         const float x[] = {-7, -2, 2, 6};
@@ -91,10 +94,11 @@ TEST(Batching, TheBatchedWorldDrawsThePictureOfObjectByObjectDrawing) {
 }
 
 TEST(Batching, ObjectsOutsideTheViewAreNotDrawnAndThoseInsideAre) {
-    CountingBox box(2, 2, 2);
-    Map world;
+    auto* box = new CountingBox(2, 2, 2);
+    TextureFactory store;
+    Map world(store);
     world.setCamera(new Camera(0, 0, 20, 0, 0, 0, 0, 1, 0)); // looking along -z
-    world.addBlueprint("box", &box);
+    world.addBlueprint("box", box);
     world.addObject("box", "ahead", at(0, 0, 0));
     world.addObject("box", "behind", at(0, 0, 40));
     // Stands behind, but turns half round the world origin: drawn ahead at z -40.
@@ -107,7 +111,7 @@ TEST(Batching, ObjectsOutsideTheViewAreNotDrawnAndThoseInsideAre) {
         world.addMobileKey(key);
     world.compileDisplayLists();
     render(world);
-    EXPECT_EQ(box.draws, 2);             // the mobile boxes "ahead" and "turned"
+    EXPECT_EQ(box->draws, 2);            // the mobile boxes "ahead" and "turned"
     EXPECT_EQ(world.culledLastFrame, 2); // "behind" and the static list behind the viewer
 }
 
