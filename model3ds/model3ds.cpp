@@ -2,6 +2,7 @@
 // records with vertex arrays.
 #include "model3ds/model3ds.h"
 
+#include "console/printable.h"
 #include "model3ds/normals3ds.h"
 #include "textures/modeltextures.h"
 
@@ -12,27 +13,6 @@
 #include <iostream>
 #include <map>
 #include <set>
-
-namespace {
-
-// Text from a model file fit for the console, as the map messages write it:
-// control bytes (an escape sequence would drive the terminal, a line break
-// forge a line) become \xNN.
-std::string printable(const std::string& text) {
-    std::string out;
-    for (const char c : text) {
-        const unsigned char byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte != 0x7f) {
-            out += c;
-            continue;
-        }
-        const char* digits = "0123456789abcdef";
-        out += {'\\', 'x', digits[byte >> 4], digits[byte & 15]};
-    }
-    return out;
-}
-
-} // namespace
 
 std::string Model_3DS::filePath(const std::string& path) {
     if (path.find('"') == std::string::npos)
