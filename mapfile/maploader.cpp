@@ -557,7 +557,7 @@ TObject* MapLoader::loadSmax(const QDomElement& blueprint) {
     Model_3DS* model = nullptr;
     if (map) {
         model = new Model_3DS;
-        model->load(file.c_str());
+        model->load(file.c_str(), map->textures.models);
     }
     checkModelFile(file, placeOf(blueprint), model);
     return model;

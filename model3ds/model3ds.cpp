@@ -34,7 +34,7 @@ Model_3DS::ReadReport Model_3DS::reportOf(const Reader3DS& reader) {
     return report;
 }
 
-void Model_3DS::load(const char* path) {
+void Model_3DS::load(const char* path, ModelTextures& textures) {
     const std::string given = path ? path : "";
     std::cout << "Model_3DS : " << given << " inladen is begonnen \n";
     const std::string file = filePath(given);
@@ -70,8 +70,7 @@ void Model_3DS::load(const char* path) {
     materials.clear();
     materials.resize(reader.materials.size());
     // Every material naming the same image file or colour shares one texture,
-    // here and in every other model.
-    ModelTextures& textures = ModelTextures::instance();
+    // here and in every other model of the store.
     Listings listings;
     std::set<std::string> outside; // map names refused for leaving the directory, said once
     for (std::size_t i = 0; i < materials.size(); ++i) {

@@ -8,6 +8,7 @@
 #include "model3ds/reader3ds.h"
 #include "scene/tobject.h"
 #include "textures/gltexture.h"
+#include "textures/modeltextures.h"
 
 #include <QString>
 #include <map>
@@ -38,8 +39,9 @@ public:
     // Reads the model at path (relative to the working directory; surrounding
     // double quotes are dropped, see filePath). A file that cannot be opened
     // leaves the model empty; a damaged one keeps what was consistent. Both
-    // say so on standard output. Needs a current GL context for the textures.
-    void load(const char* path);
+    // say so on standard output. The materials' textures come from (and are
+    // shared in) textures. Needs a current GL context for them.
+    void load(const char* path, ModelTextures& textures);
     // The file a model path of a map names: the first run of characters that
     // are not double quotes ("a.3ds" -> a.3ds).
     static std::string filePath(const std::string& path);

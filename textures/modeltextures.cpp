@@ -6,11 +6,6 @@
 #include <QFileInfo>
 #include <QOpenGLContext>
 
-ModelTextures& ModelTextures::instance() {
-    static ModelTextures store;
-    return store;
-}
-
 // Texture names belong to one context; after a switch the old ones mean nothing.
 void ModelTextures::followContext() {
     const void* current = QOpenGLContext::currentContext();

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "textures/imagecheck.h"
+#include "textures/modeltextures.h"
 
 #include <GL/gl.h>
 #include <map>
@@ -26,6 +27,8 @@ public:
     GLuint getTextureId(const std::string& key) const;
     // Number of textures loaded so far (texture numbers run from 1).
     int loadCount() const { return loaded; }
+
+    ModelTextures models; // the textures of the world's 3DS model materials
 
 private:
     std::map<std::string, int> numbers;      // key -> texture number, from 1
