@@ -52,16 +52,16 @@ public:
     // True if all four footprint corners of the tracker lie on the road.
     static bool isCarOnRoad(const ObjectTracker& tracker, WorldQuery& world);
 
-    int viewMode = 1;                 // car view 0..3, cycled by Tab
-    ObjectTracker tracker;            // the vehicle while inCar
-    double eye[3];                    // viewer position, world units
-    double centre[3];                 // point looked at
-    double up[3];                     // up vector
-    float forwardStep = 0;            // fraction of eye-to-centre moved per frame
-    float turnStep = 0;               // yaw per frame, radians
-    float strafeStep = 0;             // sideways fraction of eye-to-centre per frame
-    float verticalStep = 0;           // world units per frame added to eye y and centre y
-    int mouseRefX = 0;                // widget pixels
+    int viewMode = 1;       // car view 0..3, cycled by Tab
+    ObjectTracker tracker;  // the vehicle while inCar
+    double eye[3];          // viewer position, world units
+    double centre[3];       // point looked at
+    double up[3];           // up vector
+    float forwardStep = 0;  // fraction of eye-to-centre moved per frame
+    float turnStep = 0;     // yaw per frame, radians
+    float strafeStep = 0;   // sideways fraction of eye-to-centre per frame
+    float verticalStep = 0; // world units per frame added to eye y and centre y
+    int mouseRefX = 0;      // widget pixels
     int mouseRefY = 0;
     bool inCar = false;
 };

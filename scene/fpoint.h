@@ -11,3 +11,6 @@ public:
     float y; // up
     float z;
 };
+
+// 100,000 placed objects hold three points each: no hidden table pointer.
+static_assert(sizeof(FPoint) == 3 * sizeof(float), "FPoint is three floats");

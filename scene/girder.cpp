@@ -123,9 +123,9 @@ void Girder::applyRotation(const FPoint& rotation) {
 void Girder::draw(const TObject& placement, const TextureFactory& store) {
     GirderDrawState state;
     glPushMatrix();
-        applyRotation(placement.rotation);
-        drawSides(cornersAt(placement.position), store, state);
-        endSides(state);
+    applyRotation(placement.rotation);
+    drawSides(cornersAt(placement.position), store, state);
+    endSides(state);
     glPopMatrix();
     finishSides(state);
 }
@@ -154,8 +154,8 @@ void Girder::drawSides(const Corners& at, const TextureFactory& store,
         const FPoint* point;
         float s, t;
     };
-    const FPoint &ftl = at[0], &ftr = at[1], &fbr = at[2], &fbl = at[3], &btl = at[4],
-                 &btr = at[5], &bbr = at[6], &bbl = at[7];
+    const FPoint &ftl = at[0], &ftr = at[1], &fbr = at[2], &fbl = at[3], &btl = at[4], &btr = at[5],
+                 &bbr = at[6], &bbl = at[7];
     const Corner corners[kSideCount][4] = {
         {{&fbl, 0, 0}, {&fbr, 1, 0}, {&ftr, 1, 1}, {&ftl, 0, 1}}, // front
         {{&bbl, 0, 0}, {&bbr, 1, 0}, {&btr, 1, 1}, {&btl, 0, 1}}, // back

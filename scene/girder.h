@@ -80,9 +80,9 @@ public:
     // What every girder leaves behind: texturing on, the default material.
     static void finishSides(GirderDrawState& state);
 
-    FPoint ftr, fbl, fbr, btl, btr, bbl, bbr; // ftl is position
-    std::array<TextureRef, kGirderSides> textures;     // side -> its texture key
-    std::array<bool, kGirderSides> texturedSides{};    // side -> drawn textured
+    FPoint ftr, fbl, fbr, btl, btr, bbl, bbr;                    // ftl is position
+    std::array<TextureRef, kGirderSides> textures;               // side -> its texture key
+    std::array<bool, kGirderSides> texturedSides{};              // side -> drawn textured
     std::array<std::optional<Material>, kGirderSides> materials; // side -> its own, if any
     std::array<std::optional<FPoint>, kGirderSides> normals;     // side -> its own, if any
 };

@@ -38,9 +38,8 @@ bool drawableEdge(float v) {
 using CellCorners = float[6][4];
 void cellCorners(float s, float t, float ds, float dt, float x, float z, CellCorners& out) {
     const float x1 = x + kCellSize, z1 = z + kCellSize;
-    const CellCorners corners = {{s, t, x, z},       {s, t + dt, x, z1},
-                                 {s + ds, t, x1, z}, {s + ds, t, x1, z},
-                                 {s, t + dt, x, z1}, {s + ds, t + dt, x1, z1}};
+    const CellCorners corners = {{s, t, x, z},       {s, t + dt, x, z1}, {s + ds, t, x1, z},
+                                 {s + ds, t, x1, z}, {s, t + dt, x, z1}, {s + ds, t + dt, x1, z1}};
     std::copy(&corners[0][0], &corners[0][0] + 24, &out[0][0]);
 }
 
@@ -101,8 +100,8 @@ double Quad::cellsOf(const Grid& grid) {
     const float highX = p.x + grid.width / 2;
     const float lowZ = p.z - grid.height / 2;
     const float highZ = p.z + grid.height / 2;
-    if (!(grid.width >= 0) || !(grid.height >= 0) || !drawableEdge(lowX) ||
-        !drawableEdge(highX) || !drawableEdge(lowZ) || !drawableEdge(highZ))
+    if (!(grid.width >= 0) || !(grid.height >= 0) || !drawableEdge(lowX) || !drawableEdge(highX) ||
+        !drawableEdge(lowZ) || !drawableEdge(highZ))
         return 0;
     return std::max(0.0, double(std::ceil((highX - std::trunc(lowX)) / kCellSize))) *
            std::max(0.0, double(std::ceil((highZ - std::trunc(lowZ)) / kCellSize)));
@@ -203,19 +202,19 @@ void Quad::draw(const TObject& placement, const TextureFactory& textures) {
         // lighting, a flashlight's spot, needs them), the per-triangle
         // glBegin/glEnd and repeated normals go. The normal is (0, 1, 0) throughout.
         glBegin(GL_TRIANGLES);
-            glNormal3f(0.0f, 1.0f, 0.0f);
-            walkCells(
-                p.x - grid.width / 2, p.x + grid.width / 2, p.z - grid.height / 2,
-                p.z + grid.height / 2, ds, dt,
-                [&](int, float s, float t, float x, float z) {
-                    CellCorners corners;
-                    cellCorners(s, t, ds, dt, x, z, corners);
-                    for (const float* corner : corners) {
-                        glTexCoord2f(corner[0], corner[1]);
-                        glVertex3f(corner[2], y, corner[3]);
-                    }
-                },
-                [](int) {});
+        glNormal3f(0.0f, 1.0f, 0.0f);
+        walkCells(
+            p.x - grid.width / 2, p.x + grid.width / 2, p.z - grid.height / 2,
+            p.z + grid.height / 2, ds, dt,
+            [&](int, float s, float t, float x, float z) {
+                CellCorners corners;
+                cellCorners(s, t, ds, dt, x, z, corners);
+                for (const float* corner : corners) {
+                    glTexCoord2f(corner[0], corner[1]);
+                    glVertex3f(corner[2], y, corner[3]);
+                }
+            },
+            [](int) {});
         glEnd();
     }
     glEnable(GL_TEXTURE_2D);

@@ -20,7 +20,7 @@ public:
     // A road blueprint and where it is placed, as the world resolved them
     // from the keys; read through the pointers, so nothing is copied.
     struct Pieces {
-        const TObject* blueprint = nullptr;             // never null
+        const TObject* blueprint = nullptr; // never null
         Measure measure = ByBlueprint;
         const std::vector<TObject*>* objects = nullptr; // never null; no null entries
     };

@@ -173,9 +173,9 @@ void Map::compileBatches() {
             // A girder turns about the world origin: keep the turn to itself.
             Girder::endSides(state);
             glPushMatrix();
-                Girder::applyRotation(object.rotation);
-                girder->drawSides(corners, textures, state);
-                Girder::endSides(state);
+            Girder::applyRotation(object.rotation);
+            girder->drawSides(corners, textures, state);
+            Girder::endSides(state);
             glPopMatrix();
         }
         if (girder)

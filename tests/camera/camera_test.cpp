@@ -80,9 +80,9 @@ TEST(Camera, TheCarFrameKeepsTheCarOnTheRoadAndMovesTheDrivenObject) {
         double toX, toZ;
         bool braked;
     } cases[] = {
-        {0, 17, 0, 0, 18, false},     // front corners at z 19.5
-        {0, 18, 0, 0, 18, true},      // they would be at 20.5
-        {0, 18, 45, 0, 18, true},     // 0.707 on x and z: x restored, still off, z too
+        {0, 17, 0, 0, 18, false},         // front corners at z 19.5
+        {0, 18, 0, 0, 18, true},          // they would be at 20.5
+        {0, 18, 45, 0, 18, true},         // 0.707 on x and z: x restored, still off, z too
         {1.5f, 0, 45, 1.5, 0.7071, true}, // restoring x is enough
     };
     for (const auto& c : cases) {
@@ -102,6 +102,7 @@ TEST(Camera, TheCarFrameKeepsTheCarOnTheRoadAndMovesTheDrivenObject) {
         // The object took the unchecked step; the next frame writes the corrected one.
         camera.tracker.speed = 0;
         camera.carFrame(world);
-        EXPECT_EQ(rounded(car.position.x, 0, car.position.z), rounded(t.position.x, 0, t.position.z));
+        EXPECT_EQ(rounded(car.position.x, 0, car.position.z),
+                  rounded(t.position.x, 0, t.position.z));
     }
 }

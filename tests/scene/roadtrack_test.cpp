@@ -10,11 +10,11 @@ TEST(RoadTrack, APointIsOnTheRoadWithinAPiecesMeasureEdgesIncluded) {
     TObject alongZ, alongX, turn, flatByBlueprint;
     alongZ.scale.x = 40; // x -4..4, z -20..20
     alongX.position = FPoint(100, 0, 0);
-    alongX.scale.x = 10; // x 95..105, z -4..4
+    alongX.scale.x = 10;               // x 95..105, z -4..4
     turn.position = FPoint(0, 0, 100); // x -8..8, z 92..108
     flatByBlueprint.position = FPoint(-100, 0, 0);
     flatByBlueprint.scale.x = 30; // along z, as long as its own placement: z -15..15
-    TObject box; // measured by its box: what any blueprint under a road key gives
+    TObject box;                  // measured by its box: what any blueprint under a road key gives
     box.boxWidth = box.boxDepth = 2;
     RoadTurn turnBlueprint(RoadTurn::kSide);
     RoadFlat flatBlueprint(1);
@@ -29,9 +29,9 @@ TEST(RoadTrack, APointIsOnTheRoadWithinAPiecesMeasureEdgesIncluded) {
         FPoint point;
         bool on;
     } cases[] = {
-        {{4, 7, 20}, true},    {{4.01f, 0, 0}, false},  {{0, 0, -20.01f}, false},
-        {{105, 0, -4}, true},  {{95, 0, 4.01f}, false}, {{8, 0, 108}, true},
-        {{0, 0, 108.01f}, false}, {{-96, 0, 15}, true},  {{-100, 0, 15.01f}, false},
+        {{4, 7, 20}, true},       {{4.01f, 0, 0}, false},  {{0, 0, -20.01f}, false},
+        {{105, 0, -4}, true},     {{95, 0, 4.01f}, false}, {{8, 0, 108}, true},
+        {{0, 0, 108.01f}, false}, {{-96, 0, 15}, true},    {{-100, 0, 15.01f}, false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(RoadTrack::isOnRoad(c.point, pieces), c.on)

@@ -53,9 +53,8 @@ TEST(Batching, TheBatchedWorldDrawsThePictureOfObjectByObjectDrawing) {
          {std::pair{"bt-r", 0xffff0000u}, {"bt-b", 0xff0000ffu}, {"bt-g", 0xff00ff00u}}) {
         // The ground's picture is half black, so its texture coordinates show.
         const bool ground = std::strcmp(key, "bt-g") == 0;
-        testgl::writeImage(dir.path() + "/" + key + ".png", 2, 2, [=](int x, int) {
-            return ground && x ? 0xff000000u : argb;
-        });
+        testgl::writeImage(dir.path() + "/" + key + ".png", 2, 2,
+                           [=](int x, int) { return ground && x ? 0xff000000u : argb; });
         store.loadTexture(key, (dir.path() + "/" + key + ".png").toStdString());
     }
     std::vector<unsigned char> pictures[2];

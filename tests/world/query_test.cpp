@@ -32,17 +32,17 @@ TEST(World, PlacedBoxesAndTheSkyBoxBlockAndRoadPiecesCarry) {
         FPoint point;
         bool blocked, onRoad;
     } cases[] = {
-        {{2, 3, -2}, true, false},        {{2.01f, 0, 0}, false, false},
-        {{0, 3.01f, 0}, false, false},    {{49, 99, 49}, false, false},
-        {{50.01f, 50, 0}, true, false},   {{0, -0.01f, 0}, true, false},
-        {{24, 2, 20}, false, true},       {{24.01f, 2, 0}, false, false},
-        {{5, 2, 34}, false, true},        {{5.01f, 2, 34}, false, false},
+        {{2, 3, -2}, true, false},      {{2.01f, 0, 0}, false, false},
+        {{0, 3.01f, 0}, false, false},  {{49, 99, 49}, false, false},
+        {{50.01f, 50, 0}, true, false}, {{0, -0.01f, 0}, true, false},
+        {{24, 2, 20}, false, true},     {{24.01f, 2, 0}, false, false},
+        {{5, 2, 34}, false, true},      {{5.01f, 2, 34}, false, false},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(world.isBlocked(c.point), c.blocked) << c.point.x << " " << c.point.y << " "
-                                                        << c.point.z;
-        EXPECT_EQ(world.isOnRoad(c.point), c.onRoad) << c.point.x << " " << c.point.y << " "
-                                                     << c.point.z;
+        EXPECT_EQ(world.isBlocked(c.point), c.blocked)
+            << c.point.x << " " << c.point.y << " " << c.point.z;
+        EXPECT_EQ(world.isOnRoad(c.point), c.onRoad)
+            << c.point.x << " " << c.point.y << " " << c.point.z;
     }
     // Added after the first questions: the next ones see it.
     world.addObject("box", "c", placed(0, -1, 30));
