@@ -1,14 +1,16 @@
 // Canvas: GL set-up, the frame loop, input hand-over and the overlay.
 #include "app/canvas.h"
 
-#include "mapfile/maploader.h"
 #include "textures/texturefactory.h"
 #include "world/map.h"
+#include "world/worldbuilder.h"
 
 #include <GL/glu.h>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDateTime>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -61,25 +63,84 @@ Canvas::Canvas(const Options& options, QWindow* parent)
     surface.setDepthBufferSize(24);
     surface.setStencilBufferSize(8);
     setFormat(surface);
+    watcher = new QFileSystemWatcher(this);
+    connect(watcher, &QFileSystemWatcher::fileChanged, this, &Canvas::fileChanged);
+    connect(watcher, &QFileSystemWatcher::directoryChanged, this, &Canvas::fileChanged);
+    reloadTimer = new QTimer(this);
+    reloadTimer->setSingleShot(true);
+    connect(reloadTimer, &QTimer::timeout, this, &Canvas::reload);
 }
 
-// Out of line, where Map and TextureFactory are complete; the world goes
-// before the store its textures live in (declaration order).
-Canvas::~Canvas() = default;
+// The world's lists and textures belong to this window's context.
+Canvas::~Canvas() {
+    if (!world && !textures)
+        return;
+    makeCurrent();
+    world.reset();
+    textures.reset();
+    doneCurrent();
+}
+
+bool Canvas::loadWorld() {
+    std::cout << "We gaan de map inladen : \n";
+    auto newTextures = std::make_unique<TextureFactory>();
+    auto newWorld = std::make_unique<Map>(*newTextures);
+    const LoadReport report = WorldBuilder::load(options.mapPath, *newWorld, *newTextures);
+    watch(report.files);
+    if (report.lost && world) {
+        reloadFailure = report.firstError;
+        reloadFailureProblems = report.errors + report.warnings;
+        std::cout << "We hebben gedaan de map in te laden \n";
+        return false;
+    }
+    newWorld->ensureCamera();
+    std::cout << "We hebben gedaan de map in te laden \n";
+    newWorld->compileDisplayLists();
+    if (world)
+        newWorld->takeViewerFrom(*world);
+    world = std::move(newWorld); // the old world's lists go with it
+    textures = std::move(newTextures);
+    reloadFailure.clear();
+    loadProblems = report.errors + report.warnings;
+    return true;
+}
+
+void Canvas::reload() {
+    if (!world)
+        return; // the first load is initializeGL's
+    makeCurrent();
+    loadWorld();
+}
+
+void Canvas::watch(const QStringList& files) {
+    QStringList paths;
+    for (const QString& file : files) {
+        if (file.isEmpty())
+            continue;
+        const QFileInfo info(file);
+        if (info.exists())
+            paths << info.absoluteFilePath();
+        // Its folder sees a file appear, and a new file renamed over it.
+        const QString folder = info.absolutePath();
+        if (QFileInfo(folder).isDir())
+            paths << folder;
+    }
+    paths.removeDuplicates();
+    const QStringList old = watcher->files() + watcher->directories();
+    if (!old.isEmpty())
+        watcher->removePaths(old);
+    if (!paths.isEmpty())
+        watcher->addPaths(paths);
+}
+
+void Canvas::fileChanged() {
+    reloadTimer->start(kReloadDelayMs);
+}
 
 void Canvas::initializeGL() {
     std::cout << "InitializeGl() \n";
     QOpenGLWindow::initializeGL();
-    std::cout << "We gaan de map inladen : \n";
-    textures = std::make_unique<TextureFactory>();
-    world = std::make_unique<Map>(*textures);
-    {
-        MapLoader loader(world.get());
-        loader.load(options.mapPath);
-    }
-    world->ensureCamera();
-    std::cout << "We hebben gedaan de map in te laden \n";
-    world->compileDisplayLists();
+    loadWorld();
 
     glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
     glClearDepth(1.0);
@@ -133,9 +194,14 @@ void Canvas::paintGL() {
     world->drawFrame();
     glLoadIdentity();
     QString overlay = world->overlayText;
+    // The text ends in a line break: these take the rows below it.
+    if (!reloadFailure.isEmpty())
+        overlay += "Herladen mislukt, de vorige wereld blijft: " + reloadFailure + "\n" +
+                   QString::number(reloadFailureProblems) + " problemen\n";
+    else if (loadProblems > 0)
+        overlay += QString::number(loadProblems) + " problemen bij het laden (zie de console)\n";
     if (showFrameTime && smoothedFrameMs > 0 && smoothedWorkMs > 0) {
-        // The text ends in a line break, so this takes the empty last row:
-        // the time a frame takes to draw, and the frames drawn per second.
+        // The time a frame takes to draw, and the frames drawn per second.
         overlay += "Beeldtijd: " + oneDecimal(smoothedWorkMs) + " ms (" +
                    oneDecimal(1000.0 / smoothedFrameMs) + " fps)";
     }
@@ -243,6 +309,10 @@ void Canvas::keyPressEvent(QKeyEvent* event) {
     // The canvas's own instruments; the world's keys stay as they are.
     if (event->key() == Qt::Key_I) {
         showFrameTime = !showFrameTime;
+        return;
+    }
+    if (event->key() == Qt::Key_F5) {
+        reload();
         return;
     }
     if (event->key() == Qt::Key_F12) {

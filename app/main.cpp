@@ -3,7 +3,7 @@
 #include "app/options.h"
 #include "app/window.h"
 
-#include "mapfile/maploader.h"
+#include "world/worldbuilder.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -20,9 +20,7 @@ constexpr int kKeptHeapBytes = 256 << 20; // free heap kept before it is trimmed
 // warnings, 2: a file could not be opened or parsed.
 int checkMap(int argc, char** argv, const QString& mapPath) {
     QCoreApplication app(argc, argv); // image format plugins, no display
-    MapLoader loader(nullptr);
-    loader.load(mapPath);
-    const MapDiagnostics& found = loader.diagnostics();
+    const LoadReport found = WorldBuilder::check(mapPath);
     std::cout << mapPath.toStdString() << ": " << found.errors << " fouten, " << found.warnings
               << " waarschuwingen\n";
     return found.exitStatus();

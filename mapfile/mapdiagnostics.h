@@ -1,9 +1,12 @@
 // MapDiagnostics: the problems found while reading one map and its includes,
 // printed in compiler style ("FILE:LINE:COLUMN: fout: ...") as they are
 // found, each line once, and counted for the exit status of a check run.
+// After kMaxPerKind problems of one kind in one file the rest are counted,
+// not printed, and finish() says how many there were.
 #pragma once
 
 #include <QString>
+#include <map>
 #include <set>
 #include <string>
 
@@ -16,23 +19,39 @@ struct MapPlace {
 
 class MapDiagnostics {
 public:
+    static constexpr int kMaxPerKind = 100; // lines of one kind printed for one file
+
     MapDiagnostics() = default;
     virtual ~MapDiagnostics() = default;
 
-    // A file could not be opened, read or parsed, or was refused.
-    void error(const MapPlace& place, const QString& text);
+    // A file could not be opened, read or parsed, or was refused. kind, when
+    // given, groups problems that one map may hold by the thousand ("attribuut");
+    // without it, the text is its own kind.
+    void error(const MapPlace& place, const QString& text, const char* kind = nullptr);
     // Anything else: the map loads, but not as its author meant.
-    void warning(const MapPlace& place, const QString& text);
+    void warning(const MapPlace& place, const QString& text, const char* kind = nullptr);
+    // Prints, for every kind that went over kMaxPerKind in a file, one line
+    // with the number not shown.
+    void finish();
 
     // 0 without problems, 1 with warnings only, 2 with any error.
     int exitStatus() const { return errors > 0 ? 2 : warnings > 0 ? 1 : 0; }
+    int problems() const { return errors + warnings; }
 
     int errors = 0;
     int warnings = 0;
+    QString firstError; // the first error line printed, for the window's overlay
 
 private:
-    void print(const MapPlace& place, const char* severity, const QString& text, int& count);
+    struct Held {
+        MapPlace place; // of the first not shown
+        bool error = false;
+        int count = 0;
+    };
+    void report(const MapPlace& place, bool isError, const QString& text, const char* kind);
+    void print(const MapPlace& place, const char* severity, const QString& text);
 
-    // A file read twice (a diamond of includes) reports its problems once.
-    std::set<std::string> printed;
+    std::set<std::string> printed; // a file read twice (a diamond of includes) reports once
+    std::map<std::pair<QString, std::string>, int> perKind; // (file, kind) -> lines printed
+    std::map<std::pair<QString, std::string>, Held> held;   // beyond kMaxPerKind
 };

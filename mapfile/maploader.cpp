@@ -1,74 +1,29 @@
-// MapLoader: one map file into the world: includes, camera, textures,
-// lights, blueprints (the section loop, quads and 3DS models), objects; and
-// the checks of each section against the map format. Girder and road
-// blueprints are read in maploader_girder.cpp and maploader_road.cpp.
+// MapLoader: one streaming pass per map file into plain map data, the format
+// checks made on the way, and the includes.
+//
+// Each item element (an <object>, a <blueprint>, ...) is gathered with its
+// descendants into a small tree while the stream passes it, read into its
+// struct when it closes, and dropped: memory stays in proportion to the data
+// kept, not to the XML.
 #include "mapfile/maploader.h"
 
 #include "mapfile/mapformat.h"
 #include "mapfile/xmlhandler.h"
-#include "model3ds/model3ds.h"
-#include "model3ds/reader3ds.h"
-#include "scene/light.h"
-#include "scene/quad.h"
-#include "textures/imagecheck.h"
-#include "textures/texturefactory.h"
-#include "world/map.h"
 
 #include <QDir>
-#include <QDomNodeList>
 #include <QFileInfo>
-#include <cmath>
-#include <map>
-#include <optional>
-#include <vector>
+#include <QXmlStreamReader>
+#include <algorithm>
+#include <cstring>
 
 namespace {
 
-constexpr const char* kIncludeDirectory = "maps/";
-// Suggesting a near key means comparing with every key; beyond this many, none is suggested.
-constexpr std::size_t kMaxKeysToSuggestFrom = 1000;
-// Beyond this distance along the ground from the camera's pos to its view
-// point (world units), a step on foot (a fifth of it) is over 10 units a frame.
-constexpr double kMaxViewReach = 50.0;
 constexpr int kMaxQuotedLength = 80; // characters of a key or value shown in a message
-// A key of more UTF-8 bytes than this is too long to be suggested.
-constexpr std::size_t kMaxSuggestedBytes = 4 * MapFormat::kMaxSuggestedLength;
-// Character pairs compared for all key suggestions of one load together:
-// some tenths of a second.
-constexpr qint64 kSuggestionBudget = 100000000;
-
-float floatAttribute(const QDomElement& element, const char* name) {
-    return MapFormat::numberValue(element.attribute(name, ""));
-}
-
-std::string stringAttribute(const QDomElement& element, const char* name) {
-    return element.attribute(name, "").toStdString();
-}
-
-// The first descendant element of this name, or a null element.
-QDomElement firstDescendant(const QDomElement& element, const char* name) {
-    return element.elementsByTagName(name).item(0).toElement();
-}
-
-// Calls visit(element) for every element below root, in document order,
-// without recursion.
-template <typename Visit> void forEachBelow(const QDomElement& root, Visit visit) {
-    QDomNode node = root.firstChild();
-    while (!node.isNull()) {
-        if (node.isElement())
-            visit(node.toElement());
-        if (node.hasChildNodes()) {
-            node = node.firstChild();
-            continue;
-        }
-        while (node.nextSibling().isNull()) {
-            node = node.parentNode();
-            if (node.isNull() || node == root)
-                return;
-        }
-        node = node.nextSibling();
-    }
-}
+constexpr int kSectionCount = 6;     // includes, camera, textures, lights, blueprints, objects
+enum SectionId { Includes, CameraSection, Textures, Lights, Blueprints, Objects };
+// The item element of each section, in MapFormat::sections() order.
+const char* const kItemNames[kSectionCount] = {"include", "startingPos", "texture",
+                                               "light",   "blueprint",   "object"};
 
 // A file on the include chain is compared by its absolute path, so that
 // "maps/a.xml" and "maps/./a.xml" are the same file.
@@ -77,57 +32,38 @@ QString chainName(const QString& fileName) {
     return info.exists() ? info.absoluteFilePath() : fileName;
 }
 
-// A key or value in a message, in double quotes; one longer than
-// kMaxQuotedLength is cut short and its length given, so that a
-// 100,000-character key does not make every line that names it as long.
 QString quoted(const QString& text) {
     if (text.size() <= kMaxQuotedLength)
         return '"' + text + '"';
     return '"' + text.left(kMaxQuotedLength) + "\"... (" + QString::number(text.size()) +
            " tekens)";
 }
-QString quoted(const std::string& text) {
-    return quoted(QString::fromStdString(text));
-}
-
-QString placeText(const MapPlace& place) {
-    return place.file + ':' + QString::number(place.line) + ':' + QString::number(place.column);
-}
-
-bool samePlace(const MapPlace& a, const MapPlace& b) {
-    return a.file == b.file && a.line == b.line && a.column == b.column;
-}
-
-// Records that key is defined at place (the later definition wins); the
-// place of an earlier definition elsewhere, if there was one. A diamond
-// include reads one definition twice, which is no duplicate.
-template <typename Key>
-std::optional<MapPlace> define(std::map<Key, MapPlace>& keys, const Key& key,
-                               const MapPlace& place) {
-    auto [entry, added] = keys.emplace(key, place);
-    std::optional<MapPlace> earlier;
-    if (!added && !samePlace(entry->second, place))
-        earlier = entry->second;
-    entry->second = place;
-    return earlier;
-}
-
-// " (bedoelt u x?)" for the defined key nearest to key, or nothing.
-template <typename Keys> QString suggestion(const QString& key, const Keys& keys, qint64& budget) {
-    if (keys.size() > kMaxKeysToSuggestFrom || budget <= 0 ||
-        key.size() > MapFormat::kMaxSuggestedLength)
-        return QString();
-    std::vector<QString> known;
-    for (const auto& entry : keys)
-        if (entry.first.size() <= kMaxSuggestedBytes)
-            known.push_back(QString::fromStdString(entry.first));
-    const QString nearest = MapFormat::nearestName(key, known, &budget);
-    return nearest.isEmpty() ? QString() : " (bedoelt u " + nearest + "?)";
-}
 
 QString suggestion(const QString& name, const std::vector<QString>& known) {
     const QString nearest = MapFormat::nearestName(name, known);
     return nearest.isEmpty() ? QString() : " (bedoelt u " + nearest + "?)";
+}
+
+template <typename Name> int sectionIndex(const Name& name) {
+    const std::vector<SectionFormat>& sections = MapFormat::sections();
+    for (std::size_t i = 0; i < sections.size(); ++i)
+        if (name == QLatin1String(sections[i].name))
+            return int(i);
+    return -1;
+}
+
+template <typename Name> int elementIndex(const SectionFormat& section, const Name& name) {
+    for (std::size_t i = 0; i < section.elements.size(); ++i)
+        if (name == QLatin1String(section.elements[i].name))
+            return int(i);
+    return -1;
+}
+
+template <typename Name> int attributeIndex(const ElementFormat& element, const Name& name) {
+    for (std::size_t i = 0; i < element.attributes.size(); ++i)
+        if (name == QLatin1String(element.attributes[i].name))
+            return int(i);
+    return -1;
 }
 
 std::vector<QString> namesOf(const std::vector<ElementFormat>& elements) {
@@ -137,257 +73,645 @@ std::vector<QString> namesOf(const std::vector<ElementFormat>& elements) {
     return names;
 }
 
-const std::vector<QString> kBlueprintTypes = {"smax", "girder", "quad", "road"};
-const std::vector<QString> kRoadSubtypes = {"flat", "flatTurn", "turn", "turnLarge"};
+std::vector<QString> namesOf(const std::vector<AttributeFormat>& attributes) {
+    std::vector<QString> names;
+    for (const AttributeFormat& attribute : attributes)
+        names.push_back(QLatin1String(attribute.name));
+    return names;
+}
 
 } // namespace
 
 struct MapLoader::Session {
     MapDiagnostics diagnostics;
+    MapData data;
     int filesRead = 0;
-    int texturesLoaded = 0; // counted against the texture factory's limit
-    std::map<std::string, MapPlace> textureKeys;
-    std::map<std::string, MapPlace> blueprintKeys;
-    std::map<std::pair<std::string, std::string>, MapPlace> objectKeys; // (blueprint, object)
-    std::vector<std::pair<QString, MapPlace>> textureReferences;
-    // The suggestion for each unknown blueprint key, found once: many
-    // objects may name the same missing blueprint.
-    std::map<std::string, QString> blueprintSuggestions;
-    qint64 suggestionBudget = kSuggestionBudget;
 };
 
-MapLoader::MapLoader(Map* map) : map(map), session(std::make_shared<Session>()) {}
+// One item element and its descendants, in document order.
+struct ItemTree {
+    struct Node {
+        int element = -1; // index in the section's elements; -1 for an unknown element
+        int end = 0;      // one past its last descendant
+        int firstAttribute = 0;
+        int attributeCount = 0;
+        MapPlace place;
+    };
+    struct Attribute {
+        int index; // in its element's format
+        QString value;
+    };
+    std::vector<Node> nodes;
+    std::vector<Attribute> attributes;
+    const SectionFormat* section = nullptr;
 
-MapLoader::~MapLoader() {
-    delete handler;
+    void clear() {
+        nodes.clear();
+        attributes.clear();
+    }
+    // The first element of this kind below node, or -1.
+    int firstBelow(int node, int element) const {
+        if (node < 0 || element < 0)
+            return -1;
+        for (int i = node + 1; i < nodes[node].end; ++i)
+            if (nodes[i].element == element)
+                return i;
+        return -1;
+    }
+    std::vector<int> allBelow(int node, int element) const {
+        std::vector<int> found;
+        if (node < 0 || element < 0)
+            return found;
+        for (int i = node + 1; i < nodes[node].end; ++i)
+            if (nodes[i].element == element)
+                found.push_back(i);
+        return found;
+    }
+    // The attribute's text, or null when the element has none of that name.
+    const QString* find(int node, const char* name) const {
+        if (node < 0 || nodes[node].element < 0)
+            return nullptr;
+        const int index = attributeIndex(section->elements[std::size_t(nodes[node].element)],
+                                         QLatin1String(name));
+        const Node& n = nodes[node];
+        for (int i = n.firstAttribute; i < n.firstAttribute + n.attributeCount; ++i)
+            if (attributes[std::size_t(i)].index == index)
+                return &attributes[std::size_t(i)].value;
+        return nullptr;
+    }
+    bool has(int node, const char* name) const { return find(node, name) != nullptr; }
+    QString text(int node, const char* name) const {
+        const QString* value = find(node, name);
+        return value ? *value : QString();
+    }
+    std::string string(int node, const char* name) const { return text(node, name).toStdString(); }
+    float number(int node, const char* name) const {
+        return MapFormat::numberValue(text(node, name));
+    }
+    mapdata::Point point(int node) const {
+        return {number(node, "x"), number(node, "y"), number(node, "z")};
+    }
+    void colour(int node, mapdata::Colour& colour) const {
+        if (node < 0)
+            return;
+        colour.present = true;
+        colour.rgba[0] = number(node, "r");
+        colour.rgba[1] = number(node, "g");
+        colour.rgba[2] = number(node, "b");
+        colour.rgba[3] = number(node, "a");
+    }
+    int element(const char* name) const { return elementIndex(*section, QLatin1String(name)); }
+};
+
+// One streaming pass over a file's bytes: the root and its sections, the
+// format checks, and the items into the file's data. A forced pass reads
+// only the element that starts at forcedOffset, as the section forcedSection.
+class MapLoader::Pass {
+public:
+    Pass(MapLoader& loader, XmlHandler& handler, mapdata::File& file)
+        : loader(loader), handler(handler), file(file), report(loader.session->diagnostics) {}
+
+    // False when the text is not well-formed or passes a limit.
+    bool run(int forcedSection = -1, qint64 forcedOffset = -1);
+
+    // Sections that had no element of their own in the root, but an element
+    // of their name deeper down: the first such, by offset and place.
+    struct Candidate {
+        qint64 offset = -1;
+        MapPlace place;
+    };
+    Candidate candidates[kSectionCount];
+    bool rootSection[kSectionCount] = {};
+
+private:
+    void startSection(int id, int depth, const MapPlace& place);
+    void startElement(const QXmlStreamReader& xml, const MapPlace& place, int depth, qint64 offset);
+    void endElement(int depth);
+    void readItem(int root);
+    void readInclude(int node);
+    void readCamera(int node);
+    void readTexture(int node);
+    void readLight(int node);
+    void readBlueprint(int node);
+    void readObject(int node);
+    void warn(const MapPlace& place, const QString& text, const char* kind = nullptr) {
+        report.warning(place, text, kind);
+    }
+
+    MapLoader& loader;
+    XmlHandler& handler;
+    mapdata::File& file;
+    MapDiagnostics& report;
+    int section = -1; // being read, or -1
+    int sectionDepth = 0;
+    MapPlace sectionPlace;
+    bool cameraRead = false;
+    int skipBelow = 0; // > 0: the elements below this depth are not read
+    ItemTree tree;
+    std::vector<int> open; // tree nodes not yet closed
+    int itemDepth = 0;     // depth of the tree's root element
+};
+
+bool MapLoader::Pass::run(int forcedSection, qint64 forcedOffset) {
+    QXmlStreamReader xml(handler.bytes());
+    xml.setNamespaceProcessing(false);
+    int depth = 0;
+    qint64 elements = 0, nodes = 0;
+    const bool counting = handler.countWhileStreaming();
+    bool blueprintsSeen = false;
+    while (!xml.atEnd()) {
+        // Where the token starts: where the one before it ended.
+        const qint64 offset = xml.characterOffset();
+        const MapPlace place{file.path, std::max(1, int(xml.lineNumber())),
+                             int(xml.columnNumber()) + 1};
+        const QXmlStreamReader::TokenType token = xml.readNext();
+        if (token == QXmlStreamReader::EndElement) {
+            if (section >= 0 && depth >= sectionDepth)
+                endElement(depth);
+            if (skipBelow == depth)
+                skipBelow = 0;
+            --depth;
+            if (forcedSection >= 0 && section < 0 && depth < sectionDepth)
+                return true; // the forced section has been read
+            continue;
+        }
+        if (token == QXmlStreamReader::DTD && forcedSection < 0) {
+            for (const QXmlStreamEntityDeclaration& entity : xml.entityDeclarations())
+                if (!entity.systemId().isEmpty() || !entity.publicId().isEmpty())
+                    warn(place, "externe entiteit " + entity.name().toString() +
+                                    " wordt nooit gelezen; waar ze gebruikt wordt, ontbreekt "
+                                    "haar tekst");
+            continue;
+        }
+        if (token == QXmlStreamReader::EntityReference && forcedSection < 0) {
+            warn(place,
+                 "entiteit &" + xml.name().toString() +
+                     "; wordt niet gelezen (externe entiteiten nooit), haar tekst ontbreekt",
+                 "entiteit");
+            continue;
+        }
+        if (token != QXmlStreamReader::StartElement)
+            continue;
+        ++depth;
+        if (counting) {
+            const char* limit = depth > XmlHandler::kMaxDepth           ? "diep"
+                                : ++elements > XmlHandler::kMaxElements ? "elementen"
+                                : (nodes += 1 + xml.attributes().size()) > XmlHandler::kMaxNodes
+                                    ? "knopen"
+                                    : nullptr;
+            if (limit) {
+                handler.refuse(
+                    QString("het bestand gaat over de grenzen (%1 niveaus, %2 elementen, %3 "
+                            "elementen en attributen samen)")
+                        .arg(XmlHandler::kMaxDepth)
+                        .arg(XmlHandler::kMaxElements)
+                        .arg(XmlHandler::kMaxNodes),
+                    place.line, place.column);
+                return false;
+            }
+        }
+        const auto name = xml.name();
+        if (forcedSection >= 0) {
+            if (section < 0 && offset == forcedOffset)
+                startSection(forcedSection, depth, place);
+            else if (section >= 0)
+                startElement(xml, place, depth, offset);
+            continue;
+        }
+        if (section >= 0) {
+            startElement(xml, place, depth, offset);
+        } else if (depth == 1) {
+            if (name != QLatin1String("map"))
+                warn(place, "het hoofdelement heet <" + name.toString() +
+                                ">, niet <map>; het wordt toch gelezen");
+            continue;
+        } else if (depth == 2 && skipBelow == 0) {
+            const int id = sectionIndex(name);
+            if (id < 0) {
+                std::vector<QString> known;
+                for (const SectionFormat& format : MapFormat::sections())
+                    known.push_back(QLatin1String(format.name));
+                warn(place,
+                     "onbekende sectie <" + name.toString() + ">" +
+                         suggestion(name.toString(), known) + ", wordt genegeerd",
+                     "sectie");
+                skipBelow = depth;
+                continue;
+            }
+            if (rootSection[id]) {
+                warn(place,
+                     "sectie <" + name.toString() +
+                         "> staat een tweede keer in het hoofdelement; enkel de eerste "
+                         "wordt gelezen, deze wordt genegeerd",
+                     "sectie");
+                skipBelow = depth;
+                continue;
+            }
+            if (id == Textures && blueprintsSeen)
+                warn(place, "sectie <textures> staat na <blueprints>; zet ze ervoor (deze versie "
+                            "leest ze toch, oudere lezen de textures van de eerste blueprint)");
+            blueprintsSeen = blueprintsSeen || id == Blueprints;
+            rootSection[id] = true;
+            startSection(id, depth, place);
+            continue;
+        }
+        // Below an unknown root child, or a section element deeper in a section.
+        const int id = sectionIndex(name);
+        if (id >= 0 && candidates[id].offset < 0) {
+            candidates[id].offset = offset;
+            candidates[id].place = place;
+        }
+    }
+    return !handler.streamFailed(xml);
 }
+
+void MapLoader::Pass::startSection(int id, int depth, const MapPlace& place) {
+    section = id;
+    sectionDepth = depth;
+    sectionPlace = place;
+    tree.section = &MapFormat::sections()[std::size_t(id)];
+}
+
+void MapLoader::Pass::startElement(const QXmlStreamReader& xml, const MapPlace& place, int depth,
+                                   qint64 offset) {
+    const SectionFormat& format = *tree.section;
+    const auto name = xml.name();
+    // A section element deeper in another section may have to be read as
+    // the section of its name, when the root has none of its own.
+    const int id = sectionIndex(name);
+    if (id >= 0 && id != section && candidates[id].offset < 0) {
+        candidates[id].offset = offset;
+        candidates[id].place = place;
+    }
+    const int element = elementIndex(format, name);
+    if (element < 0) {
+        warn(place,
+             "onbekend element <" + name.toString() + "> in sectie " + QLatin1String(format.name) +
+                 suggestion(name.toString(), namesOf(format.elements)) +
+                 ", het element zelf wordt genegeerd",
+             "element");
+    }
+    const bool inItem = !tree.nodes.empty();
+    const bool item = element >= 0 && name == QLatin1String(kItemNames[section]);
+    const bool keep = inItem || item;
+    ItemTree::Node node;
+    if (keep) {
+        if (!inItem)
+            itemDepth = depth;
+        node.element = element;
+        node.place = place;
+        node.firstAttribute = int(tree.attributes.size());
+    }
+    if (element >= 0) {
+        const ElementFormat& known = format.elements[std::size_t(element)];
+        const QXmlStreamAttributes attributes = xml.attributes();
+        for (const QXmlStreamAttribute& attribute : attributes) {
+            const auto attributeName = attribute.name();
+            const int index = attributeIndex(known, attributeName);
+            if (index < 0) {
+                warn(place,
+                     "onbekend attribuut " + attributeName.toString() + " van <" + name.toString() +
+                         ">" + suggestion(attributeName.toString(), namesOf(known.attributes)) +
+                         ", wordt genegeerd",
+                     "attribuut");
+                continue;
+            }
+            const QString value = attribute.value().toString();
+            const QString problem =
+                MapFormat::valueProblem(known.attributes[std::size_t(index)].kind, value);
+            if (!problem.isEmpty())
+                warn(place,
+                     "<" + name.toString() + "> " + attributeName.toString() + "=" + quoted(value) +
+                         " " + problem,
+                     "waarde");
+            if (keep)
+                tree.attributes.push_back({index, value});
+        }
+    }
+    if (keep) {
+        node.attributeCount = int(tree.attributes.size()) - node.firstAttribute;
+        open.push_back(int(tree.nodes.size()));
+        tree.nodes.push_back(std::move(node));
+    }
+}
+
+void MapLoader::Pass::endElement(int depth) {
+    if (depth == sectionDepth) {
+        if (section == CameraSection && !cameraRead) {
+            // A camera without a start point: at the origin, looking at it.
+            mapdata::Camera camera;
+            camera.place = sectionPlace;
+            file.cameras.push_back(camera);
+            cameraRead = true;
+        }
+        section = -1;
+        return;
+    }
+    if (tree.nodes.empty() || depth < itemDepth)
+        return;
+    tree.nodes[std::size_t(open.back())].end = int(tree.nodes.size());
+    open.pop_back();
+    if (!open.empty())
+        return;
+    // Items nested in the item are items too, each after the one it is in.
+    const int item = tree.element(kItemNames[section]);
+    for (int i = 0; i < int(tree.nodes.size()); ++i)
+        if (tree.nodes[std::size_t(i)].element == item)
+            readItem(i);
+    tree.clear();
+}
+
+void MapLoader::Pass::readItem(int node) {
+    switch (section) {
+    case Includes:
+        readInclude(node);
+        break;
+    case CameraSection:
+        readCamera(node);
+        break;
+    case Textures:
+        readTexture(node);
+        break;
+    case Lights:
+        readLight(node);
+        break;
+    case Blueprints:
+        readBlueprint(node);
+        break;
+    case Objects:
+        readObject(node);
+        break;
+    default:
+        break;
+    }
+}
+
+void MapLoader::Pass::readInclude(int node) {
+    mapdata::Include include;
+    include.place = tree.nodes[std::size_t(node)].place;
+    include.file = tree.text(node, "file");
+    include.path = mapPath(kIncludeDirectory, include.file);
+    file.includes.push_back(std::move(include));
+}
+
+void MapLoader::Pass::readCamera(int node) {
+    if (cameraRead)
+        return; // only the first start point counts
+    cameraRead = true;
+    mapdata::Camera camera;
+    camera.place = tree.nodes[std::size_t(node)].place;
+    camera.hasStart = true;
+    camera.pos[0] = tree.number(node, "posx");
+    camera.pos[1] = tree.number(node, "posy");
+    camera.pos[2] = tree.number(node, "posz");
+    camera.view[0] = tree.number(node, "viewx");
+    camera.view[1] = tree.number(node, "viewy");
+    camera.view[2] = tree.number(node, "viewz");
+    file.cameras.push_back(camera);
+}
+
+void MapLoader::Pass::readTexture(int node) {
+    mapdata::Texture texture;
+    texture.place = tree.nodes[std::size_t(node)].place;
+    texture.hasKey = tree.has(node, "key");
+    texture.key = tree.string(node, "key");
+    texture.file = tree.text(node, "file");
+    file.textures.push_back(std::move(texture));
+}
+
+void MapLoader::Pass::readLight(int node) {
+    mapdata::Light light;
+    light.place = tree.nodes[std::size_t(node)].place;
+    light.hasNr = tree.has(node, "nr");
+    light.nr = tree.text(node, "nr").toInt(nullptr, 10);
+    light.position[0] = tree.number(node, "x");
+    light.position[1] = tree.number(node, "y");
+    light.position[2] = tree.number(node, "z");
+    light.position[3] = tree.number(node, "a");
+    light.on = tree.text(node, "on") == QLatin1String("true");
+    light.flashlight = tree.has(node, "flashlight");
+    tree.colour(tree.firstBelow(node, tree.element("ambient")), light.ambient);
+    tree.colour(tree.firstBelow(node, tree.element("diffuse")), light.diffuse);
+    tree.colour(tree.firstBelow(node, tree.element("specular")), light.specular);
+    const int spot = tree.firstBelow(node, tree.element("spot"));
+    if (spot >= 0) {
+        light.hasSpot = true;
+        light.spotCutoff = tree.number(spot, "radius");
+        light.spotDirection[0] = tree.number(spot, "x");
+        light.spotDirection[1] = tree.number(spot, "y");
+        light.spotDirection[2] = tree.number(spot, "z");
+        light.spotDirection[3] = tree.number(spot, "a");
+        light.hasSpotExponent = tree.has(spot, "exponent");
+        light.spotExponent = tree.number(spot, "exponent");
+    }
+    const int attenuation = tree.firstBelow(node, tree.element("attenuation"));
+    if (attenuation >= 0) {
+        light.hasAttenuation = true;
+        light.attenuation[0] = tree.number(attenuation, "constant");
+        light.attenuation[1] = tree.number(attenuation, "linear");
+        light.attenuation[2] = tree.number(attenuation, "quadratic");
+    }
+    file.lights.push_back(std::move(light));
+}
+
+void MapLoader::Pass::readBlueprint(int node) {
+    mapdata::Blueprint blueprint;
+    blueprint.place = tree.nodes[std::size_t(node)].place;
+    blueprint.type = tree.text(node, "type");
+    blueprint.hasKey = tree.has(node, "key");
+    blueprint.key = tree.string(node, "key");
+    blueprint.subtype = tree.text(node, "subtype");
+    blueprint.file = tree.text(node, "file");
+    const int box = tree.firstBelow(node, tree.element("boundingBox"));
+    if (box >= 0) {
+        blueprint.hasBox = true;
+        blueprint.box[0] = tree.number(box, "width");
+        blueprint.box[1] = tree.number(box, "height");
+        blueprint.box[2] = tree.number(box, "depth");
+    }
+    const int params = tree.firstBelow(node, tree.element("params"));
+    blueprint.paramsPlace = tree.nodes[std::size_t(params >= 0 ? params : node)].place;
+    blueprint.width = tree.number(params, "width");
+    blueprint.height = tree.number(params, "height");
+    blueprint.direction = tree.string(params, "direction");
+    const int texturesElement = tree.firstBelow(node, tree.element("textures"));
+    const int texture = tree.firstBelow(texturesElement, tree.element("texture"));
+    if (texture >= 0) {
+        blueprint.hasTexture = true;
+        blueprint.textureKey = tree.string(texture, "textureKey");
+        blueprint.texturePlace = tree.nodes[std::size_t(texture)].place;
+    }
+
+    mapdata::Girder& girder = blueprint.girder;
+    girder.subtype = tree.text(params, "subtype");
+    girder.width = blueprint.width;
+    girder.height = blueprint.height;
+    girder.depth = tree.number(params, "depth");
+    static const char* const kCorners[8] = {"ftl", "ftr", "fbl", "fbr", "btl", "btr", "bbl", "bbr"};
+    const int points = tree.firstBelow(node, tree.element("points"));
+    for (int point : tree.allBelow(points, tree.element("point"))) {
+        const QString corner = tree.text(point, "p");
+        for (int c = 0; c < 8; ++c)
+            if (corner == QLatin1String(kCorners[c])) {
+                girder.corners[std::size_t(c)] = tree.point(point);
+                break;
+            }
+    }
+    for (int side : tree.allBelow(texturesElement, tree.element("texture")))
+        girder.textures.push_back({tree.nodes[std::size_t(side)].place, tree.string(side, "side"),
+                                   tree.string(side, "textureKey")});
+    const int materials = tree.firstBelow(node, tree.element("materials"));
+    for (int m : tree.allBelow(materials, tree.element("material"))) {
+        mapdata::GirderMaterial material;
+        material.place = tree.nodes[std::size_t(m)].place;
+        material.side = tree.string(m, "side");
+        tree.colour(tree.firstBelow(m, tree.element("ambient")), material.ambient);
+        tree.colour(tree.firstBelow(m, tree.element("diffuse")), material.diffuse);
+        tree.colour(tree.firstBelow(m, tree.element("specular")), material.specular);
+        const int shininess = tree.firstBelow(m, tree.element("shininess"));
+        material.hasShininess = shininess >= 0;
+        material.shininess = tree.number(shininess, "value");
+        girder.materials.push_back(std::move(material));
+    }
+    const int normals = tree.firstBelow(node, tree.element("normals"));
+    for (int n : tree.allBelow(normals, tree.element("normal")))
+        girder.normals.push_back({tree.string(n, "side"), tree.point(n)});
+    file.blueprints.push_back(std::move(blueprint));
+}
+
+void MapLoader::Pass::readObject(int node) {
+    mapdata::Object object;
+    object.place = tree.nodes[std::size_t(node)].place;
+    object.key = tree.string(node, "key");
+    object.blueprintKey = tree.string(node, "blueprintKey");
+    if (const QString* mobile = tree.find(node, "mobile")) {
+        object.hasMobile = true;
+        object.mobileText = *mobile;
+    }
+    const int pos = tree.firstBelow(node, tree.element("pos"));
+    if (pos >= 0)
+        object.pos = tree.point(pos);
+    const int rot = tree.firstBelow(node, tree.element("rot"));
+    if (rot >= 0) {
+        if (tree.has(rot, "value"))
+            object.rot = {0, tree.number(rot, "value"), 0};
+        else
+            object.rot = tree.point(rot);
+    }
+    const int scale = tree.firstBelow(node, tree.element("scale"));
+    if (scale >= 0) {
+        if (tree.has(scale, "value")) {
+            const float factor = tree.number(scale, "value");
+            object.scale = {factor, factor, factor};
+        } else {
+            object.scale = tree.point(scale);
+        }
+    }
+    file.objects.push_back(std::move(object));
+}
+
+MapLoader::MapLoader() : session(std::make_shared<Session>()) {}
+
+MapLoader::~MapLoader() = default;
 
 QString MapLoader::mapPath(const char* prefix, const QString& name) {
     return QString::fromLatin1(prefix) + name;
 }
 
-const MapDiagnostics& MapLoader::diagnostics() const {
+const MapData& MapLoader::data() const {
+    return session->data;
+}
+
+MapData MapLoader::takeData() {
+    return std::move(session->data);
+}
+
+MapDiagnostics& MapLoader::diagnostics() {
     return session->diagnostics;
-}
-
-MapPlace MapLoader::placeOf(const QDomNode& node) const {
-    MapPlace place{fileName, node.lineNumber(), node.columnNumber()};
-    place.line = std::max(place.line, 1);
-    place.column = std::max(place.column, 1);
-    return place;
-}
-
-void MapLoader::warn(const QDomNode& node, const QString& text) {
-    session->diagnostics.warning(placeOf(node), text);
-}
-
-void MapLoader::fail(const QDomNode& node, const QString& text) {
-    session->diagnostics.error(placeOf(node), text);
 }
 
 bool MapLoader::load(const QString& name) {
     fileName = name;
     ++session->filesRead;
-    handler = new XmlHandler;
-    if (!handler->load(fileName, "map")) {
-        if (handler->openFailed() && !includedAt.file.isEmpty())
-            session->diagnostics.error(includedAt, "include " + fileName +
-                                                       " kan niet gelezen worden: " +
-                                                       handler->problem() + ", wordt overgeslagen");
-        else if (handler->openFailed())
-            session->diagnostics.error({fileName, 1, 1},
-                                       "map kan niet gelezen worden: " + handler->problem());
-        else
-            session->diagnostics.error({fileName, handler->problemLine(), handler->problemColumn()},
-                                       handler->problem() + "; het bestand wordt overgeslagen");
-        return false;
-    }
-    chain.append(chainName(fileName));
-    checkRoot();
-    loadIncludes();
-    loadCamera();
-    loadTextures();
-    loadLights();
-    loadBlueprints();
-    loadObjects();
-    if (includedAt.file.isEmpty())
-        checkTextureReferences();
-    return true;
+    session->data.mapFiles.append(fileName);
+    mapdata::File file;
+    file.path = fileName;
+    file.includedAt = includedAt;
+    file.read = readFile(file);
+    if (file.read)
+        loadIncludes(file);
+    else if (includedAt.file.isEmpty())
+        session->data.lost = true;
+    session->data.files.push_back(std::move(file));
+    return session->data.files.back().read;
 }
 
-void MapLoader::checkRoot() {
-    const QDomElement root = handler->root();
-    if (root.tagName() != "map")
-        warn(root,
-             "het hoofdelement heet <" + root.tagName() + ">, niet <map>; het wordt toch gelezen");
-    std::vector<QString> known;
-    for (const SectionFormat& format : MapFormat::sections())
-        known.push_back(QLatin1String(format.name));
-    bool blueprintsSeen = false;
-    for (QDomElement child = root.firstChildElement(); !child.isNull();
-         child = child.nextSiblingElement()) {
-        const QString tag = child.tagName();
-        if (!MapFormat::findSection(tag))
-            warn(child,
-                 "onbekende sectie <" + tag + ">" + suggestion(tag, known) + ", wordt genegeerd");
-        else if (tag == "blueprints")
-            blueprintsSeen = true;
-        else if (tag == "textures" && blueprintsSeen)
-            warn(child, "sectie <textures> staat na <blueprints>; zet ze ervoor (deze versie leest "
-                        "ze toch, oudere lezen de textures van de eerste blueprint)");
-    }
-}
-
-QDomElement MapLoader::section(const char* name, const char* item,
-                               std::vector<QDomElement>* items) {
-    const QDomElement element = handler->sectionElement(name);
-    if (element.isNull())
-        return element;
-    // NOTE: the first element of the name anywhere is the section when the
-    // root has none of its own; a blueprint's own <textures> is then read
-    // as the file's textures.
-    if (element.parentNode() != handler->root())
-        warn(element, QString("<%1> staat niet in het hoofdelement maar wordt als sectie %1 "
-                              "gelezen; zet de sectie direct in <map>")
-                          .arg(QLatin1String(name)));
-    checkSection(element, *MapFormat::findSection(name), item, items);
-    return element;
-}
-
-// Checks every element below the section against the map format, and
-// collects the items in the same walk.
-void MapLoader::checkSection(const QDomElement& sectionElement, const SectionFormat& format,
-                             const char* item, std::vector<QDomElement>* items) {
-    const QString sectionName = QLatin1String(format.name);
-    forEachBelow(sectionElement, [&](const QDomElement& element) {
-        const QString tag = element.tagName();
-        if (items && tag == QLatin1String(item))
-            items->push_back(element);
-        const ElementFormat* known = MapFormat::findElement(format, tag);
-        if (!known) {
-            warn(element, "onbekend element <" + tag + "> in sectie " + sectionName +
-                              suggestion(tag, namesOf(format.elements)) +
-                              ", het element zelf wordt genegeerd");
-            return;
-        }
-        const QDomNamedNodeMap attributes = element.attributes();
-        for (int i = 0; i < attributes.count(); ++i) {
-            const QDomAttr attribute = attributes.item(i).toAttr();
-            const QString name = attribute.name();
-            const AttributeFormat* attributeFormat = MapFormat::findAttribute(*known, name);
-            if (!attributeFormat) {
-                std::vector<QString> names;
-                for (const AttributeFormat& a : known->attributes)
-                    names.push_back(QLatin1String(a.name));
-                warn(element, "onbekend attribuut " + name + " van <" + tag + ">" +
-                                  suggestion(name, names) + ", wordt genegeerd");
-                continue;
-            }
-            const QString value = attribute.value();
-            const QString problem = MapFormat::valueProblem(attributeFormat->kind, value);
-            if (!problem.isEmpty())
-                warn(element, "<" + tag + "> " + name + "=" + quoted(value) + " " + problem);
-            if (attributeFormat->kind == ValueKind::TextureKey)
-                session->textureReferences.push_back({value, placeOf(element)});
-        }
-    });
-}
-
-// A texture key is looked up when drawing, so it may be defined by any file
-// of the map: the references are judged once every file is read.
-void MapLoader::checkTextureReferences() {
-    for (const auto& [key, place] : session->textureReferences)
-        if (!session->textureKeys.count(key.toStdString()))
-            session->diagnostics.warning(
-                place, "texture-sleutel " + quoted(key) + " is nergens gedefinieerd" +
-                           suggestion(key, session->textureKeys, session->suggestionBudget) +
-                           ", wordt zonder texture getekend");
-}
-
-void MapLoader::checkModelFile(const std::string& given, const MapPlace& place,
-                               const Model_3DS* loaded) {
+bool MapLoader::readFile(mapdata::File& file) {
     MapDiagnostics& report = session->diagnostics;
-    // The path the model is read from, as the load reads it.
-    const std::string file = Model_3DS::filePath(given);
-    const QString path = QString::fromStdString(file);
-    if (path.isEmpty()) {
-        report.warning(place, "blueprint van type smax zonder file, het model blijft leeg");
-        return;
+    XmlHandler handler;
+    bool ok = handler.load(fileName, "map");
+    if (ok) {
+        Pass pass(*this, handler, file);
+        ok = pass.run();
+        // NOTE: a section the root lacks is read from the first element of
+        // its name anywhere, as the design finds sections; a blueprint's own
+        // <textures> is then read as the file's textures.
+        for (int id = 0; ok && id < kSectionCount; ++id) {
+            if (pass.rootSection[id] || pass.candidates[id].offset < 0)
+                continue;
+            report.warning(pass.candidates[id].place,
+                           QString("<%1> staat niet in het hoofdelement maar wordt als sectie %1 "
+                                   "gelezen; zet de sectie direct in <map>")
+                               .arg(QLatin1String(MapFormat::sections()[std::size_t(id)].name)));
+            Pass forced(*this, handler, file);
+            ok = forced.run(id, pass.candidates[id].offset);
+        }
     }
-    const QFileInfo info(path);
-    if (!info.exists() || info.isDir() || !info.isFile()) {
-        report.error(place, "3DS-bestand " + path +
-                                (!info.exists() ? " bestaat niet"
-                                 : info.isDir() ? " is een map, geen bestand"
-                                                : " is geen gewoon bestand") +
-                                ", het model blijft leeg");
-        return;
-    }
-    Reader3DS reader; // when only checking
-    std::vector<const Material3DS*> materials;
-    if (loaded) {
-        for (const Model_3DS::Material& material : loaded->materials)
-            materials.push_back(&material.record);
+    if (ok)
+        return true;
+    // Nothing of a file that is not well-formed is read.
+    mapdata::File empty;
+    empty.path = file.path;
+    empty.includedAt = file.includedAt;
+    file = std::move(empty);
+    const bool included = !includedAt.file.isEmpty();
+    if (handler.openFailed() && included) {
+        QString why = handler.problem();
+        if (why == QLatin1String("bestaat niet"))
+            why += " (includes worden gezocht in " + QLatin1String(kIncludeDirectory) +
+                   " onder de map waarin Kolvar werkt, " +
+                   QDir::current().absoluteFilePath(kIncludeDirectory) +
+                   ", niet naast het bestand dat ze noemt)";
+        report.error(includedAt, "include " + fileName + " kan niet gelezen worden: " + why +
+                                     ", wordt overgeslagen");
+    } else if (handler.openFailed()) {
+        report.error({fileName, 1, 1}, "map kan niet gelezen worden: " + handler.problem());
     } else {
-        reader.readFile(file.c_str());
-        for (const Material3DS& material : reader.materials)
-            materials.push_back(&material);
+        report.error({fileName, handler.problemLine(), handler.problemColumn()},
+                     handler.problem() + "; het bestand wordt overgeslagen");
     }
-    const Model_3DS::ReadReport read = loaded ? loaded->readReport : Model_3DS::reportOf(reader);
-    if (read.tooLarge) {
-        report.error(place,
-                     QString("3DS-bestand %1 is %2 bytes, meer dan %3, het model blijft leeg")
-                         .arg(path)
-                         .arg(qulonglong(read.fileBytes))
-                         .arg(qulonglong(Reader3DS::kMaxFileBytes)));
-        return;
-    }
-    if (!read.opened) {
-        report.error(place,
-                     "3DS-bestand " + path + " kan niet gelezen worden, het model blijft leeg");
-        return;
-    }
-    if (!read.firstProblem.empty())
-        report.warning(place, "3DS-bestand " + path +
-                                  " is beschadigd: " + QString::fromStdString(read.firstProblem) +
-                                  "; enkel de leesbare delen worden getoond (alle problemen: "
-                                  "build/kolvar-3ds " +
-                                  path + ")");
-    Model_3DS::Listings listings;
-    for (const Material3DS* entry : materials) {
-        const Material3DS& material = *entry;
-        if (material.textureMap.empty())
-            continue;
-        const QString mapName = QString::fromStdString(material.textureMap);
-        const QString image = QString::fromStdString(
-            Model_3DS::texturePath(path.toStdString(), material.textureMap, listings));
-        const QString problem = Model_3DS::leavesModelDirectory(material.textureMap)
-                                    ? QString("ligt buiten de map van het model")
-                                : image.isEmpty() ? QString("bestaat niet")
-                                                  : imageFileProblem(image);
-        if (!problem.isEmpty())
-            report.warning(place, "texture map " + mapName + " van materiaal " +
-                                      quoted(material.name) + " in " + path + ": " + problem +
-                                      ", de kleur van het materiaal wordt gebruikt");
-    }
+    return false;
 }
 
-void MapLoader::loadIncludes() {
-    std::vector<QDomElement> includes;
-    section("includes", "include", &includes);
-    for (std::size_t i = 0; i < includes.size(); ++i) {
-        const QDomElement& element = includes[i];
-        const QString path = mapPath(kIncludeDirectory, element.attribute("file", ""));
+void MapLoader::loadIncludes(const mapdata::File& file) {
+    MapDiagnostics& report = session->diagnostics;
+    chain.append(chainName(fileName));
+    const std::size_t count = file.includes.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        const mapdata::Include& include = file.includes[i];
         // A file already being read further up the chain would recurse without end.
-        if (chain.contains(chainName(path))) {
-            warn(element,
-                 "include " + path + " leidt in een lus terug naar zichzelf, wordt overgeslagen");
+        if (chain.contains(chainName(include.path))) {
+            report.warning(include.place, "include " + include.path +
+                                              " leidt in een lus terug naar zichzelf, wordt "
+                                              "overgeslagen");
             continue;
         }
         if (chain.size() >= kMaxIncludeDepth) {
-            fail(element, QString("include %1 wordt overgeslagen: meer dan %2 includes diep")
-                              .arg(path)
-                              .arg(kMaxIncludeDepth));
+            report.error(include.place,
+                         QString("include %1 wordt overgeslagen: meer dan %2 includes diep")
+                             .arg(include.path)
+                             .arg(kMaxIncludeDepth),
+                         "include");
             continue;
         }
         // NOTE: each include may read at most a fair share of the files this
@@ -395,247 +719,19 @@ void MapLoader::loadIncludes() {
         // the next twice) exhaust their own share, not the rest of the map's.
         const int left = fileBudgetEnd - session->filesRead;
         if (left <= 0) {
-            fail(element, QString("include %1 wordt overgeslagen: te veel bestanden gelezen "
-                                  "(hoogstens %2 voor een map, eerlijk verdeeld over de includes)")
-                              .arg(path)
-                              .arg(kMaxFilesPerLoad));
+            report.error(include.place,
+                         QString("include %1 wordt overgeslagen: te veel bestanden gelezen "
+                                 "(hoogstens %2 voor een map, eerlijk verdeeld over de includes)")
+                             .arg(include.path)
+                             .arg(kMaxFilesPerLoad),
+                         "include");
             continue;
         }
-        MapLoader included(map);
-        included.fileBudgetEnd = session->filesRead + std::max(1, left / int(includes.size() - i));
-        included.chain = chain;
+        MapLoader included;
         included.session = session;
-        included.includedAt = placeOf(element);
-        included.load(path);
-    }
-}
-
-void MapLoader::loadCamera() {
-    const QDomElement camera = section("camera");
-    if (camera.isNull())
-        return;
-    const QDomElement start = firstDescendant(camera, "startingPos");
-    const double eye[3] = {floatAttribute(start, "posx"), floatAttribute(start, "posy"),
-                           floatAttribute(start, "posz")};
-    const double centre[3] = {floatAttribute(start, "viewx"), floatAttribute(start, "viewy"),
-                              floatAttribute(start, "viewz")};
-    // A step on foot goes a fifth of the way from pos to view, along the ground.
-    const double reach = std::hypot(centre[0] - eye[0], centre[2] - eye[2]);
-    const QDomElement& at = start.isNull() ? camera : start;
-    if (eye[0] == centre[0] && eye[1] == centre[1] && eye[2] == centre[2])
-        warn(at,
-             "de camera kijkt naar haar eigen oog (pos gelijk aan view), het beeld blijft zwart");
-    else if (reach == 0)
-        warn(at, "de camera kijkt recht omhoog of omlaag (view recht boven of onder pos), het "
-                 "beeld blijft zwart en de wandelaar komt niet vooruit");
-    else if (reach > kMaxViewReach)
-        warn(at, QString("view ligt %1 eenheden van pos; een stap te voet is een vijfde daarvan "
-                         "(%2 eenheden per beeld) en springt over muren heen")
-                     .arg(reach, 0, 'g', 3)
-                     .arg(reach / 5, 0, 'g', 3));
-    if (map)
-        map->setCamera(
-            new Camera(eye[0], eye[1], eye[2], centre[0], centre[1], centre[2], 0.0, 1.0, 0.0));
-}
-
-void MapLoader::loadTextures() {
-    std::vector<QDomElement> textures;
-    section("textures", "texture", &textures);
-    for (const QDomElement& texture : textures) {
-        const std::string key = stringAttribute(texture, "key");
-        const std::string file = stringAttribute(texture, "file");
-        const bool refused = session->texturesLoaded >= TextureFactory::kMaxTextures;
-        // With a world the factory checks the image as it loads it.
-        const QString problem = map       ? map->textures.loadTexture(key, file).problem
-                                : refused ? QString()
-                                          : imageFileProblem(QString::fromStdString(file));
-        if (refused) {
-            warn(texture, QString("texture %1 wordt geweigerd: er zijn al %2 textures geladen")
-                              .arg(quoted(key))
-                              .arg(TextureFactory::kMaxTextures));
-            continue;
-        }
-        ++session->texturesLoaded;
-        if (const auto earlier = define(session->textureKeys, key, placeOf(texture)))
-            warn(texture, "texture-sleutel " + quoted(key) + " is al gedefinieerd in " +
-                              placeText(*earlier) + "; deze laatste geldt");
-        if (!problem.isEmpty())
-            fail(texture, "texture " + quoted(key) + ": " + problem + ", de texture blijft leeg");
-    }
-}
-
-void MapLoader::loadLights() {
-    std::vector<QDomElement> lights;
-    section("lights", "light", &lights);
-    if (!map)
-        return; // the section check has judged every value
-    for (const QDomElement& element : lights) {
-        int nr = element.attribute("nr", "").toInt(nullptr, 10);
-        GLenum id = (nr >= 1 && nr <= 7) ? GLenum(GL_LIGHT0 + nr) : GLenum(GL_LIGHT0);
-        Light* light = new Light(id);
-        light->setPosition(floatAttribute(element, "x"), floatAttribute(element, "y"),
-                           floatAttribute(element, "z"), floatAttribute(element, "a"));
-        light->on = element.attribute("on", "") == "true";
-
-        auto colour = [&](const char* name, void (Light::*set)(float, float, float, float)) {
-            QDomElement c = firstDescendant(element, name);
-            if (!c.isNull())
-                (light->*set)(floatAttribute(c, "r"), floatAttribute(c, "g"),
-                              floatAttribute(c, "b"), floatAttribute(c, "a"));
-        };
-        colour("ambient", &Light::setAmbient);
-        colour("diffuse", &Light::setDiffuse);
-        colour("specular", &Light::setSpecular);
-
-        QDomElement spot = firstDescendant(element, "spot");
-        if (!spot.isNull()) {
-            light->setSpot(floatAttribute(spot, "radius"), floatAttribute(spot, "x"),
-                           floatAttribute(spot, "y"), floatAttribute(spot, "z"),
-                           floatAttribute(spot, "a"));
-            if (spot.hasAttribute("exponent"))
-                light->setSpotExponent(floatAttribute(spot, "exponent"));
-        }
-        QDomElement attenuation = firstDescendant(element, "attenuation");
-        if (!attenuation.isNull())
-            light->setAttenuation(floatAttribute(attenuation, "constant"),
-                                  floatAttribute(attenuation, "linear"),
-                                  floatAttribute(attenuation, "quadratic"));
-
-        map->addLight(light);
-        if (element.hasAttribute("flashlight"))
-            map->addFlashlight(light);
-    }
-}
-
-void MapLoader::loadBlueprints() {
-    std::vector<QDomElement> blueprints;
-    section("blueprints", "blueprint", &blueprints);
-    for (const QDomElement& element : blueprints) {
-        const QString type = element.attribute("type", "");
-        const std::string key = stringAttribute(element, "key");
-        if (!std::count(kBlueprintTypes.begin(), kBlueprintTypes.end(), type)) {
-            warn(element, "blueprint " + quoted(key) + ": type " + quoted(type) +
-                              " is niet gekend" + suggestion(type, kBlueprintTypes) +
-                              ", wordt overgeslagen");
-            continue;
-        }
-        const QString subtype = element.attribute("subtype", "");
-        if (type == "road" && !std::count(kRoadSubtypes.begin(), kRoadSubtypes.end(), subtype)) {
-            warn(element, "blueprint " + quoted(key) + ": road subtype " + quoted(subtype) +
-                              " is niet gekend" + suggestion(subtype, kRoadSubtypes) +
-                              ", wordt overgeslagen");
-            continue;
-        }
-        TObject* blueprint = nullptr;
-        if (type == "smax")
-            blueprint = loadSmax(element);
-        else if (type == "road")
-            blueprint = loadRoad(element); // judges the direction also when only checking
-        else if (map && type == "girder")
-            blueprint = loadGirder(element);
-        else if (map && type == "quad")
-            blueprint = loadQuad(element);
-
-        if (const auto earlier = define(session->blueprintKeys, key, placeOf(element)))
-            warn(element, "blueprint-sleutel " + quoted(key) + " is al gedefinieerd in " +
-                              placeText(*earlier) + "; deze laatste geldt");
-        if (!blueprint)
-            continue; // only checking
-
-        QDomElement box = firstDescendant(element, "boundingBox");
-        if (!box.isNull()) {
-            blueprint->boxWidth = floatAttribute(box, "width");
-            blueprint->boxHeight = floatAttribute(box, "height");
-            blueprint->boxDepth = floatAttribute(box, "depth");
-        }
-        map->addBlueprint(key, blueprint);
-    }
-}
-
-TObject* MapLoader::loadSmax(const QDomElement& blueprint) {
-    const std::string file = stringAttribute(blueprint, "file");
-    Model_3DS* model = nullptr;
-    if (map) {
-        model = new Model_3DS;
-        model->load(file.c_str(), map->textures.models);
-    }
-    checkModelFile(file, placeOf(blueprint), model);
-    return model;
-}
-
-TObject* MapLoader::loadQuad(const QDomElement& blueprint) {
-    Quad* quad = new Quad;
-    QDomElement params = firstDescendant(blueprint, "params");
-    quad->width = floatAttribute(params, "width");
-    quad->height = floatAttribute(params, "height");
-    QDomElement texture = firstDescendant(firstDescendant(blueprint, "textures"), "texture");
-    quad->setTexture(stringAttribute(texture, "textureKey"));
-    return quad;
-}
-
-void MapLoader::loadObjects() {
-    std::vector<QDomElement> objects;
-    section("objects", "object", &objects);
-    for (const QDomElement& element : objects) {
-        const std::string key = stringAttribute(element, "key");
-        const std::string blueprintKey = stringAttribute(element, "blueprintKey");
-        if (!session->blueprintKeys.count(blueprintKey)) {
-            auto hint = session->blueprintSuggestions.find(blueprintKey);
-            if (hint == session->blueprintSuggestions.end())
-                hint = session->blueprintSuggestions
-                           .emplace(blueprintKey,
-                                    suggestion(QString::fromStdString(blueprintKey),
-                                               session->blueprintKeys, session->suggestionBudget))
-                           .first;
-            warn(element, "object " + quoted(key) + ": blueprint " + quoted(blueprintKey) +
-                              " is (nog) niet gedefinieerd" + hint->second +
-                              ", het object wordt overgeslagen");
-        } else {
-            if (const auto earlier = define(session->objectKeys, std::make_pair(blueprintKey, key),
-                                            placeOf(element)))
-                warn(element, "object " + quoted(key) + " van blueprint " + quoted(blueprintKey) +
-                                  " staat al in " + placeText(*earlier) + "; dit laatste geldt");
-        }
-        if (!map)
-            continue;
-
-        // The first "pos", "rot" and "scale" below the object, in one walk.
-        QDomElement pos, rot, scale;
-        forEachBelow(element, [&](const QDomElement& child) {
-            const QString tag = child.tagName();
-            if (tag == QLatin1String("pos") && pos.isNull())
-                pos = child;
-            else if (tag == QLatin1String("rot") && rot.isNull())
-                rot = child;
-            else if (tag == QLatin1String("scale") && scale.isNull())
-                scale = child;
-        });
-        TObject* object = new TObject;
-        if (!pos.isNull())
-            object->position = FPoint(floatAttribute(pos, "x"), floatAttribute(pos, "y"),
-                                      floatAttribute(pos, "z"));
-        if (!rot.isNull()) {
-            if (rot.hasAttribute("value"))
-                object->rotation.y = floatAttribute(rot, "value");
-            else
-                object->rotation = FPoint(floatAttribute(rot, "x"), floatAttribute(rot, "y"),
-                                          floatAttribute(rot, "z"));
-        }
-        if (!scale.isNull()) {
-            if (scale.hasAttribute("value")) {
-                float factor = floatAttribute(scale, "value");
-                object->scale = FPoint(factor, factor, factor);
-            } else {
-                object->scale = FPoint(floatAttribute(scale, "x"), floatAttribute(scale, "y"),
-                                       floatAttribute(scale, "z"));
-            }
-        }
-
-        if (map->hasBlueprint(blueprintKey))
-            map->addObject(blueprintKey, key, object);
-        else
-            delete object; // reported above
-        if (element.hasAttribute("mobile"))
-            map->addMobileKey(key);
+        included.chain = chain;
+        included.includedAt = include.place;
+        included.fileBudgetEnd = session->filesRead + std::max(1, left / int(count - i));
+        included.load(include.path);
     }
 }

@@ -1,87 +1,65 @@
-// MapLoader: reads one XML map file into the world, section by section, in
-// the order includes, camera, textures, lights, blueprints, objects. An
-// included file ("maps/" + name) is read completely, by a loader of its own,
-// before the including file's own sections.
+// MapLoader: reads one XML map file, and every file it includes, into plain
+// map data (mapdata.h), in one streaming pass per file. It makes no GL call
+// and builds nothing: checks (mapcheck.h) and the world's builder take the
+// data from here.
 //
-// Every problem is reported where it stands ("FILE:LINE:COLUMN: fout: ..."),
-// through the MapDiagnostics shared by all files of one load. A loader made
-// without a world only checks: it reads every file, image and 3DS file the
-// map names and reports, but builds nothing and makes no GL call, so a map
-// can be checked without a display.
+// Sections are found as root children named includes, camera, textures,
+// lights, blueprints and objects; items are every element of the item name
+// at any depth inside a section. An included file ("maps/" + name, from the
+// working directory) is read completely, by a loader of its own, and comes
+// before the including file in the data.
+//
+// What breaks the format is reported where it stands ("FILE:LINE:COLUMN:
+// waarschuwing: ...") through the MapDiagnostics of the load: unknown
+// sections, elements and attributes, values of the wrong kind, includes that
+// cannot be read. A file that cannot be opened or is not well-formed
+// contributes nothing.
 #pragma once
 
+#include "mapfile/mapdata.h"
 #include "mapfile/mapdiagnostics.h"
 
-#include <QDomElement>
 #include <QString>
 #include <QStringList>
 #include <memory>
-#include <vector>
 
-class Map;
-class TObject;
 class XmlHandler;
-struct SectionFormat;
-
-class Model_3DS;
+class QXmlStreamReader;
 
 class MapLoader {
 public:
     static constexpr int kMaxIncludeDepth = 32;   // files on one include chain, the first included
     static constexpr int kMaxFilesPerLoad = 1024; // files read for one map, each read counted
 
-    // map null: check only.
-    explicit MapLoader(Map* map);
+    MapLoader();
     virtual ~MapLoader();
     MapLoader(const MapLoader&) = delete;
     MapLoader& operator=(const MapLoader&) = delete;
 
-    // Reads the file and all its sections; false if it cannot be opened or parsed.
+    // Reads the file and its includes into data(); false when the file itself
+    // cannot be opened or parsed (the map is lost: data().lost).
     bool load(const QString& fileName);
-    // What this load and its includes found.
-    const MapDiagnostics& diagnostics() const;
-
-    void loadIncludes();
-    void loadCamera();
-    void loadTextures();
-    void loadLights();
-    void loadBlueprints();
-    void loadObjects();
-
-    TObject* loadSmax(const QDomElement& blueprint);
-    TObject* loadGirder(const QDomElement& blueprint);
-    TObject* loadQuad(const QDomElement& blueprint);
-    TObject* loadRoad(const QDomElement& blueprint);
+    const MapData& data() const;
+    MapData takeData();
+    MapDiagnostics& diagnostics();
 
     // prefix + name, the path of an included map file.
     static QString mapPath(const char* prefix, const QString& name);
+    // The folder includes are read from, relative to the working directory.
+    static constexpr const char* kIncludeDirectory = "maps/";
 
 private:
     struct Session; // shared by the loaders of one map and its includes
+    class Pass;     // one streaming pass over one file
 
-    // The section element of this name, after checking its elements and
-    // attributes against the map format; items, when given, receives every
-    // element named item below it, in document order.
-    QDomElement section(const char* name, const char* item = nullptr,
-                        std::vector<QDomElement>* items = nullptr);
-    void checkSection(const QDomElement& element, const SectionFormat& format, const char* item,
-                      std::vector<QDomElement>* items);
-    void checkRoot();
-    // Reports the model file of a smax blueprint: what loaded reads found
-    // (the running program's load) or, when only checking, a read of its own.
-    void checkModelFile(const std::string& given, const MapPlace& place, const Model_3DS* loaded);
-    void checkTextureReferences();
-    MapPlace placeOf(const QDomNode& node) const;
-    void warn(const QDomNode& node, const QString& text);
-    void fail(const QDomNode& node, const QString& text);
+    bool readFile(mapdata::File& file);
+    void loadIncludes(const mapdata::File& file);
 
-    XmlHandler* handler = nullptr;
-    Map* map; // null when only checking
+    std::shared_ptr<Session> session;
+    QString fileName;
     // Files being read further up the include chain, this one last; guards
     // against include cycles and bounds the depth.
     QStringList chain;
-    std::shared_ptr<Session> session;
-    QString fileName;
     MapPlace includedAt; // the include element that named this file; empty file for the first
     int fileBudgetEnd = kMaxFilesPerLoad; // this file's includes stop reading at this many reads
 };

@@ -1,8 +1,10 @@
-// XmlHandler: one map file, read within bounds and parsed into a DOM document.
+// XmlHandler: one map file, read within bounds and checked against the
+// limits before it is parsed.
 #include "mapfile/xmlhandler.h"
 
 #include <QFile>
 #include <QXmlStreamReader>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -10,9 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-XmlHandler::~XmlHandler() {
-    delete document;
-}
+XmlHandler::~XmlHandler() = default;
 
 // NOTE: opened non-blocking and judged by fstat on the open descriptor, so a
 // FIFO neither blocks in open() nor is swapped in after a check by name.
@@ -21,9 +21,11 @@ bool XmlHandler::readBounded(const QString& fileName, QByteArray& bytes) {
     const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         const int error = errno;
-        reason = error == ENOENT   ? QString("bestaat niet")
-                 : error == EACCES ? QString("geen leesrechten")
-                                   : QString::fromLocal8Bit(std::strerror(error));
+        reason = error == ENOENT    ? QString("bestaat niet")
+                 : error == EACCES  ? QString("geen leesrechten")
+                 : error == ELOOP   ? QString("is een lus van symbolische koppelingen")
+                 : error == ENOTDIR ? QString("een deel van het pad is geen map")
+                                    : QString::fromLocal8Bit(std::strerror(error));
         return false;
     }
     struct stat info;
@@ -63,13 +65,6 @@ const char* const kSectionNames[kSections] = {"includes", "camera",     "texture
                                               "lights",   "blueprints", "objects"};
 
 // The bit of a section name in XmlHandler::sectionsPresent, or 0 for another name.
-unsigned sectionBit(const QString& name) {
-    for (int i = 0; i < kSections; ++i)
-        if (name == QLatin1String(kSectionNames[i]))
-            return 1u << i;
-    return 0;
-}
-
 unsigned sectionBit(const char* name, std::size_t length) {
     for (int i = 0; i < kSections; ++i)
         if (std::strlen(kSectionNames[i]) == length &&
@@ -79,15 +74,16 @@ unsigned sectionBit(const char* name, std::size_t length) {
 }
 
 // Where a scan of the markup stopped.
-enum class Scan { Done, TooDeep, TooMany, TooManyNodes, Unsure };
+enum class Scan { Done, TooDeep, TooMany, TooManyNodes, TooManyAttributes, Unsure };
 
 // Measures nesting and counts elements and attributes by a scan of the bytes, some ten times
 // faster than a streaming parse. Exact for every well-formed document in an
 // ASCII-compatible encoding without a document type declaration (whose
 // entities could expand to markup the scan cannot see): for anything else it
-// answers Unsure. offset is where a limit was passed.
+// answers Unsure, but the attributes of each tag as written are still
+// counted. offset is where a limit was passed.
 Scan scanMarkup(const QByteArray& bytes, int maxDepth, qint64 maxElements, qint64 maxNodes,
-                unsigned& sections, qint64& offset) {
+                int maxAttributes, unsigned& sections, qint64& offset) {
     const char* data = bytes.constData();
     const qint64 n = bytes.size();
     if (n >= 2 && (data[0] == '\0' || data[1] == '\0' || uchar(data[0]) >= 0xfe))
@@ -108,17 +104,23 @@ Scan scanMarkup(const QByteArray& bytes, int maxDepth, qint64 maxElements, qint6
     int depth = 0;
     qint64 elements = 0;
     qint64 nodes = 0; // elements and attributes
+    bool unsure = false;
     for (qint64 i = find(0, "<"); i + 1 < n; i = find(i, "<")) {
         const char next = data[i + 1];
         if (next == '?') {
             i = find(i + 2, "?>") + 2;
         } else if (next == '!') {
-            if (bytes.mid(int(i), 4) == "<!--")
+            if (bytes.mid(int(i), 4) == "<!--") {
                 i = find(i + 4, "-->") + 3;
-            else if (bytes.mid(int(i), 9) == "<![CDATA[")
+            } else if (bytes.mid(int(i), 9) == "<![CDATA[") {
                 i = find(i + 9, "]]>") + 3;
-            else
-                return Scan::Unsure;
+            } else {
+                // A document type declaration: past its internal subset, if any.
+                unsure = true;
+                const qint64 close = find(i + 2, ">");
+                const qint64 open = find(i + 2, "[");
+                i = open < close ? find(find(open, "]"), ">") + 1 : close + 1;
+            }
         } else if (next == '/') {
             --depth;
             i = find(i + 2, ">") + 1;
@@ -139,6 +141,14 @@ Scan scanMarkup(const QByteArray& bytes, int maxDepth, qint64 maxElements, qint6
             }
             if (end >= n)
                 break; // an unterminated tag: the parser names the error
+            // The XML parser checks each attribute against all earlier ones
+            // of its tag: time in the square of their number.
+            if (attributes > maxAttributes)
+                return Scan::TooManyAttributes;
+            if (unsure) {
+                i = end + 1;
+                continue;
+            }
             if (++elements > maxElements)
                 return Scan::TooMany;
             if ((nodes += 1 + attributes) > maxNodes)
@@ -148,91 +158,64 @@ Scan scanMarkup(const QByteArray& bytes, int maxDepth, qint64 maxElements, qint6
             i = end + 1;
         }
     }
-    return Scan::Done;
+    return unsure ? Scan::Unsure : Scan::Done;
 }
 
 } // namespace
 
-// The DOM parser that follows recurses once per level of nesting; both
-// passes here are iterative, so they are safe on any nesting.
-bool XmlHandler::withinLimits(const QByteArray& bytes) {
+bool XmlHandler::withinLimits() {
     qint64 offset = 0;
-    Scan scan = scanMarkup(bytes, kMaxDepth, kMaxElements, kMaxNodes, sectionsPresent, offset);
-    if (scan == Scan::Done)
+    const Scan scan = scanMarkup(content, kMaxDepth, kMaxElements, kMaxNodes, kMaxAttributes,
+                                 sectionsPresent, offset);
+    if (scan == Scan::Done || scan == Scan::Unsure) {
+        // Unsure: entities may expand to markup, so the stream counts.
+        unsureCounts = scan == Scan::Unsure;
         return true;
-    if (scan == Scan::Unsure) {
-        QXmlStreamReader stream(bytes);
-        int depth = 0;
-        qint64 elements = 0;
-        qint64 nodes = 0;
-        sectionsPresent = 0;
-        while (!stream.atEnd() && scan == Scan::Unsure) {
-            const QXmlStreamReader::TokenType token = stream.readNext();
-            if (token == QXmlStreamReader::EndElement)
-                --depth;
-            if (token != QXmlStreamReader::StartElement)
-                continue;
-            sectionsPresent |= sectionBit(stream.name().toString());
-            if (++depth > kMaxDepth)
-                scan = Scan::TooDeep;
-            else if (++elements > kMaxElements)
-                scan = Scan::TooMany;
-            else if ((nodes += 1 + stream.attributes().size()) > kMaxNodes)
-                scan = Scan::TooManyNodes;
-            line = int(stream.lineNumber());
-            column = int(stream.columnNumber());
-        }
-        if (scan == Scan::Unsure)
-            return true; // a parse error is left to the DOM parser, which names it
-    } else {
-        const int lineStart = bytes.lastIndexOf('\n', int(offset)) + 1;
-        line = bytes.left(int(offset)).count('\n') + 1;
-        column = QString::fromUtf8(bytes.mid(lineStart, int(offset) - lineStart)).size() + 1;
     }
+    const int lineStart = content.lastIndexOf('\n', int(offset)) + 1;
+    line = content.left(int(offset)).count('\n') + 1;
+    column = QString::fromUtf8(content.mid(lineStart, int(offset) - lineStart)).size() + 1;
     reason = scan == Scan::TooDeep
                  ? QString("elementen zijn dieper dan %1 niveaus genest").arg(kMaxDepth)
-             : scan == Scan::TooMany
-                 ? QString("meer dan %1 elementen").arg(kMaxElements)
+             : scan == Scan::TooMany ? QString("meer dan %1 elementen").arg(kMaxElements)
+             : scan == Scan::TooManyAttributes
+                 ? QString("een element heeft meer dan %1 attributen").arg(kMaxAttributes)
                  : QString("meer dan %1 elementen en attributen samen").arg(kMaxNodes);
     return false;
 }
 
 bool XmlHandler::load(const QString& fileName, const QString& documentName) {
-    document = new QDomDocument(documentName);
-    QByteArray bytes;
-    if (!readBounded(fileName, bytes)) {
+    name = fileName;
+    Q_UNUSED(documentName); // the root element's name is never checked against it
+    if (!readBounded(fileName, content)) {
         notOpened = true;
         std::cout << "Den fileerror is : " << int(QFile::OpenError) << "\n";
         return false;
     }
-    QString message;
-    bool parsed = withinLimits(bytes);
-    if (parsed) {
-        parsed = document->setContent(bytes, false, &message, &line, &column);
-        reason = message;
-    }
-    if (!parsed) {
-        std::cout << "XMLHANDLER LOAD " << fileName.toStdString() << ": kan setContent niet doen\n";
+    if (!withinLimits()) {
+        printParseFailure();
         return false;
     }
     return true;
 }
 
-QDomNode XmlHandler::firstElementByTagName(const QString& tagName) const {
-    if (!document)
-        return QDomNode();
-    QDomNodeList list = document->elementsByTagName(tagName);
-    return list.isEmpty() ? QDomNode() : list.item(0);
+void XmlHandler::printParseFailure() const {
+    std::cout << "XMLHANDLER LOAD " << name.toStdString() << ": kan setContent niet doen\n";
 }
 
-QDomElement XmlHandler::sectionElement(const QString& tagName) const {
-    const QDomElement own = root().firstChildElement(tagName);
-    const unsigned bit = sectionBit(tagName);
-    if (!own.isNull() || (bit && !(sectionsPresent & bit)))
-        return own;
-    return firstElementByTagName(tagName).toElement();
+bool XmlHandler::streamFailed(const QXmlStreamReader& stream) {
+    if (!stream.hasError())
+        return false;
+    reason = stream.errorString();
+    line = std::max(1, int(stream.lineNumber()));
+    column = int(stream.columnNumber()) + 1;
+    printParseFailure();
+    return true;
 }
 
-QDomElement XmlHandler::root() const {
-    return document ? document->documentElement() : QDomElement();
+void XmlHandler::refuse(const QString& why, int atLine, int atColumn) {
+    reason = why;
+    line = atLine;
+    column = atColumn;
+    printParseFailure();
 }

@@ -17,7 +17,10 @@
 class ModelTextures {
 public:
     ModelTextures() = default;
-    // The textures live as long as the context: nothing to release here.
+    // Deletes its GL textures when the context they were made in is current.
+    ~ModelTextures();
+    ModelTextures(const ModelTextures&) = delete;
+    ModelTextures& operator=(const ModelTextures&) = delete;
 
     // The texture of an image file (a path the caller found on disk), made
     // at the first call for that file. 0 when the file is refused or cannot

@@ -27,6 +27,12 @@ QImage readGLImage(const std::string& file, ImageFileCheck& check) {
 
 } // namespace
 
+TextureFactory::~TextureFactory() {
+    for (int number = 1; number <= loaded; ++number)
+        if (names[number])
+            glDeleteTextures(1, &names[number]);
+}
+
 ImageFileCheck TextureFactory::loadTexture(const std::string& key, const std::string& file) {
     std::cout << "Texture inladen : " << key << " \n";
     if (loaded >= kMaxTextures) {

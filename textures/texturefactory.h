@@ -16,6 +16,10 @@ public:
     static constexpr int kMaxTextures = 50;
 
     TextureFactory() = default;
+    // Deletes its GL textures: the context they were made in must be current.
+    ~TextureFactory();
+    TextureFactory(const TextureFactory&) = delete;
+    TextureFactory& operator=(const TextureFactory&) = delete;
 
     // Reads the image file (relative to the working directory) into a new GL
     // texture kept under key; a key loaded again points to the new texture.
@@ -31,7 +35,7 @@ public:
     ModelTextures models; // the textures of the world's 3DS model materials
 
 private:
-    std::map<std::string, int> numbers;      // key -> texture number, from 1
-    GLuint names[kMaxTextures + 1] = {};     // texture number -> GL name; slot 0 unused
+    std::map<std::string, int> numbers;  // key -> texture number, from 1
+    GLuint names[kMaxTextures + 1] = {}; // texture number -> GL name; slot 0 unused
     int loaded = 0;
 };

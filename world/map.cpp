@@ -6,7 +6,6 @@
 #include "scene/quad.h"
 
 #include <iostream>
-#include <set>
 
 namespace {
 // The start point, also where Space puts the viewer back.
@@ -23,29 +22,28 @@ bool inside(const FPoint& p, const FPoint& c, const FPoint& h) {
 
 Map::Map(TextureFactory& textures) : textures(textures) {}
 
+// Needs the GL context the lists were made in to be current.
 Map::~Map() {
-    // Each once, however often it was registered.
-    std::set<const void*> deleted;
-    auto once = [&](const void* p) { return p && deleted.insert(p).second; };
-    for (const auto& entry : objects)
-        for (const auto& placed : entry.second)
-            if (once(placed.second))
-                delete placed.second;
-    for (const auto& entry : blueprints)
-        if (once(entry.second))
-            delete entry.second;
-    for (Light* light : lights)
-        if (once(light))
-            delete light;
-    for (Light* light : flashlights)
-        if (once(light))
-            delete light;
+    for (const DrawStep& step : steps) {
+        if (step.list)
+            glDeleteLists(step.list, 1);
+        for (const DrawStep::Tile& tile : step.tiles)
+            glDeleteLists(tile.list, 1);
+    }
     delete camera;
+}
+
+void Map::own(TObject* object) {
+    owned.emplace_back(object);
+}
+
+void Map::own(Light* light) {
+    ownedLights.emplace_back(light);
 }
 
 void Map::setCamera(Camera* newCamera) {
     if (newCamera != camera)
-        delete camera;
+        delete camera; // the world owns its camera
     camera = newCamera;
 }
 
@@ -62,13 +60,39 @@ void Map::resetViewer() {
                       kStartCentre[2], 0.0, 1.0, 0.0);
 }
 
+void Map::takeViewerFrom(const Map& old) {
+    const Camera* before = old.camera;
+    if (!before || !camera)
+        return;
+    Camera* start = camera;
+    camera = new Camera(*before);
+    delete start;
+    camera->leaveCar();
+    lightingOn = old.lightingOn;
+    mouseTracking = old.mouseTracking;
+    collisionOn = old.collisionOn;
+    renderMode = old.renderMode;
+    shadeModel = old.shadeModel;
+    for (Light* light : lights)
+        for (const Light* was : old.lights)
+            if (was->lightId == light->lightId)
+                light->on = was->on;
+    if (!before->isInCar())
+        return;
+    const std::string key = old.keyOf(before->tracker.object);
+    TObject* car = isMobile(key) ? findObject(key) : nullptr;
+    if (!car)
+        return; // on foot, where the car's view was
+    camera->enterCar(car);
+    camera->tracker = before->tracker; // speed, steering and where it stands
+    camera->tracker.object = car;
+    camera->tracker.writeBack(); // where it stands now, not where the file puts it
+}
+
 void Map::addBlueprint(const std::string& key, TObject* blueprint) {
     if (key.compare(0, 4, "road") == 0)
         roadTrack.addRoadKey(key);
-    TObject*& slot = blueprints[key];
-    if (slot != blueprint)
-        delete slot;
-    slot = blueprint;
+    blueprints[key] = blueprint;
     ++additions;
     if (auto* quad = dynamic_cast<Quad*>(blueprint))
         quad->name = key; // its refusals name the blueprint
@@ -76,14 +100,9 @@ void Map::addBlueprint(const std::string& key, TObject* blueprint) {
 
 void Map::addObject(const std::string& blueprintKey, const std::string& objectKey,
                     TObject* object) {
-    if (!hasBlueprint(blueprintKey)) {
-        delete object;
+    if (!hasBlueprint(blueprintKey))
         return;
-    }
-    TObject*& slot = objects[blueprintKey][objectKey];
-    if (slot != object)
-        delete slot;
-    slot = object;
+    objects[blueprintKey][objectKey] = object;
     ++additions;
     if (objectKey != "skybox")
         object->position.y += heightOffset;
@@ -130,6 +149,14 @@ TObject* Map::findObject(const std::string& objectKey) const {
             return it->second;
     }
     return nullptr;
+}
+
+std::string Map::keyOf(const TObject* object) const {
+    for (const auto& [blueprintKey, group] : objects)
+        for (const auto& [key, placed] : group)
+            if (placed == object)
+                return key;
+    return std::string();
 }
 
 void Map::resolvePlacements() {

@@ -1,5 +1,5 @@
-// Map: the world. Owns every blueprint, placed object and light given to it
-// and the camera, draws the scene each frame with the texture store it is
+// Map: the world. Holds every blueprint, placed object, light and the
+// camera, draws the scene each frame with the texture store it is
 // given, answers the camera's questions (WorldQuery), and handles world keys,
 // picking and the overlay text. Keyed containers are ordered by byte-wise
 // key order and every walk (drawing, picking, collision) goes in that order.
@@ -10,6 +10,7 @@
 
 #include "camera/camera.h"
 #include "camera/worldquery.h"
+#include "mapfile/mapdiagnostics.h"
 #include "scene/light.h"
 #include "scene/roadtrack.h"
 #include "scene/tobject.h"
@@ -19,6 +20,7 @@
 #include <QObject>
 #include <QString>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -43,15 +45,23 @@ public:
     Map(const Map&) = delete;
     Map& operator=(const Map&) = delete;
 
-    // Loading. The world owns what it is given, from new: a blueprint or
-    // object replaced under the same keys is deleted, and so is an object
-    // whose blueprint is not there.
+    // Loading. The world holds what it is given; it owns what it is told
+    // to own (own), the camera and its display lists.
     void setCamera(Camera* camera);
     void addBlueprint(const std::string& key, TObject* blueprint);
     void addObject(const std::string& blueprintKey, const std::string& objectKey, TObject* object);
     void addMobileKey(const std::string& objectKey);
     void addLight(Light* light);
-    void addFlashlight(Light* light); // also in lights, or owned as if it were
+    void addFlashlight(Light* light);
+    // The world frees these with itself (the builder's objects; tests may
+    // add objects they own themselves).
+    void own(TObject* object);
+    void own(Light* light);
+    // After a reload: the viewer of the world this one replaces stands where
+    // they stood, looking where they looked, with the same switches (lights
+    // by their number); a driven car is driven on, where it stands, if this
+    // world has a mobile object of its key. Both worlds need a camera.
+    void takeViewerFrom(const Map& old);
     // Gives the world the start camera if no map file gave one.
     void ensureCamera();
     // Puts the viewer at the start point (0, 2.5, 35) looking along -z.
@@ -63,6 +73,8 @@ public:
     bool isMobile(const std::string& objectKey) const;
     std::string mobileKeyForName(GLuint name) const;
     TObject* findObject(const std::string& objectKey) const;
+    // The key of a placed object, or an empty string.
+    std::string keyOf(const TObject* object) const;
     bool hasLight(int n) const;
 
     // The camera's questions (see WorldQuery). A placed object blocks with
@@ -97,7 +109,9 @@ public:
 
     TextureFactory& textures;  // not owned
     float heightOffset = 1.0f; // added to y of every placed object but "skybox"
-    Camera* camera = nullptr;  // owned
+    // Where each placed object of a map is defined (for the authors' readouts).
+    std::map<const TObject*, MapPlace> objectPlaces;
+    Camera* camera = nullptr; // owned
     std::map<std::string, TObject*> blueprints;
     std::map<std::string, Group> objects; // blueprint key -> group
     // blueprint key -> (object key -> the list that draws it, shared by its batch)
@@ -179,4 +193,6 @@ private:
     std::vector<RoadTrack::Pieces> roadPieceList;
     double quadCells = 0; // cells of every quad compiled or drawn, against Quad::kMaxCells
     std::map<const TObject*, Sphere> modelSpheres;
+    std::vector<std::unique_ptr<TObject>> owned;
+    std::vector<std::unique_ptr<Light>> ownedLights;
 };

@@ -63,6 +63,21 @@ bool Program::waitForOutput(const std::string& text, int timeoutMs) {
     return output().find(text) != std::string::npos;
 }
 
+bool Program::waitForCount(const std::string& text, int count, int timeoutMs) {
+    auto seen = [&] {
+        const std::string& all = output();
+        int n = 0;
+        for (std::size_t at = all.find(text); at != std::string::npos; at = all.find(text, at + 1))
+            ++n;
+        return n >= count;
+    };
+    QElapsedTimer clock;
+    clock.start();
+    while (!seen() && running() && clock.elapsed() < timeoutMs)
+        process.waitForReadyRead(100);
+    return seen();
+}
+
 QString Program::window() {
     QElapsedTimer clock;
     clock.start();

@@ -30,6 +30,8 @@ public:
     ~Program();
     // Waits until the console output so far contains text.
     bool waitForOutput(const std::string& text, int timeoutMs = 20000);
+    // Waits until the console output so far holds text count times.
+    bool waitForCount(const std::string& text, int count, int timeoutMs = 20000);
     std::string output();
     // The id of the window titled "Kolvar", waited for and focused.
     QString window();

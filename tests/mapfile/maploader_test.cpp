@@ -1,11 +1,11 @@
 // Map files written into a temporary working directory and read through the
 // loader: include order and what wins, include paths, cycles, and includes
 // that are missing or broken.
-#include "mapfile/maploader.h"
 #include "scene/quad.h"
 #include "tests/support/gltest.h"
 #include "textures/texturefactory.h"
 #include "world/map.h"
+#include "world/worldbuilder.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@
 static std::pair<std::vector<int>, std::string> load(Map& world) {
     testgl::makeCurrent();
     testgl::StdoutCapture out;
-    EXPECT_TRUE(MapLoader(&world).load("maps/main.xml"));
+    EXPECT_FALSE(WorldBuilder::load("maps/main.xml", world, world.textures).lost);
     std::vector<int> lights;
     for (const Light* light : world.lights)
         lights.push_back(int(light->lightId - GL_LIGHT0));

@@ -2,10 +2,10 @@
 // includes, read by the real loader from the repository): it loads without a
 // message of failure, a car can go round the whole road network, and the
 // start view has a drivable car on the road ahead.
-#include "mapfile/maploader.h"
 #include "tests/support/gltest.h"
 #include "textures/texturefactory.h"
 #include "world/map.h"
+#include "world/worldbuilder.h"
 
 #include <QDir>
 #include <cmath>
@@ -15,10 +15,10 @@ TEST(DefaultWorld, LoadsCleanlyWithADrivableRoadNetworkAndACarAhead) {
     testgl::makeCurrent();
     const QString previous = QDir::currentPath();
     QDir::setCurrent(qEnvironmentVariable("KOLVAR_SOURCE_DIR"));
-    TextureFactory store; // one of its own: others' textures do not count
-    Map world(store);
+    TextureFactory factory; // one of its own: others' textures do not count
+    Map world(factory);
     testgl::StdoutCapture out;
-    const bool loaded = MapLoader(&world).load("maps/basicMap.xml");
+    const bool loaded = !WorldBuilder::load("maps/basicMap.xml", world, factory).lost;
     QDir::setCurrent(previous);
     ASSERT_TRUE(loaded) << out.text();
     for (const char* failure : {"kan niet", "teveel", "setContent", "fileerror", "niet gekend",

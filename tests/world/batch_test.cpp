@@ -23,8 +23,10 @@ struct CountingBox : GirderRect {
     }
 };
 
-TObject* at(float x, float y, float z, float turnY = 0) {
+// A placed object the world owns.
+TObject* at(Map& world, float x, float y, float z, float turnY = 0) {
     auto* object = new TObject;
+    world.own(object);
     object->position = FPoint(x, y, z);
     object->rotation.y = turnY;
     return object;
@@ -66,15 +68,17 @@ TEST(Batching, TheBatchedWorldDrawsThePictureOfObjectByObjectDrawing) {
         ground->width = ground->height = 80;
         ground->setTexture("bt-g");
         Map world(store);
+        world.own(box);
+        world.own(ground);
         world.lightingOn = false;
         world.setCamera(new Camera(0, 6, 20, 0, 0, 0, 0, 1, 0));
         world.addBlueprint("box", box);
         world.addBlueprint("ground", ground);
-        world.addObject("ground", "e", at(0, -2, 0));
+        world.addObject("ground", "e", at(world, 0, -2, 0));
         // "b" turns about the world origin; "c" and "d" after it must not turn with it.
         const float x[] = {-7, -2, 2, 6};
         for (int i = 0; i < 4; ++i)
-            world.addObject("box", std::string(1, char('a' + i)), at(x[i], 0, 0, i == 1 ? 30 : 0));
+            world.addObject("box", std::string(1, char('a' + i)), at(world, x[i], 0, 0, i == 1 ? 30 : 0));
         for (const char* key : {"a", "b", "c", "d", "e"})
             if (mobile) // drawn directly, one by one, as before any batching
                 world.addMobileKey(key);
@@ -96,16 +100,17 @@ TEST(Batching, ObjectsOutsideTheViewAreNotDrawnAndThoseInsideAre) {
     auto* box = new CountingBox(2, 2, 2);
     TextureFactory store;
     Map world(store);
+    world.own(box);
     world.setCamera(new Camera(0, 0, 20, 0, 0, 0, 0, 1, 0)); // looking along -z
     world.addBlueprint("box", box);
-    world.addObject("box", "ahead", at(0, 0, 0));
-    world.addObject("box", "behind", at(0, 0, 40));
+    world.addObject("box", "ahead", at(world, 0, 0, 0));
+    world.addObject("box", "behind", at(world, 0, 0, 40));
     // Stands behind, but turns half round the world origin: drawn ahead at z -40.
-    world.addObject("box", "turned", at(0, 0, 40, 180));
-    world.addObject("box", "static_ahead", at(-3, 0, -10));
-    world.addObject("box", "static_behind", at(0, 0, 80));
+    world.addObject("box", "turned", at(world, 0, 0, 40, 180));
+    world.addObject("box", "static_ahead", at(world, -3, 0, -10));
+    world.addObject("box", "static_behind", at(world, 0, 0, 80));
     for (int i = 1; i <= 7; ++i) // in the same batch: its sphere must stay behind the viewer
-        world.addObject("box", "static_behind" + std::to_string(i), at(3.0f * i, 0, 80.0f + i));
+        world.addObject("box", "static_behind" + std::to_string(i), at(world, 3.0f * i, 0, 80.0f + i));
     for (const char* key : {"ahead", "behind", "turned"})
         world.addMobileKey(key);
     world.compileDisplayLists();

@@ -26,14 +26,19 @@ TEST(Draw, TheSkyBoxIsLitByTheFirstLightAndTheRestByAllButLightZeroAndFlashlight
     auto* sky = new Spy;
     auto* box = new Spy;
     auto* two = new Light(GL_LIGHT2);
-    for (Light* light : {new Light(GL_LIGHT0), new Light(GL_LIGHT1), two})
+    for (Light* light : {new Light(GL_LIGHT0), new Light(GL_LIGHT1), two}) {
+        world.own(light);
         world.addLight(light);
+    }
     world.addFlashlight(two);
     two->setSpot(25, 0, 0, 1, 0);
+    TObject skyObject, boxObject;
+    world.own(sky);
+    world.own(box);
     world.addBlueprint("skybox", sky);
     world.addBlueprint("box", box);
-    world.addObject("skybox", "skybox", new TObject);
-    world.addObject("box", "b1", new TObject);
+    world.addObject("skybox", "skybox", &skyObject);
+    world.addObject("box", "b1", &boxObject);
     world.addMobileKey("skybox"); // mobile objects are drawn in the frame itself
     world.addMobileKey("b1");
     world.compileDisplayLists();
@@ -59,14 +64,14 @@ TEST(Draw, ARotatedGirderDoesNotMoveTheObjectsAfterIt) {
         TextureFactory store;
         Map world(store);
         world.setCamera(new Camera(0, 0, 10, 0, 0, 0, 0, 1, 0));
-        world.addBlueprint("g", new GirderRect(2, 2, 2));
-        auto* turned = new TObject;
-        auto* plain = new TObject;
-        turned->position = FPoint(3, 2, 0); // drawn first: x 3..5, turned to -5..-3
-        turned->rotation = FPoint(0, 180, 0);
-        plain->position = FPoint(10, 2, 0); // x 10..12
-        world.addObject("g", "a", turned);
-        world.addObject("g", "b", plain);
+        GirderRect girder(2, 2, 2);
+        world.addBlueprint("g", &girder);
+        TObject turned, plain;
+        turned.position = FPoint(3, 2, 0); // drawn first: x 3..5, turned to -5..-3
+        turned.rotation = FPoint(0, 180, 0);
+        plain.position = FPoint(10, 2, 0); // x 10..12
+        world.addObject("g", "a", &turned);
+        world.addObject("g", "b", &plain);
         for (const char* key : {"a", "b"})
             if (mobile)
                 world.addMobileKey(key);

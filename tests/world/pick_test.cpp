@@ -17,13 +17,16 @@ protected:
         glLoadIdentity();
         gluPerspective(Map::kFieldOfViewDegrees, 320.0 / 240, Map::kNearPlane, Map::kFarPlane);
         glMatrixMode(GL_MODELVIEW);
-        world.addBlueprint("panel", new GirderRect(1, 1, 0.1f)); // a 1 x 1 upright square
+        auto* panel = new GirderRect(1, 1, 0.1f); // a 1 x 1 upright square
+        world.own(panel);
+        world.addBlueprint("panel", panel);
         // The eye 20 in front of the origin at the panels' height, looking along -z.
         world.setCamera(new Camera(0, 1, 20, 0, 1, 0, 0, 1, 0));
     }
     // Places a panel centred at (x, y, z); placed objects go 1 up.
     TObject* place(const std::string& key, float x, float y, float z, bool mobile) {
         auto* placed = new TObject;
+        world.own(placed);
         placed->position = FPoint(x - 0.5f, y - 0.5f, z); // the front top left corner
         world.addObject("panel", key, placed);
         if (mobile)

@@ -6,23 +6,23 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-TObject* placed(float x, float y, float z, float length = 1, float box = 0) {
-    auto* object = new TObject;
-    object->position = FPoint(x, y, z);
-    object->scale.x = length;
-    object->boxWidth = object->boxHeight = object->boxDepth = box;
-    return object;
-}
-} // namespace
-
 TEST(World, PlacedBoxesAndTheSkyBoxBlockAndRoadPiecesCarry) {
     TextureFactory store;
     Map world(store);
+    // An object or blueprint at (x, y, z) of that length and box, the world's to free.
+    auto placed = [&](float x, float y, float z, float length = 1, float box = 0) {
+        auto* object = new TObject;
+        world.own(object);
+        object->position = FPoint(x, y, z);
+        object->scale.x = length;
+        object->boxWidth = object->boxHeight = object->boxDepth = box;
+        return object;
+    };
+    RoadFlat alongZ(1), alongX(0);
     world.addBlueprint("box", placed(0, 0, 0, 1, 4));
     world.addBlueprint("skybox", placed(0, 0, 0, 1, 100));
-    world.addBlueprint("road_flat_Z", new RoadFlat(1));
-    world.addBlueprint("roadSide", new RoadFlat(0)); // measured by its blueprint: along x
+    world.addBlueprint("road_flat_Z", &alongZ);
+    world.addBlueprint("roadSide", &alongX); // measured by its blueprint: along x
     world.addObject("box", "b", placed(0, 0, 0));    // raised 1: x -2..2, y -1..3, z -2..2
     // x -50..50, y 0..100, z -50..50 wherever it stands.
     world.addObject("skybox", "skybox", placed(30, 30, 30));

@@ -1,0 +1,150 @@
+// MapData: a map and its includes as plain data, between reading and
+// building. The reader (maploader.h) fills it from the XML, the checks
+// (mapcheck.h) judge it, and the world's builder makes scene objects, lights,
+// textures and models from it. Every item keeps the place of the element it
+// came from, so checks and the window can name it.
+//
+// Values are already read as the design reads them: a missing or malformed
+// number is 0, a missing attribute the empty string; what was given as text
+// is kept where a check needs it.
+#pragma once
+
+#include "mapfile/mapdiagnostics.h"
+
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <string>
+#include <vector>
+
+namespace mapdata {
+
+struct Point {
+    float x = 0, y = 0, z = 0;
+};
+
+struct Include {
+    MapPlace place;
+    QString file; // as written
+    QString path; // read from: "maps/" + file
+};
+
+struct Camera {
+    MapPlace place;             // the <startingPos>, or the <camera> when it has none
+    bool hasStart = false;      // a <startingPos> was there
+    double pos[3] = {0, 0, 0};  // eye, world units
+    double view[3] = {0, 0, 0}; // the point looked at
+};
+
+struct Texture {
+    MapPlace place;
+    std::string key;
+    bool hasKey = false;
+    QString file; // relative to the working directory
+};
+
+struct Colour {
+    bool present = false;
+    float rgba[4] = {0, 0, 0, 0};
+};
+
+struct Light {
+    MapPlace place;
+    bool hasNr = false;
+    int nr = 0;                       // as written; the builder maps it to GL_LIGHT0..7
+    float position[4] = {0, 0, 0, 0}; // x, y, z, a (a 0: a direction)
+    bool on = false;                  // on="true"
+    bool flashlight = false;          // the attribute is there
+    Colour ambient, diffuse, specular;
+    bool hasSpot = false;
+    float spotCutoff = 0;                  // degrees, "radius"
+    float spotDirection[4] = {0, 0, 0, 0}; // x, y, z, a
+    bool hasSpotExponent = false;
+    float spotExponent = 0;
+    bool hasAttenuation = false;
+    float attenuation[3] = {0, 0, 0}; // constant, linear, quadratic
+};
+
+// One side entry of a girder: a texture key or a material for a side name
+// ("all" for every side), or a normal.
+struct GirderTexture {
+    MapPlace place;
+    std::string side;
+    std::string key;
+};
+struct GirderMaterial {
+    MapPlace place;
+    std::string side;
+    Colour ambient, diffuse, specular;
+    bool hasShininess = false;
+    float shininess = 0; // 0..1
+};
+struct GirderNormal {
+    std::string side;
+    Point normal;
+};
+
+struct Girder {
+    QString subtype; // "rect", "cube", anything else: points
+    float width = 0, height = 0, depth = 0;
+    std::array<Point, 8> corners{}; // ftl, ftr, fbl, fbr, btl, btr, bbl, bbr
+    std::vector<GirderTexture> textures;
+    std::vector<GirderMaterial> materials;
+    std::vector<GirderNormal> normals;
+};
+
+struct Blueprint {
+    MapPlace place;
+    QString type; // "smax", "girder", "quad", "road"
+    std::string key;
+    bool hasKey = false;
+    QString subtype;      // road: "flat", "flatTurn", "turn", "turnLarge"
+    QString file;         // smax: the 3DS file
+    MapPlace paramsPlace; // the <params>, or the blueprint when there is none
+    bool hasBox = false;
+    float box[3] = {0, 0, 0};    // boundingBox width, height, depth
+    float width = 0, height = 0; // quad params
+    std::string direction;       // road params
+    std::string textureKey;      // quad and road: the first texture's key
+    bool hasTexture = false;     // quad and road: there is a first texture
+    MapPlace texturePlace;       // of that texture element
+    Girder girder;
+};
+
+struct Object {
+    MapPlace place;
+    std::string key;
+    std::string blueprintKey;
+    bool hasMobile = false; // the attribute is there
+    QString mobileText;     // its value
+    Point pos;
+    Point rot; // degrees about x, y, z
+    Point scale{1, 1, 1};
+};
+
+// One map file's own sections, in the order they are built.
+struct File {
+    QString path;        // as read (includes: "maps/" + name)
+    MapPlace includedAt; // the include element; empty file for the first map
+    bool read = false;   // opened and parsed: its sections below count
+    std::vector<Include> includes;
+    std::vector<Camera> cameras; // at most one
+    std::vector<Texture> textures;
+    std::vector<Light> lights;
+    std::vector<Blueprint> blueprints;
+    std::vector<Object> objects;
+};
+
+} // namespace mapdata
+
+struct MapData {
+    // Every file read, in the order the design builds them: each included
+    // file complete (its own includes first) before the file that includes
+    // it, so the first map comes last.
+    std::vector<mapdata::File> files;
+    // Every file the map depends on, map files that failed to open included,
+    // so that a watcher sees them appear.
+    QStringList mapFiles;
+    // The first map could not be read or parsed: nothing of it can be built.
+    bool lost = false;
+};

@@ -1,0 +1,344 @@
+// WorldBuilder: map data into scene objects, lights, textures and models;
+// and the reports of the image and 3DS files they read.
+#include "world/worldbuilder.h"
+
+#include "mapfile/mapcheck.h"
+#include "mapfile/maploader.h"
+#include "model3ds/model3ds.h"
+#include "model3ds/reader3ds.h"
+#include "scene/girder.h"
+#include "scene/girderrect.h"
+#include "scene/light.h"
+#include "scene/material.h"
+#include "scene/quad.h"
+#include "scene/roadflat.h"
+#include "scene/roadturn.h"
+#include "textures/imagecheck.h"
+#include "textures/texturefactory.h"
+#include "world/map.h"
+
+#include <QFileInfo>
+
+namespace {
+
+constexpr int kMaxQuotedLength = 80; // characters of a key shown in a message
+
+QString quoted(const std::string& key) {
+    const QString text = QString::fromStdString(key);
+    if (text.size() <= kMaxQuotedLength)
+        return '"' + text + '"';
+    return '"' + text.left(kMaxQuotedLength) + "\"... (" + QString::number(text.size()) +
+           " tekens)";
+}
+
+FPoint pointOf(const mapdata::Point& p) {
+    return FPoint(p.x, p.y, p.z);
+}
+
+// "false" and "0" say an object is not mobile; any other value, or none at
+// all, that it is, as the attribute's presence alone once did.
+bool isMobile(const mapdata::Object& object) {
+    return object.hasMobile && object.mobileText != QLatin1String("false") &&
+           object.mobileText != QLatin1String("0");
+}
+
+// A material's colours as given, over the default material.
+Material materialOf(const mapdata::GirderMaterial& given) {
+    Material material;
+    auto take = [](const mapdata::Colour& colour, float* rgba) {
+        if (colour.present)
+            std::copy(colour.rgba, colour.rgba + 4, rgba);
+    };
+    take(given.ambient, material.ambient);
+    take(given.diffuse, material.diffuse);
+    take(given.specular, material.specular);
+    if (given.hasShininess)
+        material.shininess = given.shininess;
+    return material;
+}
+
+Girder* girderOf(const mapdata::Girder& data) {
+    Girder* girder = nullptr;
+    if (data.subtype == QLatin1String("rect")) {
+        girder = new GirderRect(data.width, data.height, data.depth);
+    } else if (data.subtype == QLatin1String("cube")) {
+        girder = new GirderRect(data.width, data.width, data.width);
+    } else {
+        // Corners in name order: ftl, ftr, fbl, fbr, btl, btr, bbl, bbr.
+        const auto& c = data.corners;
+        girder = new Girder(pointOf(c[0]), pointOf(c[1]), pointOf(c[3]), pointOf(c[2]),
+                            pointOf(c[4]), pointOf(c[5]), pointOf(c[7]), pointOf(c[6]));
+    }
+    for (const mapdata::GirderTexture& texture : data.textures) {
+        if (texture.side == "all")
+            girder->setTextureAll(texture.key);
+        else
+            girder->setTexture(sideFromName(texture.side), texture.key);
+    }
+    for (const mapdata::GirderMaterial& given : data.materials) {
+        if (given.side == "all")
+            girder->setMaterialAll(materialOf(given));
+        else
+            girder->setMaterial(sideFromName(given.side), materialOf(given));
+    }
+    // "all" is not a side for normals: it falls back to the top side like any unknown name.
+    for (const mapdata::GirderNormal& normal : data.normals)
+        girder->setNormal(sideFromName(normal.side), pointOf(normal.normal));
+    return girder;
+}
+
+Road* roadOf(const mapdata::Blueprint& data) {
+    // An unknown direction has been reported by the checks; it reads as 0.
+    const int direction = std::max(0, MapCheck::roadDirection(data.subtype, data.direction));
+    Road* piece = nullptr;
+    if (data.subtype == QLatin1String("flat"))
+        piece = new RoadFlat(direction);
+    else if (data.subtype == QLatin1String("flatTurn") || data.subtype == QLatin1String("turn"))
+        piece = new RoadTurn(RoadTurn::kSide);
+    else if (data.subtype == QLatin1String("turnLarge"))
+        piece = new RoadTurn(RoadTurn::kLargeSide);
+    else
+        return nullptr; // reported by the checks
+    piece->setTexture(data.textureKey);
+    return piece;
+}
+
+bool knownType(const QString& type) {
+    return type == QLatin1String("smax") || type == QLatin1String("girder") ||
+           type == QLatin1String("quad") || type == QLatin1String("road");
+}
+
+} // namespace
+
+WorldBuilder::WorldBuilder(Map& world, TextureFactory& textures, MapDiagnostics& report)
+    : world(world), textures(textures), report(report) {}
+
+void WorldBuilder::build(const MapData& data) {
+    if (data.lost)
+        return;
+    for (const mapdata::File& file : data.files)
+        if (file.read)
+            buildFile(file);
+}
+
+void WorldBuilder::buildFile(const mapdata::File& file) {
+    for (const mapdata::Camera& camera : file.cameras)
+        world.setCamera(new Camera(camera.pos[0], camera.pos[1], camera.pos[2], camera.view[0],
+                                   camera.view[1], camera.view[2], 0.0, 1.0, 0.0));
+    for (const mapdata::Texture& texture : file.textures) {
+        const bool refused = textures.loadCount() >= TextureFactory::kMaxTextures;
+        const ImageFileCheck check = textures.loadTexture(texture.key, texture.file.toStdString());
+        assetFiles.append(texture.file);
+        if (!refused) // the checks have reported the refusal
+            AssetReport::texture(report, texture, check.problem);
+    }
+    for (const mapdata::Light& light : file.lights)
+        buildLight(light);
+    for (const mapdata::Blueprint& blueprint : file.blueprints)
+        buildBlueprint(blueprint);
+    for (const mapdata::Object& object : file.objects)
+        buildObject(object);
+}
+
+void WorldBuilder::buildLight(const mapdata::Light& data) {
+    const int nr = data.nr;
+    const GLenum id = (nr >= 1 && nr <= 7) ? GLenum(GL_LIGHT0 + nr) : GLenum(GL_LIGHT0);
+    Light* light = new Light(id);
+    world.own(light);
+    light->setPosition(data.position[0], data.position[1], data.position[2], data.position[3]);
+    light->on = data.on;
+    auto colour = [&](const mapdata::Colour& c, void (Light::*set)(float, float, float, float)) {
+        if (c.present)
+            (light->*set)(c.rgba[0], c.rgba[1], c.rgba[2], c.rgba[3]);
+    };
+    colour(data.ambient, &Light::setAmbient);
+    colour(data.diffuse, &Light::setDiffuse);
+    colour(data.specular, &Light::setSpecular);
+    if (data.hasSpot) {
+        light->setSpot(data.spotCutoff, data.spotDirection[0], data.spotDirection[1],
+                       data.spotDirection[2], data.spotDirection[3]);
+        if (data.hasSpotExponent)
+            light->setSpotExponent(data.spotExponent);
+    }
+    if (data.hasAttenuation)
+        light->setAttenuation(data.attenuation[0], data.attenuation[1], data.attenuation[2]);
+    world.addLight(light);
+    if (data.flashlight)
+        world.addFlashlight(light);
+}
+
+void WorldBuilder::buildBlueprint(const mapdata::Blueprint& data) {
+    if (!knownType(data.type))
+        return; // reported by the checks
+    TObject* blueprint = nullptr;
+    if (data.type == QLatin1String("smax")) {
+        auto* model = new Model_3DS;
+        model->load(QFile::encodeName(data.file).constData(), textures.models);
+        AssetReport::model(report, data, model, assetFiles);
+        blueprint = model;
+    } else if (data.type == QLatin1String("road")) {
+        blueprint = roadOf(data);
+    } else if (data.type == QLatin1String("girder")) {
+        blueprint = girderOf(data.girder);
+    } else {
+        auto* quad = new Quad;
+        quad->width = data.width;
+        quad->height = data.height;
+        quad->setTexture(data.textureKey);
+        blueprint = quad;
+    }
+    if (!blueprint)
+        return;
+    world.own(blueprint);
+    if (data.hasBox) {
+        blueprint->boxWidth = data.box[0];
+        blueprint->boxHeight = data.box[1];
+        blueprint->boxDepth = data.box[2];
+    }
+    world.addBlueprint(data.key, blueprint);
+}
+
+void WorldBuilder::buildObject(const mapdata::Object& data) {
+    if (world.hasBlueprint(data.blueprintKey)) {
+        auto* object = new TObject;
+        world.own(object);
+        object->position = pointOf(data.pos);
+        object->rotation = pointOf(data.rot);
+        object->scale = pointOf(data.scale);
+        world.addObject(data.blueprintKey, data.key, object);
+        world.objectPlaces[object] = data.place;
+    }
+    // Recorded whether or not the object was stored.
+    if (isMobile(data))
+        world.addMobileKey(data.key);
+}
+
+LoadReport WorldBuilder::load(const QString& path, Map& world, TextureFactory& textures) {
+    MapLoader loader;
+    loader.load(path);
+    MapDiagnostics& report = loader.diagnostics();
+    MapCheck::check(loader.data(), report, {TextureFactory::kMaxTextures});
+    LoadReport result;
+    result.lost = loader.data().lost;
+    result.files = loader.data().mapFiles;
+    if (!result.lost) {
+        WorldBuilder builder(world, textures, report);
+        builder.build(loader.data());
+        result.files += builder.assetFiles;
+    }
+    report.finish();
+    result.errors = report.errors;
+    result.warnings = report.warnings;
+    result.firstError = report.firstError;
+    return result;
+}
+
+LoadReport WorldBuilder::check(const QString& path) {
+    MapLoader loader;
+    loader.load(path);
+    MapDiagnostics& report = loader.diagnostics();
+    const MapData& data = loader.data();
+    MapCheck::check(data, report, {TextureFactory::kMaxTextures});
+    LoadReport result;
+    result.lost = data.lost;
+    result.files = data.mapFiles;
+    int texturesLoaded = 0;
+    for (const mapdata::File& file : data.files) {
+        for (const mapdata::Texture& texture : file.textures) {
+            if (texturesLoaded++ >= TextureFactory::kMaxTextures)
+                continue; // refused: never read
+            result.files.append(texture.file);
+            AssetReport::texture(report, texture, imageFileProblem(texture.file));
+        }
+        for (const mapdata::Blueprint& blueprint : file.blueprints)
+            if (blueprint.type == QLatin1String("smax"))
+                AssetReport::model(report, blueprint, nullptr, result.files);
+    }
+    report.finish();
+    result.errors = report.errors;
+    result.warnings = report.warnings;
+    result.firstError = report.firstError;
+    return result;
+}
+
+namespace AssetReport {
+
+void texture(MapDiagnostics& report, const mapdata::Texture& texture, const QString& problem) {
+    if (!problem.isEmpty())
+        report.error(texture.place,
+                     "texture " + quoted(texture.key) + ": " + problem + ", de texture blijft leeg",
+                     "texture-bestand");
+}
+
+void model(MapDiagnostics& report, const mapdata::Blueprint& blueprint, const Model_3DS* loaded,
+           QStringList& files) {
+    const MapPlace& place = blueprint.place;
+    // The path the model is read from, as the load reads it.
+    const std::string file = Model_3DS::filePath(QFile::encodeName(blueprint.file).toStdString());
+    const QString path = QFile::decodeName(QByteArray::fromStdString(file));
+    if (path.isEmpty()) {
+        report.warning(place, "blueprint van type smax zonder file, het model blijft leeg");
+        return;
+    }
+    files.append(path);
+    const QFileInfo info(path);
+    if (!info.exists() || info.isDir() || !info.isFile()) {
+        report.error(place, "3DS-bestand " + path +
+                                (!info.exists() ? " bestaat niet"
+                                 : info.isDir() ? " is een map, geen bestand"
+                                                : " is geen gewoon bestand") +
+                                ", het model blijft leeg");
+        return;
+    }
+    Reader3DS reader; // when only checking
+    std::vector<const Material3DS*> materials;
+    if (loaded) {
+        for (const Model_3DS::Material& material : loaded->materials)
+            materials.push_back(&material.record);
+    } else {
+        reader.readFile(file.c_str());
+        for (const Material3DS& material : reader.materials)
+            materials.push_back(&material);
+    }
+    const Model_3DS::ReadReport read = loaded ? loaded->readReport : Model_3DS::reportOf(reader);
+    if (read.tooLarge) {
+        report.error(place,
+                     QString("3DS-bestand %1 is %2 bytes, meer dan %3, het model blijft leeg")
+                         .arg(path)
+                         .arg(qulonglong(read.fileBytes))
+                         .arg(qulonglong(Reader3DS::kMaxFileBytes)));
+        return;
+    }
+    if (!read.opened) {
+        report.error(place,
+                     "3DS-bestand " + path + " kan niet gelezen worden, het model blijft leeg");
+        return;
+    }
+    if (!read.firstProblem.empty())
+        report.warning(place, "3DS-bestand " + path +
+                                  " is beschadigd: " + QString::fromStdString(read.firstProblem) +
+                                  "; enkel de leesbare delen worden getoond (alle problemen: "
+                                  "kolvar-3ds " +
+                                  path + ")");
+    Model_3DS::Listings listings;
+    for (const Material3DS* entry : materials) {
+        const Material3DS& material = *entry;
+        if (material.textureMap.empty())
+            continue;
+        const QString mapName = QString::fromStdString(material.textureMap);
+        const QString image =
+            QString::fromStdString(Model_3DS::texturePath(file, material.textureMap, listings));
+        if (!image.isEmpty())
+            files.append(image);
+        const QString problem = Model_3DS::leavesModelDirectory(material.textureMap)
+                                    ? QString("ligt buiten de map van het model")
+                                : image.isEmpty() ? QString("bestaat niet")
+                                                  : imageFileProblem(image);
+        if (!problem.isEmpty())
+            report.warning(place, "texture map " + mapName + " van materiaal " +
+                                      quoted(material.name) + " in " + path + ": " + problem +
+                                      ", de kleur van het materiaal wordt gebruikt");
+    }
+}
+
+} // namespace AssetReport
