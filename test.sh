@@ -13,7 +13,7 @@ case "$qt" in
 esac
 tools/install-deps.sh build-essential cmake "${qt_packages[@]}" \
     libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri libgtest-dev \
-    xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core
+    xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core desktop-file-utils
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOLVAR_QT="$qt" -DKOLVAR_SANITIZE=ON \
     -DKOLVAR_TESTS=ON >/dev/null
 cmake --build "$build" -j2

@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QImage>
@@ -85,7 +86,8 @@ bool Canvas::loadWorld() {
     std::cout << "We gaan de map inladen : \n";
     auto newTextures = std::make_unique<TextureFactory>();
     auto newWorld = std::make_unique<Map>(*newTextures);
-    const LoadReport report = WorldBuilder::load(options.mapPath, *newWorld, *newTextures);
+    const LoadReport report =
+        WorldBuilder::load(options.mapPath, *newWorld, *newTextures, options.mapName);
     watch(report.files);
     if (report.lost && world) {
         reloadFailure = report.firstError;
@@ -267,7 +269,7 @@ void Canvas::saveScreenshot() {
     glReadPixels(0, 0, image.width(), image.height(), GL_RGBA, GL_UNSIGNED_BYTE, image.bits());
     // The clear colour's alpha of 0.5 is no transparency in the picture.
     image = image.mirrored().convertToFormat(QImage::Format_RGB32);
-    if (image.isNull() || !image.save(name, "PNG")) {
+    if (image.isNull() || !image.save(QDir(options.screenshotFolder).filePath(name), "PNG")) {
         std::cout << "Schermafdruk kon niet bewaard worden als " << name.toStdString() << "\n";
         return;
     }

@@ -42,8 +42,8 @@ public:
     // current GL colour; leaves the GL state as it found it.
     void renderOverlay(const QString& text);
 
-    // Saves the current view as kolvar-YYYYMMDD-HHMMSS-zzz.png in the working
-    // directory and says so (or that it could not be written); from paintGL only.
+    // Saves the current view as kolvar-YYYYMMDD-HHMMSS-zzz.png in the folder
+    // the program was started from and says so (or that it could not be written); from paintGL only.
     void saveScreenshot();
 
     QTimer* timer;                            // child

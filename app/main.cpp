@@ -1,7 +1,9 @@
-// Program entry: the command line, then the Qt application and the main
-// window at (500, 10).
+// Program entry: the command line, the display, the world's folder, then
+// the Qt application and the main window at (500, 10).
 #include "app/options.h"
+#include "app/platformchoice.h"
 #include "app/window.h"
+#include "app/worldplace.h"
 
 #include "world/worldbuilder.h"
 
@@ -9,6 +11,11 @@
 #include <QCoreApplication>
 #include <iostream>
 #include <malloc.h>
+#include <unistd.h>
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
 
 namespace {
 
@@ -18,12 +25,19 @@ constexpr int kKeptHeapBytes = 256 << 20; // free heap kept before it is trimmed
 // --check: reads the map, its includes, images and 3DS files without a
 // window or display and prints every problem. Exit status 0: none, 1: only
 // warnings, 2: a file could not be opened or parsed.
-int checkMap(int argc, char** argv, const QString& mapPath) {
+int checkMap(int& argc, char** argv, const Options& options) {
     QCoreApplication app(argc, argv); // image format plugins, no display
-    const LoadReport found = WorldBuilder::check(mapPath);
-    std::cout << mapPath.toStdString() << ": " << found.errors << " fouten, " << found.warnings
-              << " waarschuwingen\n";
+    const LoadReport found = WorldBuilder::check(options.mapPath, options.mapName);
+    std::cout << options.mapName.toStdString() << ": " << found.errors << " fouten, "
+              << found.warnings << " waarschuwingen\n";
     return found.exitStatus();
+}
+
+QByteArray currentFolder() {
+    char* folder = ::getcwd(nullptr, 0);
+    const QByteArray bytes(folder ? folder : ".");
+    std::free(folder);
+    return bytes;
 }
 
 } // namespace
@@ -31,27 +45,58 @@ int checkMap(int argc, char** argv, const QString& mapPath) {
 int main(int argc, char** argv) {
     // Every console line reaches a piped log at once, even if the process is killed.
     std::cout << std::unitbuf;
-    // Read before any Qt application exists, so a bad command line needs no display.
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    const Options options = parseOptions(arguments);
-    if (!options.error.isEmpty()) {
-        std::cout << "kolvar: " << options.error.toStdString() << "\n"
-                  << "gebruik: kolvar [--check | --frames N] [MAP]\n";
+    // Read before any Qt application exists, so --help and a bad command line need no display.
+    Options options;
+    int status = 0;
+    if (!parseOptions(argc, argv, options, status))
+        return status;
+    PlatformChoice platform;
+    if (!options.check) {
+        platform = PlatformChoice::choose([](const char* name) { return qgetenv(name); });
+        if (platform.kind == PlatformChoice::NoDisplay) {
+            std::cout << "kolvar: geen scherm (DISPLAY en WAYLAND_DISPLAY zijn leeg); "
+                         "kolvar --check [MAP] controleert een map zonder scherm, "
+                         "xvfb-run -a kolvar [MAP] toont de wereld op een virtueel scherm\n";
+            return 2;
+        }
+    }
+    // Before anything is read: includes, images and models are named from the world's folder.
+    const WorldPlace place =
+        WorldPlace::locate(options.givenMap, currentFolder(), WorldPlace::installedWorld());
+    QString problem;
+    if (!place.enter(options, problem)) {
+        std::cout << "kolvar: " << problem.toStdString() << "\n";
         return 2;
     }
+    // Qt sees the program's name only: every argument was ours, and a map
+    // named like one of Qt's own options is no option to it.
+    int qtArgc = 1;
     if (options.check)
-        return checkMap(argc, argv, options.mapPath);
+        return checkMap(qtArgc, argv, options);
+    if (platform.kind == PlatformChoice::UseXcb) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+        std::cout << "Wayland-sessie: Kolvar draait via XWayland (xcb), want alleen daar kan de "
+                     "muisblik de muis terugzetten\n";
+    }
     // Mesa's software renderer allocates and frees buffers of a few megabytes
     // every frame; kept in the process instead of returned to the system
     // they are reused without a thousand fresh page faults a frame.
     mallopt(M_MMAP_THRESHOLD, kKeptBlockBytes);
     mallopt(M_TRIM_THRESHOLD, kKeptHeapBytes);
-    QApplication app(argc, argv);
-    Window* window = new Window(options);
-    QApplication::setActiveWindow(window);
-    window->show();
-    window->move(500, 10);
-    return app.exec();
+    QApplication app(qtArgc, argv);
+    if (QGuiApplication::platformName().startsWith("wayland"))
+        std::cout << "Wayland zonder XWayland: de muisblik (T) kan de muis niet terugzetten en "
+                     "werkt niet; draai met A en E, of start met QT_QPA_PLATFORM=xcb\n";
+    Window window(options); // closed and freed before the application
+    QApplication::setActiveWindow(&window);
+    window.show();
+    window.move(500, 10);
+    const int exitStatus = app.exec();
+#if defined(__SANITIZE_ADDRESS__)
+    // A sanitized build looks for leaks now, while Mesa's driver is loaded:
+    // once the application closes the display the driver is unloaded, and
+    // what it keeps for the process could no longer be told from a leak.
+    __lsan_do_leak_check();
+#endif
+    return exitStatus;
 }

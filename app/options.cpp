@@ -1,32 +1,43 @@
-// Options: the command line.
+// Options: the command line of kolvar.
 #include "app/options.h"
 
-Options parseOptions(const QStringList& arguments) {
-    Options options;
-    bool haveMap = false;
-    for (int i = 0; i < arguments.size(); ++i) {
-        const QString& arg = arguments[i];
-        if (arg == "--check") {
-            options.check = true;
-        } else if (arg == "--frames") {
-            bool ok = false;
-            const int n = i + 1 < arguments.size() ? arguments[i + 1].toInt(&ok) : 0;
-            if (!ok || n <= 0) {
-                options.error = "--frames verwacht een aantal beelden groter dan 0";
-                return options;
-            }
-            options.frames = n;
-            ++i;
-        } else if (arg.startsWith("--")) {
-            options.error = "onbekende optie " + arg;
-            return options;
-        } else if (haveMap) {
-            options.error = "slechts een map kan geopend worden, niet ook " + arg;
-            return options;
-        } else {
-            options.mapPath = arg;
-            haveMap = true;
+#include "app/commandline.h"
+
+#include <QFile>
+
+bool parseOptions(int argc, char** argv, Options& options, int& exitStatus) {
+    CommandLine line("kolvar", "[MAP]",
+                     "Een 3D-wereld om door te wandelen en met de auto's te rijden, gelezen uit "
+                     "de XML-map MAP.\n"
+                     "\n"
+                     "MAP is standaard maps/basicMap.xml in de huidige map, en anders de "
+                     "meegeleverde wereld.\n"
+                     "Ligt MAP in een map maps/, dan werkt Kolvar vanuit de map die maps/ bevat.\n"
+                     "De toetsen staan linksboven in het venster en in README.md "
+                     "(share/doc/kolvar/).");
+    line.addOption(QCommandLineOption(
+        "check", "leest en controleert MAP zonder venster; status 0: geen problemen, "
+                 "1: waarschuwingen, 2: fouten"));
+    line.addOption(QCommandLineOption(
+        "frames", "tekent N beelden zo snel als het kan, meldt de beeldtijden en stopt", "N"));
+    if (!line.parse(argc, argv, exitStatus))
+        return false;
+    options.check = line.isSet("check");
+    if (line.isSet("frames")) {
+        bool ok = false;
+        options.frames = line.value("frames").toInt(&ok);
+        if (!ok || options.frames <= 0) {
+            exitStatus = line.refuse("--frames verwacht een aantal beelden groter dan 0");
+            return false;
         }
     }
-    return options;
+    const QList<QByteArray>& maps = line.arguments();
+    if (maps.size() > 1) {
+        exitStatus = line.refuse("slechts een map kan geopend worden, niet ook " +
+                                 QFile::decodeName(maps[1]));
+        return false;
+    }
+    if (!maps.isEmpty())
+        options.givenMap = maps.first();
+    return true;
 }

@@ -4,15 +4,18 @@
 //   kolvar --frames N [MAP]    render N frames as fast as possible, print timings, exit
 #pragma once
 
+#include <QByteArray>
 #include <QString>
-#include <QStringList>
 
 struct Options {
-    QString mapPath = "maps/basicMap.xml"; // relative to the working directory
-    bool check = false;                    // --check: no window, report problems
-    int frames = 0;                        // --frames N: N > 0 times N frames and exits
-    QString error;                         // non-empty when the arguments make no sense
+    QString mapPath = "maps/basicMap.xml"; // opened, relative to the working directory
+    QString mapName;          // the map as the user gave it, in messages; empty: mapPath
+    QString screenshotFolder; // where F12 saves; empty: the working directory
+    QByteArray givenMap;      // MAP as the system gave it; empty when none was given
+    bool check = false;       // --check: no window, report problems
+    int frames = 0;           // --frames N: N > 0 times N frames and exits
 };
 
-// Reads the arguments after the program name.
-Options parseOptions(const QStringList& arguments);
+// Reads the command line. False when the program ends now with exitStatus
+// (after --help or --version, or a command line that makes no sense).
+bool parseOptions(int argc, char** argv, Options& options, int& exitStatus);

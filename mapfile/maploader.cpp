@@ -44,40 +44,56 @@ QString suggestion(const QString& name, const std::vector<QString>& known) {
     return nearest.isEmpty() ? QString() : " (bedoelt u " + nearest + "?)";
 }
 
+// The format's names as QStrings, made once: the stream's names are
+// compared with them for every element and attribute of a map.
+struct Names {
+    std::vector<QString> sections;
+    std::vector<std::vector<QString>> elements;                // per section
+    std::vector<std::vector<std::vector<QString>>> attributes; // per section and element
+    Names() {
+        for (const SectionFormat& section : MapFormat::sections()) {
+            sections.push_back(QLatin1String(section.name));
+            elements.emplace_back();
+            attributes.emplace_back();
+            for (const ElementFormat& element : section.elements) {
+                elements.back().push_back(QLatin1String(element.name));
+                attributes.back().emplace_back();
+                for (const AttributeFormat& attribute : element.attributes)
+                    attributes.back().back().push_back(QLatin1String(attribute.name));
+            }
+        }
+    }
+};
+
+const Names& names() {
+    static const Names table;
+    return table;
+}
+
+template <typename Name> int indexIn(const std::vector<QString>& known, const Name& name) {
+    for (std::size_t i = 0; i < known.size(); ++i)
+        if (name.size() == known[i].size() && name == known[i])
+            return int(i);
+    return -1;
+}
+
 template <typename Name> int sectionIndex(const Name& name) {
-    const std::vector<SectionFormat>& sections = MapFormat::sections();
-    for (std::size_t i = 0; i < sections.size(); ++i)
-        if (name == QLatin1String(sections[i].name))
-            return int(i);
-    return -1;
+    return indexIn(names().sections, name);
 }
 
-template <typename Name> int elementIndex(const SectionFormat& section, const Name& name) {
-    for (std::size_t i = 0; i < section.elements.size(); ++i)
-        if (name == QLatin1String(section.elements[i].name))
-            return int(i);
-    return -1;
-}
-
-template <typename Name> int attributeIndex(const ElementFormat& element, const Name& name) {
-    for (std::size_t i = 0; i < element.attributes.size(); ++i)
-        if (name == QLatin1String(element.attributes[i].name))
-            return int(i);
-    return -1;
-}
-
-std::vector<QString> namesOf(const std::vector<ElementFormat>& elements) {
-    std::vector<QString> names;
-    for (const ElementFormat& element : elements)
-        names.push_back(QLatin1String(element.name));
-    return names;
-}
-
-std::vector<QString> namesOf(const std::vector<AttributeFormat>& attributes) {
-    std::vector<QString> names;
-    for (const AttributeFormat& attribute : attributes)
-        names.push_back(QLatin1String(attribute.name));
-    return names;
+// A number of one of these kinds is read as a float once, when it is checked.
+bool numeric(ValueKind kind) {
+    switch (kind) {
+    case ValueKind::Number:
+    case ValueKind::Size:
+    case ValueKind::Fraction:
+    case ValueKind::NonNegative:
+    case ValueKind::SpotCutoff:
+    case ValueKind::SpotExponent:
+        return true;
+    default:
+        return false;
+    }
 }
 
 } // namespace
@@ -98,12 +114,14 @@ struct ItemTree {
         MapPlace place;
     };
     struct Attribute {
-        int index; // in its element's format
-        QString value;
+        int index;     // in its element's format
+        float number;  // a numeric kind's value, as numberValue reads it
+        QString value; // the text, for the other kinds
     };
     std::vector<Node> nodes;
     std::vector<Attribute> attributes;
     const SectionFormat* section = nullptr;
+    int sectionId = 0;
 
     void clear() {
         nodes.clear();
@@ -127,26 +145,32 @@ struct ItemTree {
                 found.push_back(i);
         return found;
     }
-    // The attribute's text, or null when the element has none of that name.
-    const QString* find(int node, const char* name) const {
-        if (node < 0 || nodes[node].element < 0)
+    const Attribute* attribute(int node, const char* name) const {
+        if (node < 0 || nodes[std::size_t(node)].element < 0)
             return nullptr;
-        const int index = attributeIndex(section->elements[std::size_t(nodes[node].element)],
-                                         QLatin1String(name));
-        const Node& n = nodes[node];
+        const Node& n = nodes[std::size_t(node)];
+        const std::vector<QString>& known =
+            names().attributes[std::size_t(sectionId)][std::size_t(n.element)];
+        const int index = indexIn(known, QLatin1String(name));
         for (int i = n.firstAttribute; i < n.firstAttribute + n.attributeCount; ++i)
             if (attributes[std::size_t(i)].index == index)
-                return &attributes[std::size_t(i)].value;
+                return &attributes[std::size_t(i)];
         return nullptr;
     }
-    bool has(int node, const char* name) const { return find(node, name) != nullptr; }
+    // The attribute's text (not for numbers), or null when the element has none of that name.
+    const QString* find(int node, const char* name) const {
+        const Attribute* found = attribute(node, name);
+        return found ? &found->value : nullptr;
+    }
+    bool has(int node, const char* name) const { return attribute(node, name) != nullptr; }
     QString text(int node, const char* name) const {
         const QString* value = find(node, name);
         return value ? *value : QString();
     }
     std::string string(int node, const char* name) const { return text(node, name).toStdString(); }
     float number(int node, const char* name) const {
-        return MapFormat::numberValue(text(node, name));
+        const Attribute* found = attribute(node, name);
+        return found ? found->number : 0.0f;
     }
     mapdata::Point point(int node) const {
         return {number(node, "x"), number(node, "y"), number(node, "z")};
@@ -160,7 +184,9 @@ struct ItemTree {
         colour.rgba[2] = number(node, "b");
         colour.rgba[3] = number(node, "a");
     }
-    int element(const char* name) const { return elementIndex(*section, QLatin1String(name)); }
+    int element(const char* name) const {
+        return indexIn(names().elements[std::size_t(sectionId)], QLatin1String(name));
+    }
 };
 
 // One streaming pass over a file's bytes: the root and its sections, the
@@ -330,6 +356,7 @@ void MapLoader::Pass::startSection(int id, int depth, const MapPlace& place) {
     sectionDepth = depth;
     sectionPlace = place;
     tree.section = &MapFormat::sections()[std::size_t(id)];
+    tree.sectionId = id;
 }
 
 void MapLoader::Pass::startElement(const QXmlStreamReader& xml, const MapPlace& place, int depth,
@@ -343,16 +370,16 @@ void MapLoader::Pass::startElement(const QXmlStreamReader& xml, const MapPlace& 
         candidates[id].offset = offset;
         candidates[id].place = place;
     }
-    const int element = elementIndex(format, name);
+    const int element = indexIn(names().elements[std::size_t(section)], name);
     if (element < 0) {
         warn(place,
              "onbekend element <" + name.toString() + "> in sectie " + QLatin1String(format.name) +
-                 suggestion(name.toString(), namesOf(format.elements)) +
+                 suggestion(name.toString(), names().elements[std::size_t(section)]) +
                  ", het element zelf wordt genegeerd",
              "element");
     }
     const bool inItem = !tree.nodes.empty();
-    const bool item = element >= 0 && name == QLatin1String(kItemNames[section]);
+    const bool item = element >= 0 && element == tree.element(kItemNames[section]);
     const bool keep = inItem || item;
     ItemTree::Node node;
     if (keep) {
@@ -364,28 +391,40 @@ void MapLoader::Pass::startElement(const QXmlStreamReader& xml, const MapPlace& 
     }
     if (element >= 0) {
         const ElementFormat& known = format.elements[std::size_t(element)];
+        const std::vector<QString>& attributeNames =
+            names().attributes[std::size_t(section)][std::size_t(element)];
         const QXmlStreamAttributes attributes = xml.attributes();
         for (const QXmlStreamAttribute& attribute : attributes) {
             const auto attributeName = attribute.name();
-            const int index = attributeIndex(known, attributeName);
+            const int index = indexIn(attributeNames, attributeName);
             if (index < 0) {
                 warn(place,
                      "onbekend attribuut " + attributeName.toString() + " van <" + name.toString() +
-                         ">" + suggestion(attributeName.toString(), namesOf(known.attributes)) +
+                         ">" + suggestion(attributeName.toString(), attributeNames) +
                          ", wordt genegeerd",
                      "attribuut");
                 continue;
             }
-            const QString value = attribute.value().toString();
-            const QString problem =
-                MapFormat::valueProblem(known.attributes[std::size_t(index)].kind, value);
-            if (!problem.isEmpty())
-                warn(place,
-                     "<" + name.toString() + "> " + attributeName.toString() + "=" + quoted(value) +
-                         " " + problem,
-                     "waarde");
+            const ValueKind kind = known.attributes[std::size_t(index)].kind;
+            ItemTree::Attribute read{index, 0.0f, QString()};
+            bool fine = false;
+            if (numeric(kind)) {
+                read.number = MapFormat::numberValue(attribute.value().toString(), &fine);
+                fine = fine && kind == ValueKind::Number; // the others have ranges to judge
+            } else {
+                read.value = attribute.value().toString();
+            }
+            if (!fine) {
+                const QString value = attribute.value().toString();
+                const QString problem = MapFormat::valueProblem(kind, value);
+                if (!problem.isEmpty())
+                    warn(place,
+                         "<" + name.toString() + "> " + attributeName.toString() + "=" +
+                             quoted(value) + " " + problem,
+                         "waarde");
+            }
             if (keep)
-                tree.attributes.push_back({index, value});
+                tree.attributes.push_back(std::move(read));
         }
     }
     if (keep) {
@@ -630,8 +669,9 @@ MapDiagnostics& MapLoader::diagnostics() {
     return session->diagnostics;
 }
 
-bool MapLoader::load(const QString& name) {
-    fileName = name;
+bool MapLoader::load(const QString& name, const QString& shownName) {
+    openPath = name;
+    fileName = shownName.isEmpty() ? name : shownName;
     ++session->filesRead;
     session->data.mapFiles.append(fileName);
     mapdata::File file;
@@ -649,7 +689,7 @@ bool MapLoader::load(const QString& name) {
 bool MapLoader::readFile(mapdata::File& file) {
     MapDiagnostics& report = session->diagnostics;
     XmlHandler handler;
-    bool ok = handler.load(fileName, "map");
+    bool ok = handler.load(openPath, "map");
     if (ok) {
         Pass pass(*this, handler, file);
         ok = pass.run();
@@ -682,8 +722,10 @@ bool MapLoader::readFile(mapdata::File& file) {
                    " onder de map waarin Kolvar werkt, " +
                    QDir::current().absoluteFilePath(kIncludeDirectory) +
                    ", niet naast het bestand dat ze noemt)";
-        report.error(includedAt, "include " + fileName + " kan niet gelezen worden: " + why +
-                                     ", wordt overgeslagen");
+        report.error(includedAt,
+                     "include " + fileName + " kan niet gelezen worden: " + why +
+                         ", wordt overgeslagen",
+                     "include");
     } else if (handler.openFailed()) {
         report.error({fileName, 1, 1}, "map kan niet gelezen worden: " + handler.problem());
     } else {
@@ -695,7 +737,7 @@ bool MapLoader::readFile(mapdata::File& file) {
 
 void MapLoader::loadIncludes(const mapdata::File& file) {
     MapDiagnostics& report = session->diagnostics;
-    chain.append(chainName(fileName));
+    chain.append(chainName(openPath));
     const std::size_t count = file.includes.size();
     for (std::size_t i = 0; i < count; ++i) {
         const mapdata::Include& include = file.includes[i];

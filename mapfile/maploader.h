@@ -37,8 +37,10 @@ public:
     MapLoader& operator=(const MapLoader&) = delete;
 
     // Reads the file and its includes into data(); false when the file itself
-    // cannot be opened or parsed (the map is lost: data().lost).
-    bool load(const QString& fileName);
+    // cannot be opened or parsed (the map is lost: data().lost). Messages
+    // and places name the file shownName when one is given (the path as the
+    // user typed it, when the program opens it by another).
+    bool load(const QString& fileName, const QString& shownName = QString());
     const MapData& data() const;
     MapData takeData();
     MapDiagnostics& diagnostics();
@@ -56,7 +58,8 @@ private:
     void loadIncludes(const mapdata::File& file);
 
     std::shared_ptr<Session> session;
-    QString fileName;
+    QString fileName; // as shown in messages and places
+    QString openPath; // as opened
     // Files being read further up the include chain, this one last; guards
     // against include cycles and bounds the depth.
     QStringList chain;

@@ -8,6 +8,7 @@
 
 #include <GL/gl.h>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QString>
 #include <iostream>
@@ -121,10 +122,11 @@ std::string Model_3DS::texturePath(const std::string& modelPath, const std::stri
     const std::size_t separator = modelPath.find_last_of("/\\");
     const std::string directory =
         separator == std::string::npos ? std::string() : modelPath.substr(0, separator + 1);
-    const QString written = QString::fromStdString(directory + map);
+    // File names are bytes: decoded and encoded as the system does.
+    const QString written = QFile::decodeName(QByteArray::fromStdString(directory + map));
     const QFileInfo exact(written);
     if (exact.exists())
-        return written.toStdString();
+        return QFile::encodeName(written).toStdString();
     const QDir folder = exact.dir();
     const std::string key = folder.path().toStdString();
     auto listing = listings.find(key);
@@ -135,8 +137,9 @@ std::string Model_3DS::texturePath(const std::string& modelPath, const std::stri
         listing = listings.emplace(key, std::move(byFolded)).first;
     }
     const auto found = listing->second.find(exact.fileName().toCaseFolded());
-    return found == listing->second.end() ? std::string()
-                                          : folder.filePath(found->second).toStdString();
+    return found == listing->second.end()
+               ? std::string()
+               : QFile::encodeName(folder.filePath(found->second)).toStdString();
 }
 
 void Model_3DS::draw(const TObject& placement, const TextureFactory& /*textures*/) {

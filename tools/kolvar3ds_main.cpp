@@ -5,6 +5,7 @@
 // given).
 //
 //     build/kolvar-3ds maps/models/car_red.3ds ...
+#include "app/commandline.h"
 #include "console/printable.h"
 #include "model3ds/reader3ds.h"
 
@@ -64,13 +65,18 @@ int report(const char* path) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s FILE.3ds...\n", argv[0]);
-        return 2;
-    }
+    CommandLine line("kolvar-3ds", "FILE...",
+                     "Toont wat elk 3DS-bestand bevat en elk probleem erin.\n"
+                     "\n"
+                     "Status 0: alle bestanden heel, 1: een bestand beschadigd, 2: een bestand "
+                     "niet te openen of te groot.");
     int status = 0;
-    for (int i = 1; i < argc; ++i) {
-        const int result = report(argv[i]);
+    if (!line.parse(argc, argv, status))
+        return status;
+    if (line.arguments().isEmpty())
+        return line.refuse("geen bestand gegeven");
+    for (const QByteArray& file : line.arguments()) {
+        const int result = report(file.constData());
         if (result > status)
             status = result;
     }

@@ -6,7 +6,9 @@
 //     cmake --build build --target kolvar-make-images
 //     ./build/kolvar-make-images maps/textures
 // The output is the same on every run (fixed random seeds), so unchanged
-// pictures give unchanged files.
+// pictures give unchanged files. The program's icon (desktop/kolvar.png) is
+// painted the same way:
+//     ./build/kolvar-make-images --icon desktop
 //
 // Conventions the pictures follow (see the map files):
 // - Every texel is fully opaque: the program draws textured surfaces with an
@@ -17,8 +19,11 @@
 //   texture coordinates from 0.01 to 0.99 across a piece, so the road
 //   geometry is painted inside that band and butts exactly at the joints.
 // - Box sides show the whole image once, upright.
+#include "app/commandline.h"
+
 #include <QColor>
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
@@ -691,6 +696,43 @@ QImage crate() {
     return image;
 }
 
+// The program's icon, side x side pixels: a red car on a road through the
+// grass under a blue sky, on a rounded square whose corners are transparent.
+QImage icon(int side) {
+    QImage image(side, side, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const double s = side / 16.0; // the picture is drawn on a 16 x 16 grid
+    QPainterPath frame;
+    frame.addRoundedRect(QRectF(0, 0, side, side), 3 * s, 3 * s);
+    painter.setClipPath(frame);
+    QLinearGradient sky(0, 0, 0, 9 * s);
+    sky.setColorAt(0, QColor(70, 130, 210));
+    sky.setColorAt(1, QColor(175, 210, 240));
+    painter.fillRect(QRectF(0, 0, side, 9 * s), sky);
+    painter.fillRect(QRectF(0, 9 * s, side, 7 * s), QColor(80, 150, 60));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(90, 90, 95)); // the road narrows towards the horizon
+    painter.drawPolygon(
+        QPolygonF({{7 * s, 9 * s}, {9 * s, 9 * s}, {15 * s, 16 * s}, {1 * s, 16 * s}}));
+    painter.setBrush(QColor(235, 235, 225));
+    painter.drawPolygon(
+        QPolygonF({{7.9 * s, 9.5 * s}, {8.1 * s, 9.5 * s}, {8.3 * s, 11 * s}, {7.7 * s, 11 * s}}));
+    painter.setBrush(QColor(205, 25, 20)); // the car, seen from behind
+    painter.drawRoundedRect(QRectF(4.5 * s, 11 * s, 7 * s, 3 * s), s, s);
+    painter.drawRoundedRect(QRectF(5.5 * s, 9.3 * s, 5 * s, 2.2 * s), s, s);
+    painter.setBrush(QColor(40, 50, 70));
+    painter.drawRoundedRect(QRectF(6 * s, 9.8 * s, 4 * s, 1.4 * s), 0.4 * s, 0.4 * s);
+    painter.setBrush(QColor(255, 200, 60));
+    painter.drawEllipse(QRectF(5.2 * s, 12 * s, 1.2 * s, 0.8 * s));
+    painter.drawEllipse(QRectF(9.6 * s, 12 * s, 1.2 * s, 0.8 * s));
+    painter.setBrush(QColor(25, 25, 25));
+    painter.drawRect(QRectF(5 * s, 14 * s, 1.5 * s, 1 * s));
+    painter.drawRect(QRectF(9.5 * s, 14 * s, 1.5 * s, 1 * s));
+    return image;
+}
+
 bool save(const QString& dir, const QString& name, const QImage& image) {
     const QString path = dir + "/" + name;
     if (!opaque(image).save(path, "PNG")) {
@@ -704,10 +746,32 @@ bool save(const QString& dir, const QString& name, const QImage& image) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString("maps/textures");
+    CommandLine line("kolvar-make-images", "[DIR]",
+                     "Schrijft de beelden van de standaardwereld als PNG in DIR (standaard "
+                     "maps/textures).");
+    line.addOption(QCommandLineOption(
+        "icon", "schrijft alleen het pictogram kolvar.png (256 x 256) in DIR (standaard desktop)"));
+    int status = 0;
+    if (!line.parse(argc, argv, status))
+        return status;
+    if (line.arguments().size() > 1)
+        return line.refuse("slechts een map DIR");
+    const bool iconOnly = line.isSet("icon");
+    const QString dir = !line.arguments().isEmpty() ? QFile::decodeName(line.arguments()[0])
+                        : iconOnly                  ? QString("desktop")
+                                                    : QString("maps/textures");
     if (!QDir().mkpath(dir)) {
         std::fprintf(stderr, "cannot create %s\n", qPrintable(dir));
         return 1;
+    }
+    if (iconOnly) {
+        const QString path = dir + "/kolvar.png";
+        if (!icon(256).save(path, "PNG")) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+            return 1;
+        }
+        std::printf("%s (256x256)\n", qPrintable(path));
+        return 0;
     }
     struct Item {
         const char* file;

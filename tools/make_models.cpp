@@ -15,10 +15,12 @@
 //   vertices of its own, so its normals stay flat.
 // - The file stores z up: world (x, y, z) is written as (x, -z, y), which
 //   the reader turns back.
+#include "app/commandline.h"
 #include "model3ds/writer3ds.h"
 
 #include <QColor>
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <cmath>
 #include <cstdio>
@@ -139,7 +141,7 @@ bool writeModel(const QString& path, const std::map<std::string, Colour>& colour
             w.object(part.done());
     w.end();
     w.end();
-    std::FILE* file = std::fopen(path.toLocal8Bit().constData(), "wb");
+    std::FILE* file = std::fopen(QFile::encodeName(path).constData(), "wb");
     if (!file)
         return false;
     const bool ok = std::fwrite(w.data(), 1, w.size(), file) == w.size();
@@ -248,7 +250,16 @@ bool writeSiding(const QString& path) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString("maps/models");
+    CommandLine line("kolvar-make-models", "[DIR]",
+                     "Schrijft de 3DS-modellen van de standaardwereld in DIR (standaard "
+                     "maps/models).");
+    int status = 0;
+    if (!line.parse(argc, argv, status))
+        return status;
+    if (line.arguments().size() > 1)
+        return line.refuse("slechts een map DIR");
+    const QString folder = line.arguments().isEmpty() ? QString("maps/models")
+                                                      : QFile::decodeName(line.arguments()[0]);
     if (!QDir().mkpath(folder)) {
         std::fprintf(stderr, "cannot make %s\n", folder.toLocal8Bit().constData());
         return 1;

@@ -6,6 +6,8 @@
 // (default: maps/ below the working directory), so DIR can be run as is.
 // GROUND sets the grass quad's side (default: a little larger than the grid):
 //   cd DIR && kolvar --frames 200
+#include "app/commandline.h"
+
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -72,14 +74,24 @@ const char* kHead = R"(<?xml version="1.0" encoding="UTF-8"?>
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 4) {
-        std::cerr << "gebruik: kolvar-make-world DIR CUBES MODELS [ASSETS [GROUND]]\n";
-        return 2;
-    }
-    const fs::path dir = argv[1];
-    const long cubes = std::atol(argv[2]);
-    const long models = std::atol(argv[3]);
-    const fs::path assets = fs::absolute(argc > 4 ? fs::path(argv[4]) : fs::path("maps"));
+    CommandLine line("kolvar-make-world", "DIR CUBES MODELS [ASSETS [GROUND]]",
+                     "Schrijft DIR/maps/basicMap.xml: CUBES kubussen en MODELS auto's op een "
+                     "grasveld, om het tekenen te meten.\n"
+                     "\n"
+                     "ASSETS: de map met textures/ en models/ (standaard maps); GROUND: de zijde "
+                     "van het grasveld.");
+    int status = 0;
+    if (!line.parse(argc, argv, status))
+        return status;
+    const QList<QByteArray>& given = line.arguments();
+    if (given.size() < 3 || given.size() > 5)
+        return line.refuse("DIR, CUBES en MODELS nodig");
+    // Paths stay the bytes they were given.
+    const fs::path dir = given[0].toStdString();
+    const long cubes = std::atol(given[1].constData());
+    const long models = std::atol(given[2].constData());
+    const fs::path assets =
+        fs::absolute(given.size() > 3 ? fs::path(given[3].toStdString()) : fs::path("maps"));
     if (cubes < 0 || models < 0 || !fs::is_directory(assets / "textures") ||
         !fs::is_directory(assets / "models")) {
         std::cerr
@@ -103,8 +115,8 @@ int main(int argc, char** argv) {
 
     // A square grid of cubes centred on the origin, the ground a little larger.
     const long side = long(std::ceil(std::sqrt(double(cubes))));
-    const double extent =
-        argc > 5 ? std::atof(argv[5]) : std::max(200.0, double(side) * kCubeSpacing + 40.0);
+    const double extent = given.size() > 4 ? std::atof(given[4].constData())
+                                           : std::max(200.0, double(side) * kCubeSpacing + 40.0);
     std::ofstream out(dir / "maps" / "basicMap.xml");
     out << kHead << "      <params width=\"" << extent << "\" height=\"" << extent << "\"/>\n"
         << "      <textures><texture textureKey=\"grass\"/></textures>\n"

@@ -213,9 +213,10 @@ void WorldBuilder::buildObject(const mapdata::Object& data) {
         world.addMobileKey(data.key);
 }
 
-LoadReport WorldBuilder::load(const QString& path, Map& world, TextureFactory& textures) {
+LoadReport WorldBuilder::load(const QString& path, Map& world, TextureFactory& textures,
+                              const QString& shownName) {
     MapLoader loader;
-    loader.load(path);
+    loader.load(path, shownName);
     MapDiagnostics& report = loader.diagnostics();
     MapCheck::check(loader.data(), report, {TextureFactory::kMaxTextures});
     LoadReport result;
@@ -233,9 +234,9 @@ LoadReport WorldBuilder::load(const QString& path, Map& world, TextureFactory& t
     return result;
 }
 
-LoadReport WorldBuilder::check(const QString& path) {
+LoadReport WorldBuilder::check(const QString& path, const QString& shownName) {
     MapLoader loader;
-    loader.load(path);
+    loader.load(path, shownName);
     MapDiagnostics& report = loader.diagnostics();
     const MapData& data = loader.data();
     MapCheck::check(data, report, {TextureFactory::kMaxTextures});

@@ -39,9 +39,11 @@ public:
 
     // Reads, checks and builds the map at path (relative to the working
     // directory) into world, which should be empty. A lost map builds nothing.
-    static LoadReport load(const QString& path, Map& world, TextureFactory& textures);
+    // Messages name the map shownName when one is given.
+    static LoadReport load(const QString& path, Map& world, TextureFactory& textures,
+                           const QString& shownName = QString());
     // Reads and checks the map at path, and every image and 3DS file it names.
-    static LoadReport check(const QString& path);
+    static LoadReport check(const QString& path, const QString& shownName = QString());
 
     // Every image and 3DS file found so far, for a watcher.
     QStringList assetFiles;

@@ -31,7 +31,7 @@ QString programPath() {
 }
 
 Program::Program(const Display& display, const QString& workDir, const QStringList& arguments,
-                 const QStringList& environment)
+                 const QStringList& environment, const QString& program)
     : display(display) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("DISPLAY", display.name);
@@ -39,7 +39,7 @@ Program::Program(const Display& display, const QString& workDir, const QStringLi
         env.insert(variable.section('=', 0, 0), variable.section('=', 1));
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(workDir);
-    process.start(programPath(), arguments);
+    process.start(program, arguments);
     process.waitForStarted(10000);
 }
 

@@ -20,13 +20,15 @@ struct Display {
 // KOLVAR_BINARY_DIR/kolvar.
 QString programPath();
 
-// The program under test, started in workDir with the given arguments and
-// extra environment ("NAME=value"); killed on destruction if it still runs.
+// The program under test (programPath() unless another is named), started in
+// workDir with the given arguments and extra environment ("NAME=value");
+// killed on destruction if it still runs.
 class Program {
 public:
     Program(const Display& display, const QString& workDir,
             const QStringList& arguments = QStringList(),
-            const QStringList& environment = QStringList());
+            const QStringList& environment = QStringList(),
+            const QString& program = programPath());
     ~Program();
     // Waits until the console output so far contains text.
     bool waitForOutput(const std::string& text, int timeoutMs = 20000);

@@ -105,6 +105,9 @@ TEST(MapCheck, EveryMistakeIsNamedWhereItStandsWithAndWithoutAWorld) {
         {wrap("includes", "<include file=\"huge.xml\"/>"), "maps/main.xml:2:", "is te groot"},
         {"<map>\n" + QString("<o a='' b='' c=''/>").repeated(800000).toStdString() + "</map>",
          "maps/main.xml:2:", "meer dan 3000000 elementen en attributen samen"},
+        // After 100 problems of a kind in a file, one line counts the rest.
+        {wrap("objects", QString("<object bad=''/>\n").repeated(150).toStdString()),
+         "maps/main.xml:102:", "en nog 50 meldingen van deze soort (attribuut)"},
         // The XML parser takes time in the square of one tag's attributes.
         {"<map>\n<o" + QString(" a%1=''").repeated(100000).toStdString() + "/></map>",
          "maps/main.xml:2:", "meer dan 1000 attributen"},

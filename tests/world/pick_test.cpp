@@ -6,6 +6,7 @@
 #include "world/map.h"
 
 #include <GL/glu.h>
+#include <QKeyEvent>
 #include <gtest/gtest.h>
 
 class Picking : public ::testing::Test {
@@ -75,4 +76,18 @@ TEST_F(Picking, AClickAwayFromTheCentrePicksWhatIsDrawnThere) {
     EXPECT_EQ(pickAt(61, 120), std::make_pair(std::string("\npicking: 0\n"), left));
     EXPECT_EQ(pickAt(160, 79), std::make_pair(std::string("\npicking: 10\n"), up));
     EXPECT_EQ(pickAt(160, 161), std::make_pair(std::string("\npicking: 20\n"), down));
+}
+
+// Picking draws the frame once more, but only the timer's tick moves the
+// viewer: a click while Z is held took a step of its own.
+TEST_F(Picking, AClickDoesNotMoveTheViewer) {
+    place("a", 0, 1, 0, true);
+    world.compileDisplayLists();
+    QKeyEvent forward(QEvent::KeyPress, Qt::Key_Z, Qt::NoModifier);
+    world.camera->keyPressed(&forward);
+    const double before = world.camera->eye[2];
+    pickAt(5, 5);
+    EXPECT_EQ(world.camera->eye[2], before);
+    world.step();
+    EXPECT_LT(world.camera->eye[2], before);
 }
