@@ -200,7 +200,7 @@ void Canvas::paintGL() {
     if (!reloadFailure.isEmpty())
         overlay += "Herladen mislukt, de vorige wereld blijft: " + reloadFailure + "\n" +
                    QString::number(reloadFailureProblems) + " problemen\n";
-    else if (loadProblems > 0)
+    else if (loadProblems > 0 && world->overlayShown)
         overlay += QString::number(loadProblems) + " problemen bij het laden (zie de console)\n";
     if (showFrameTime && smoothedFrameMs > 0 && smoothedWorkMs > 0) {
         // The time a frame takes to draw, and the frames drawn per second.

@@ -23,6 +23,22 @@ constexpr double kFollowAheadLook = 10.0; // view 0: point looked at
 constexpr double kFollowBehind = 10.0;    // views 1..3: eye this far behind the vehicle
 constexpr int kViewModes = 4;
 
+// The arrow keys do what the overlay says of them: Up is Z, Down S, Left Q, Right D.
+int letterOf(int key) {
+    switch (key) {
+    case Qt::Key_Up:
+        return Qt::Key_Z;
+    case Qt::Key_Down:
+        return Qt::Key_S;
+    case Qt::Key_Left:
+        return Qt::Key_Q;
+    case Qt::Key_Right:
+        return Qt::Key_D;
+    default:
+        return key;
+    }
+}
+
 } // namespace
 
 Camera::Camera(double eyeX, double eyeY, double eyeZ, double centreX, double centreY,
@@ -180,7 +196,7 @@ void Camera::keyPressed(QKeyEvent* event) {
         return;
     }
     ObjectTracker* car = inCar ? &tracker : nullptr;
-    switch (event->key()) {
+    switch (letterOf(event->key())) {
     case Qt::Key_Z:
         forwardStep = kWalkStep;
         if (car) {
@@ -232,7 +248,7 @@ void Camera::keyReleased(QKeyEvent* event) {
 
 void Camera::keyReleased(int key) {
     ObjectTracker* car = inCar ? &tracker : nullptr;
-    switch (key) {
+    switch (letterOf(key)) {
     case Qt::Key_Z:
         if (car) {
             if (car->speed >= -ObjectTracker::kStandstillSpeed)

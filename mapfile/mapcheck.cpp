@@ -2,6 +2,7 @@
 #include "mapfile/mapcheck.h"
 
 #include "mapfile/mapformat.h"
+#include "mapfile/maprules.h"
 
 #include <cmath>
 #include <map>
@@ -247,6 +248,7 @@ void check(const MapData& data, MapDiagnostics& report, const Limits& limits) {
     for (const mapdata::File& file : data.files)
         checker.file(file);
     checker.textureReferences(data);
+    MapRules::check(data, report);
 }
 
 int roadDirection(const QString& subtype, const std::string& direction) {

@@ -2,6 +2,7 @@
 // reading and judging of one attribute value.
 #include "mapfile/mapformat.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
@@ -79,7 +80,7 @@ const std::vector<SectionFormat> kSections = {
       {"points", {}},
       {"point", {{"p", K::Corner}, {"x", K::Number}, {"y", K::Number}, {"z", K::Number}}}}},
     {"objects",
-     {{"object", {{"key", K::Text}, {"blueprintKey", K::Text}, {"mobile", K::Presence}}},
+     {{"object", {{"key", K::Text}, {"blueprintKey", K::Text}, {"mobile", K::Mobile}}},
       {"pos", kPoint},
       {"rot", kPlacement},
       {"scale", kPlacement}}},
@@ -95,6 +96,104 @@ QString unknownName(const QString& value, const std::vector<QString>& known, con
     if (!nearest.isEmpty())
         text += " (bedoelt u " + nearest + "?)";
     return text + ", wordt " + fallback;
+}
+
+// Names a map author is likely to write for another, with the names meant
+// (in lower case; a suggestion is made only of a name the place knows).
+// Edit distance finds typing mistakes; these are other words for the same thing.
+const std::vector<std::pair<const char*, std::vector<const char*>>> kAliases = {
+    {"cutoff", {"radius"}},
+    {"angle", {"radius", "value"}},
+    {"spread", {"radius"}},
+    {"exp", {"exponent"}},
+    {"falloff", {"exponent"}},
+    {"id", {"nr", "key"}},
+    {"number", {"nr"}},
+    {"num", {"nr"}},
+    {"index", {"nr"}},
+    {"enabled", {"on"}},
+    {"enable", {"on"}},
+    {"state", {"on"}},
+    {"flash", {"flashlight"}},
+    {"torch", {"flashlight"}},
+    {"name", {"key"}},
+    {"path", {"file"}},
+    {"src", {"file"}},
+    {"filename", {"file"}},
+    {"model", {"file", "smax"}},
+    {"texture", {"textureKey"}},
+    {"key", {"textureKey", "blueprintKey"}},
+    {"blueprint", {"blueprintKey"}},
+    {"drivable", {"mobile"}},
+    {"movable", {"mobile"}},
+    {"kind", {"type", "subtype"}},
+    {"w", {"width"}},
+    {"h", {"height"}},
+    {"d", {"depth"}},
+    {"length", {"depth", "height"}},
+    {"size", {"width", "value"}},
+    {"position", {"pos"}},
+    {"location", {"pos"}},
+    {"rotation", {"rot"}},
+    {"rotate", {"rot"}},
+    {"heading", {"rot", "value"}},
+    {"yaw", {"value"}},
+    {"factor", {"value"}},
+    {"start", {"startingPos"}},
+    {"startpos", {"startingPos"}},
+    {"eye", {"startingPos"}},
+    {"box", {"boundingBox", "girder"}},
+    {"bbox", {"boundingBox"}},
+    {"bounds", {"boundingBox"}},
+    {"color", {"diffuse"}},
+    {"colour", {"diffuse"}},
+    {"spotlight", {"spot"}},
+    {"shine", {"shininess"}},
+    {"up", {"top"}},
+    {"down", {"bottom"}},
+    {"above", {"top"}},
+    {"below", {"bottom"}},
+    {"3ds", {"smax"}},
+    {"mesh", {"smax"}},
+    {"plane", {"quad"}},
+    {"floor", {"quad"}},
+    {"rect", {"quad"}},
+    {"street", {"road"}},
+    {"straight", {"flat"}},
+    {"curve", {"turn"}},
+    {"cross", {"flatTurn"}},
+    {"crossing", {"flatTurn"}},
+    {"junction", {"flatTurn"}},
+};
+
+// The name meant by an alias, when the place knows it; empty otherwise.
+QString aliasFor(const QString& name, const std::vector<QString>& known) {
+    const QString lower = name.toLower();
+    for (const auto& [alias, meant] : kAliases) {
+        if (lower != QLatin1String(alias))
+            continue;
+        for (const char* target : meant)
+            for (const QString& candidate : known)
+                if (candidate == QLatin1String(target))
+                    return candidate;
+    }
+    return QString();
+}
+
+// For a decimal number written as such (what toDouble reads) but beyond
+// what a double holds: why it reads as 0. Empty for anything else.
+QString unreadableNumber(const QString& text) {
+    static const QRegularExpression pattern(
+        QStringLiteral("^\\s*[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?\\s*$"));
+    const QRegularExpressionMatch match = pattern.match(text);
+    if (!match.hasMatch())
+        return QString();
+    const double number = std::strtod(text.trimmed().toLatin1().constData(), nullptr);
+    if (std::isinf(number))
+        return "is te groot, ligt buiten -1e9..1e9, wordt 0";
+    if (number == 0 && match.captured(1).contains(QRegularExpression(QStringLiteral("[1-9]"))))
+        return "ligt te dicht bij 0 om gelezen te worden, wordt 0";
+    return QString();
 }
 
 // Edit distance between a and b, ignoring case.
@@ -161,6 +260,10 @@ QString valueProblem(ValueKind kind, const QString& value) {
     case K::ImageFile:
     case K::ModelFile:
         return QString();
+    case K::Mobile:
+        return value == "true" || value == "1" || value == "false" || value == "0"
+                   ? QString()
+                   : "is niet true, 1, false of 0; het object is mobiel (bestuurbaar)";
     case K::Flag:
         return value == "true" || value == "false" ? QString()
                                                    : "is niet true of false, wordt false";
@@ -188,6 +291,9 @@ QString valueProblem(ValueKind kind, const QString& value) {
     }
     // Read as a double, so that a number beyond a float's range is named as
     // such; one too close to 0 for a float reads as 0, which is what it means.
+    const QString range = unreadableNumber(value);
+    if (!range.isEmpty())
+        return range;
     bool ok = false;
     const double number = value.toDouble(&ok);
     if (!ok)
@@ -217,8 +323,8 @@ QString valueProblem(ValueKind kind, const QString& value) {
 }
 
 QString nearestName(const QString& name, const std::vector<QString>& known, qint64* budget) {
-    QString best;
-    if (name.size() > kMaxSuggestedLength)
+    QString best = aliasFor(name, known);
+    if (!best.isEmpty() || name.size() > kMaxSuggestedLength)
         return best;
     int bestDistance = std::max(2, int(name.size()) / 3) + 1;
     for (const QString& candidate : known) {

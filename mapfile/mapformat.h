@@ -20,6 +20,7 @@ enum class ValueKind {
     LightNumber,  // integer 0..7 (GL_LIGHT0..GL_LIGHT7)
     Flag,         // "true" switches on, any other text off
     Presence,     // only whether the attribute is there counts
+    Mobile,       // "true"/"1" mobile, "false"/"0" not; any other text mobile, with a warning
     Side,         // a girder side name, or "all"
     NormalSide,   // a girder side name ("all" is not one here)
     Corner,       // a girder corner name: ftl, ftr, fbl, fbr, btl, btr, bbl, bbr

@@ -4,12 +4,14 @@
 
 #include "console/printable.h"
 #include "model3ds/normals3ds.h"
+#include "model3ds/problems3ds.h"
 #include "textures/modeltextures.h"
 
 #include <GL/gl.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QOpenGLContext>
 #include <QString>
 #include <iostream>
 #include <map>
@@ -31,7 +33,7 @@ Model_3DS::ReadReport Model_3DS::reportOf(const Reader3DS& reader) {
     report.tooLarge = reader.tooLarge;
     report.fileBytes = reader.fileBytes;
     if (reader.damaged() && !reader.problems.empty())
-        report.firstProblem = reader.problems.front();
+        report.firstProblem = dutchProblem3DS(reader.problems.front());
     return report;
 }
 
@@ -66,8 +68,7 @@ void Model_3DS::load(const char* path, ModelTextures& textures) {
                   << " is beschadigd, enkel de leesbare delen worden getoond \n";
 
     objects = std::move(reader.objects);
-    for (Object3DS& object : objects)
-        object.normals = vertexNormals(object);
+    prepareDrawing();
     materials.clear();
     materials.resize(reader.materials.size());
     // Every material naming the same image file or colour shares one texture,
@@ -142,44 +143,112 @@ std::string Model_3DS::texturePath(const std::string& modelPath, const std::stri
                : QFile::encodeName(folder.filePath(found->second)).toStdString();
 }
 
+// NOTE: a batch keeps its faces in file order, and batches come in the order
+// of their first group: only faces of different materials lying exactly on
+// one another can show in another order than one draw per group gave.
+void Model_3DS::prepareDrawing() {
+    batches.clear();
+    std::map<std::pair<int, bool>, std::size_t> batchOf; // (material, textured) -> batch
+    // Per batch, for the object at hand: its vertex number -> the batch's, plus 1 (0: not yet in).
+    std::vector<std::vector<unsigned>> remap;
+    for (const Object3DS& object : objects) {
+        const std::size_t count = object.vertices.size() / 3;
+        std::vector<float> normals;
+        for (std::vector<unsigned>& r : remap)
+            r.clear();
+        for (const Group3DS& group : object.groups) {
+            if (group.indices.empty())
+                continue;
+            if (normals.empty())
+                normals = vertexNormals(object);
+            const auto key = std::make_pair(group.material, object.textured);
+            auto found = batchOf.find(key);
+            if (found == batchOf.end()) {
+                found = batchOf.emplace(key, batches.size()).first;
+                batches.push_back({group.material, object.textured, {}, {}, {}, {}});
+                remap.emplace_back();
+            }
+            Batch& batch = batches[found->second];
+            std::vector<unsigned>& to = remap[found->second];
+            if (to.empty())
+                to.assign(count, 0);
+            for (const std::uint16_t index : group.indices) {
+                unsigned& at = to[index];
+                if (at == 0) {
+                    const std::size_t v = 3 * std::size_t(index), t = 2 * std::size_t(index);
+                    batch.vertices.insert(batch.vertices.end(), &object.vertices[v],
+                                          &object.vertices[v] + 3);
+                    batch.normals.insert(batch.normals.end(), &normals[v], &normals[v] + 3);
+                    if (object.textured)
+                        batch.texCoords.insert(batch.texCoords.end(), &object.texCoords[t],
+                                               &object.texCoords[t] + 2);
+                    at = unsigned(batch.vertices.size() / 3);
+                }
+                batch.indices.push_back(at - 1);
+            }
+        }
+    }
+}
+
+Model_3DS::~Model_3DS() {
+    if (batchList && QOpenGLContext::currentContext())
+        glDeleteLists(batchList, 1);
+}
+
+// The materials carry their own textures: the store is not used.
 void Model_3DS::draw(const TObject& placement, const TextureFactory& /*textures*/) {
     const FPoint& position = placement.position;
     const FPoint& rotation = placement.rotation;
     const FPoint& scale = placement.scale;
-    bool untextured = false;
     glPushMatrix();
     glTranslatef(position.x, position.y, position.z);
     glRotatef(rotation.x, 1.0f, 0.0f, 0.0f);
     glRotatef(rotation.y, 0.0f, 1.0f, 0.0f);
     glRotatef(rotation.z, 0.0f, 0.0f, 1.0f);
     glScalef(scale.x, scale.y, scale.z);
-    for (const Object3DS& object : objects) {
-        if (object.textured) {
+    // A list cannot be made while another is being compiled (a batch of
+    // static objects): then the arrays go into that list.
+    GLint compiling = 0;
+    glGetIntegerv(GL_LIST_INDEX, &compiling);
+    if (compiling) {
+        drawBatches();
+    } else {
+        if (!batchList && !batches.empty()) {
+            batchList = glGenLists(1);
+            glNewList(batchList, GL_COMPILE);
+            drawBatches();
+            glEndList();
+        }
+        if (batchList)
+            glCallList(batchList);
+    }
+    glPopMatrix();
+}
+
+void Model_3DS::drawBatches() {
+    bool untextured = false;
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    for (const Batch& batch : batches) {
+        glNormalPointer(GL_FLOAT, 0, batch.normals.data());
+        glVertexPointer(3, GL_FLOAT, 0, batch.vertices.data());
+        if (batch.textured) {
             glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-            glTexCoordPointer(2, GL_FLOAT, 0, object.texCoords.data());
+            glTexCoordPointer(2, GL_FLOAT, 0, batch.texCoords.data());
         } else {
             glDisableClientState(GL_TEXTURE_COORD_ARRAY);
         }
-        glEnableClientState(GL_NORMAL_ARRAY);
-        glNormalPointer(GL_FLOAT, 0, object.normals.data());
-        glEnableClientState(GL_VERTEX_ARRAY);
-        glVertexPointer(3, GL_FLOAT, 0, object.vertices.data());
-        for (const Group3DS& group : object.groups) {
-            if (group.indices.empty())
-                continue;
-            if (group.material >= 0) {
-                materials[std::size_t(group.material)].texture.bind();
-            } else {
-                glDisable(GL_TEXTURE_2D);
-                untextured = true;
-            }
-            glDrawElements(GL_TRIANGLES, GLsizei(group.indices.size()), GL_UNSIGNED_SHORT,
-                           group.indices.data());
+        if (batch.material >= 0) {
+            materials[std::size_t(batch.material)].texture.bind();
+        } else {
+            glDisable(GL_TEXTURE_2D);
+            untextured = true;
         }
+        glDrawElements(GL_TRIANGLES, GLsizei(batch.indices.size()), GL_UNSIGNED_INT,
+                       batch.indices.data());
     }
     // The arrays point into this model; no later draw may read them unset.
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-    glPopMatrix();
     // Texturing is left on after every scene object.
     if (untextured)
         glEnable(GL_TEXTURE_2D);

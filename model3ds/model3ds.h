@@ -1,7 +1,8 @@
 // Model_3DS: the scene object of a 3DS model file. load() reads the file with
 // Reader3DS and gives each material a GL texture (its texture map, or else a
 // 2 x 2 texture of its colour), shared with every material of the process
-// naming the same file or colour; draw() emits each material group as one
+// naming the same file or colour, and merges the objects' material groups
+// per material for drawing; draw() emits each material's faces as one
 // indexed triangle batch from vertex arrays.
 #pragma once
 
@@ -24,7 +25,10 @@ public:
     };
 
     Model_3DS() = default;
-    ~Model_3DS() override = default;
+    // Frees the batches' display list when a GL context is current.
+    ~Model_3DS() override;
+    Model_3DS(const Model_3DS&) = delete; // one owner of the display list
+    Model_3DS& operator=(const Model_3DS&) = delete;
 
     // What a read of the model's file found, for the map checks, which
     // report it at the blueprint's place in the map file.
@@ -45,9 +49,12 @@ public:
     // The file a model path of a map names: the first run of characters that
     // are not double quotes ("a.3ds" -> a.3ds).
     static std::string filePath(const std::string& path);
-    // Draws every material group at placement: translate, rotate about x,
-    // y, then z, scale. Leaves the model-view matrix as it was. The
-    // materials carry their own textures: the store is not used.
+    // Draws every material group at placement: translate, rotate
+    // about x, y, then z, scale. Leaves the model-view matrix as it was.
+    // One draw call per material (and per kind of object, with or without
+    // mapping coordinates), however many objects and groups use it; outside
+    // the compiling of a display list, from a list of the batches made at
+    // the first draw, so a mobile model does not send its arrays each frame.
     void draw(const TObject& placement, const TextureFactory& textures) override;
 
     int getObjectCount() const { return int(objects.size()); }
@@ -69,4 +76,26 @@ public:
     std::vector<Material> materials; // in file order
     std::vector<Object3DS> objects;  // in file order
     ReadReport readReport;           // what the last load's read found
+
+    // The faces of every object using one material, in file order of
+    // objects and groups, with arrays of their own holding only the vertices
+    // they use (a vertex shared with another material is in both), so a
+    // draw sends no vertex of another batch.
+    struct Batch {
+        int material = -1;             // index into materials; -1: drawn untextured
+        bool textured = false;         // its objects have mapping coordinates
+        std::vector<float> vertices;   // x, y, z per vertex
+        std::vector<float> normals;    // x, y, z per vertex, as vertexNormals gives them
+        std::vector<float> texCoords;  // u, v per vertex when textured
+        std::vector<unsigned> indices; // 3 per face, into the arrays above
+    };
+    std::vector<Batch> batches; // built by load from objects; in the order their first group comes
+
+private:
+    // Merges the objects' groups into batches.
+    void prepareDrawing();
+    // Emits the batches from their arrays.
+    void drawBatches();
+
+    GLuint batchList = 0; // the batches' display list once made; 0 before
 };

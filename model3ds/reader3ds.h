@@ -35,9 +35,6 @@ struct Object3DS {
     std::string name; // at most 79 bytes
     RecordArray<float>
         vertices; // x, y, z per vertex; y up: the file's (x, y, z) is held as (x, z, -y)
-    // x, y, z per vertex (see vertexNormals): left empty by the reader,
-    // filled by Model_3DS for drawing.
-    std::vector<float> normals;
     RecordArray<float> texCoords; // u, v per vertex when textured (at least one pair per vertex)
     RecordArray<std::uint16_t> faces; // a, b, c per face as written (may name missing vertices)
     std::vector<Group3DS> groups;     // in file order

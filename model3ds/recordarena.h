@@ -37,8 +37,9 @@ public:
 private:
     void* mapping = nullptr;
     std::size_t mappedBytes = 0;
-    std::uint8_t* begin = nullptr; // first byte of the usable, 2 MB aligned room
-    std::uint8_t* next = nullptr;  // first byte not yet handed out
+    std::uint8_t* begin = nullptr;  // first byte of the usable, 2 MB aligned room
+    std::uint8_t* next = nullptr;   // first byte not yet handed out
+    std::uint8_t* backed = nullptr; // first byte not yet backed by memory (see take)
     std::uint8_t* end = nullptr;
 };
 

@@ -1,10 +1,15 @@
 // Image file checks: stat first (never open what is not a regular file),
-// then the header through QImageReader, and only then the pixels.
+// then the header through QImageReader, and only then the pixels, with the
+// decoder's own complaints caught and named.
 #include "textures/imagecheck.h"
 
 #include <QImageReader>
 #include <QSize>
+#include <QStringList>
+#include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -12,21 +17,63 @@ QString refused(const QString& path, const QString& what) {
     return path + QStringLiteral(" ") + what;
 }
 
+// Qt's messages while one image is decoded, kept instead of printed. The
+// decode runs on the GUI thread, one image at a time.
+QStringList* decoderMessages = nullptr;
+
+void keepMessage(QtMsgType, const QMessageLogContext&, const QString& message) {
+    if (decoderMessages)
+        decoderMessages->append(message.trimmed());
+}
+
+// Keeps Qt's messages in messages while it lives (the header is read in
+// check, the pixels in read, and either may complain).
+class KeptMessages {
+public:
+    explicit KeptMessages(QStringList& messages) : previous(qInstallMessageHandler(keepMessage)) {
+        decoderMessages = &messages;
+    }
+    ~KeptMessages() {
+        qInstallMessageHandler(previous);
+        decoderMessages = nullptr;
+    }
+    KeptMessages(const KeptMessages&) = delete;
+    KeptMessages& operator=(const KeptMessages&) = delete;
+
+private:
+    QtMessageHandler previous;
+};
+
 // The stat and header checks; reader is left open on the file when Fine.
 ImageFileCheck check(const QString& path, int maxSide, QImageReader& reader) {
     ImageFileCheck result;
     struct stat status;
     const QByteArray native = path.toLocal8Bit();
     if (path.isEmpty() || ::stat(native.constData(), &status) != 0) {
-        result.kind = ImageFileCheck::Missing;
-        result.problem = refused(path, QStringLiteral("bestaat niet"));
+        const bool loop = !path.isEmpty() && errno == ELOOP;
+        result.kind = loop ? ImageFileCheck::LinkLoop : ImageFileCheck::Missing;
+        result.problem =
+            refused(path, loop ? QStringLiteral("is een lus van symbolische koppelingen")
+                               : QStringLiteral("bestaat niet"));
         return result;
     }
     if (!S_ISREG(status.st_mode)) {
         result.kind = ImageFileCheck::NotRegular;
-        result.problem = refused(path, QStringLiteral("is geen gewoon bestand"));
+        result.problem =
+            refused(path, S_ISDIR(status.st_mode) ? QStringLiteral("is een map, geen bestand")
+                                                  : QStringLiteral("is geen gewoon bestand"));
         return result;
     }
+    // Opened once to learn whether it may be read: a regular file does not block.
+    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        result.kind = errno == EACCES ? ImageFileCheck::NoPermission : ImageFileCheck::Unreadable;
+        result.problem =
+            refused(path, errno == EACCES ? QStringLiteral("mag niet gelezen worden (geen toegang)")
+                                          : QStringLiteral("kan niet geopend worden"));
+        return result;
+    }
+    ::close(fd);
     if (qint64(status.st_size) > kMaxImageFileBytes) {
         result.kind = ImageFileCheck::TooManyBytes;
         result.problem = refused(path, QStringLiteral("is %1 bytes, meer dan %2")
@@ -49,6 +96,14 @@ ImageFileCheck check(const QString& path, int maxSide, QImageReader& reader) {
                                            .arg(size.width())
                                            .arg(size.height())
                                            .arg(side));
+    } else if (size.width() > side || size.height() > side) {
+        // No GL texture is wider or taller than the driver's largest side.
+        result.kind = ImageFileCheck::TooManyPixels;
+        result.problem =
+            refused(path, QStringLiteral("is %1 x %2 beeldpunten, breder of hoger dan %3")
+                              .arg(size.width())
+                              .arg(size.height())
+                              .arg(side));
     }
     return result;
 }
@@ -56,24 +111,33 @@ ImageFileCheck check(const QString& path, int maxSide, QImageReader& reader) {
 } // namespace
 
 QString imageFileProblem(const QString& path) {
-    return checkImageFile(path).problem;
+    ImageFileCheck result;
+    readCheckedImage(path, kMaxImageSide, result);
+    return result.problem;
 }
 
 ImageFileCheck checkImageFile(const QString& path, int maxSide) {
+    QStringList messages;
+    const KeptMessages kept(messages);
     QImageReader reader;
     return check(path, maxSide, reader);
 }
 
 QImage readCheckedImage(const QString& path, int maxSide, ImageFileCheck& result) {
+    QStringList messages;
+    const KeptMessages kept(messages);
     QImageReader reader;
     result = check(path, maxSide, reader);
     if (result.kind != ImageFileCheck::Fine)
         return QImage();
     QImage image;
-    // The decoder may still fail on damaged data after a sound header.
-    if (!reader.read(&image) || qint64(image.width()) * image.height() > kMaxImagePixels) {
-        result.kind = ImageFileCheck::Unreadable;
-        result.problem = refused(path, QStringLiteral("is geen leesbaar beeld"));
+    const bool read = reader.read(&image);
+    // The decoder may still fail on damaged data after a sound header, or
+    // complain and hand back what it could read (grey where data is missing).
+    if (!read || !messages.isEmpty() || qint64(image.width()) * image.height() > kMaxImagePixels) {
+        QString words = !messages.isEmpty() ? messages.join("; ") : reader.errorString();
+        result.kind = ImageFileCheck::Damaged;
+        result.problem = refused(path, "is beschadigd (" + words + ")");
         return QImage();
     }
     return image;

@@ -51,7 +51,7 @@ ImageFileCheck TextureFactory::loadTexture(const std::string& key, const std::st
 
     ImageFileCheck check;
     const QImage image = readGLImage(file, check);
-    if (check.kind == ImageFileCheck::Missing || check.kind == ImageFileCheck::Unreadable)
+    if (check.unreadable())
         std::cout << "Texture bestand kan niet gelezen worden : " << file << " \n";
 
     glGenTextures(1, &names[number]);

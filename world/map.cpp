@@ -8,7 +8,7 @@
 #include <iostream>
 
 namespace {
-// The start point, also where Space puts the viewer back.
+// The start point of a map without a camera.
 constexpr double kStartEye[3] = {0.0, 2.5, 35.0};
 constexpr double kStartCentre[3] = {0.0, 2.5, 30.0};
 constexpr float kSkyBoxCentreY = 50.0f; // the sky box blocks as a box around (0, 50, 0)
@@ -45,6 +45,12 @@ void Map::setCamera(Camera* newCamera) {
     if (newCamera != camera)
         delete camera; // the world owns its camera
     camera = newCamera;
+    if (!camera)
+        return;
+    for (int i = 0; i < 3; ++i) {
+        startEye[i] = camera->eye[i];
+        startCentre[i] = camera->centre[i];
+    }
 }
 
 void Map::ensureCamera() {
@@ -56,8 +62,8 @@ void Map::ensureCamera() {
 }
 
 void Map::resetViewer() {
-    camera->setLookAt(kStartEye[0], kStartEye[1], kStartEye[2], kStartCentre[0], kStartCentre[1],
-                      kStartCentre[2], 0.0, 1.0, 0.0);
+    camera->setLookAt(startEye[0], startEye[1], startEye[2], startCentre[0], startCentre[1],
+                      startCentre[2], 0.0, 1.0, 0.0);
 }
 
 void Map::takeViewerFrom(const Map& old) {

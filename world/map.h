@@ -5,7 +5,7 @@
 // key order and every walk (drawing, picking, collision) goes in that order.
 //
 // Split by concern: map.cpp (model), map_draw.cpp, map_keys.cpp,
-// map_pick.cpp, map_overlay.cpp.
+// map_pick.cpp, map_overlay.cpp, map_readout.cpp.
 #pragma once
 
 #include "camera/camera.h"
@@ -14,6 +14,7 @@
 #include "scene/light.h"
 #include "scene/roadtrack.h"
 #include "scene/tobject.h"
+#include "world/occlusion.h"
 #include "world/viewvolume.h"
 
 #include <GL/gl.h>
@@ -64,7 +65,8 @@ public:
     void takeViewerFrom(const Map& old);
     // Gives the world the start camera if no map file gave one.
     void ensureCamera();
-    // Puts the viewer at the start point (0, 2.5, 35) looking along -z.
+    // Puts the viewer at the start point: the map's own (the camera section's,
+    // remembered by setCamera), or (0, 2.5, 35) looking along -z without one.
     void resetViewer();
 
     // Queries.
@@ -104,6 +106,16 @@ public:
     void mousePressed(QMouseEvent* event, double devicePixelRatio = 1.0);
     void pick(int x, int y);
     void processHits(GLint hits, const GLuint* buffer);
+    // Right click: prints where the placed object under x, y (physical
+    // pixels, origin top-left) is defined and a ready <object> element at
+    // its current place. Every object is named, static ones too.
+    void printObjectAt(int x, int y);
+    // Readouts (map_readout.cpp). G: the viewer's place as a ready
+    // <startingPos/> element; an object's place in the map and a ready
+    // <object> element where it stands now.
+    void printViewerPlace() const;
+    void printObject(const std::string& blueprintKey, const std::string& objectKey,
+                     const TObject* object) const;
     // Overlay (map_overlay.cpp).
     void buildOverlayText();
 
@@ -125,7 +137,10 @@ public:
     GLenum renderMode = GL_FILL;
     GLenum shadeModel = GL_SMOOTH;
     QString overlayText;
+    bool overlayShown = true; // H hides and shows the overlay (the canvas's rows too)
     RoadTrack roadTrack;
+    double startEye[3] = {0.0, 2.5, 35.0};    // Space puts the viewer here (world units)
+    double startCentre[3] = {0.0, 2.5, 30.0}; // looking at this point
 
     // One step of the frame's drawing, resolved from the keys once after
     // loading, in blueprint key order, then object key order.
@@ -137,6 +152,8 @@ public:
         GLuint pickName = 0;                  // Mobile
         GLuint list = 0;                      // Batch: its list (0 for a tiled quad)
         Sphere sphere;                        // Batch: around all its objects
+        Box box;                              // Batch: around all its objects
+        std::size_t unit = 0;                 // its number for occlusion
         std::vector<TObject*> objects;        // Batch: its placed objects
         std::vector<const std::string*> keys; // Batch: their object keys
         // Batch of one large quad: its cells in square tiles, each with its
@@ -144,6 +161,8 @@ public:
         struct Tile {
             GLuint list = 0;
             Sphere sphere;
+            Box box;
+            std::size_t unit = 0; // its number for occlusion
         };
         std::vector<Tile> tiles;
         const std::string* blueprintKey = nullptr;
@@ -151,6 +170,7 @@ public:
     };
     std::vector<DrawStep> steps;
     int culledLastFrame = 0; // steps skipped by the last frame as out of view
+    Occlusion occlusion;     // skips what the last frame found hidden
 
     // The placed objects of one blueprint, resolved from the keys: the walks
     // of every frame (collisions, the road test) go through these rather than
@@ -192,7 +212,7 @@ private:
     std::vector<Placement> placementList;
     std::vector<RoadTrack::Pieces> roadPieceList;
     double quadCells = 0; // cells of every quad compiled or drawn, against Quad::kMaxCells
-    std::map<const TObject*, Sphere> modelSpheres;
+    std::map<const TObject*, Box> modelBoxes; // each model's own, from its vertices
     std::vector<std::unique_ptr<TObject>> owned;
     std::vector<std::unique_ptr<Light>> ownedLights;
 };

@@ -30,6 +30,18 @@ bool rotated(const TObject* object) {
     return object->rotation.x != 0.0f || object->rotation.y != 0.0f || object->rotation.z != 0.0f;
 }
 
+// Numbers what occlusion decides on: each batch's list, each tile, each
+// mobile object. Returns how many there are.
+std::size_t numberUnits(std::vector<Map::DrawStep>& steps) {
+    std::size_t count = 0;
+    for (Map::DrawStep& step : steps) {
+        step.unit = count++;
+        for (Map::DrawStep::Tile& tile : step.tiles)
+            tile.unit = count++;
+    }
+    return count;
+}
+
 // Which light set a step needs: the sky box's (the first light alone) or
 // everyone else's (every light but the one on GL_LIGHT0).
 enum LightSet { NoLights = -1, SkyLights = 0, SceneLights = 1 };
@@ -93,7 +105,8 @@ void Map::resolve() {
                 steps.push_back(step);
                 continue;
             }
-            const Sphere sphere = boundingSphere(blueprint, *object, modelSpheres);
+            const Sphere sphere = boundingSphere(blueprint, *object, modelBoxes);
+            const Box box = boundingBox(blueprint, *object, modelBoxes);
             const bool alone = step.skybox || !sphere.known() || sphere.radius > kBatchSquare ||
                                !(std::fabs(sphere.x) < kMaxBatchCentre) ||
                                !(std::fabs(sphere.z) < kMaxBatchCentre);
@@ -105,6 +118,7 @@ void Map::resolve() {
             if (found == batchOfSquare.end()) {
                 step.kind = DrawStep::Batch;
                 step.sphere = sphere;
+                step.box = box;
                 step.objects.push_back(object);
                 step.keys.push_back(&objectKey);
                 if (!alone)
@@ -113,12 +127,17 @@ void Map::resolve() {
             } else {
                 DrawStep& batch = steps[found->second];
                 batch.sphere = batch.sphere.merged(sphere);
+                if (batch.box.known() && box.known())
+                    batch.box.add(box);
+                else
+                    batch.box = Box(); // unknown as a whole: never skipped
                 batch.objects.push_back(object);
                 batch.keys.push_back(&objectKey);
             }
         }
     }
     compileBatches();
+    occlusion.reset(numberUnits(steps));
 }
 
 void Map::compileDisplayLists() {
@@ -142,6 +161,8 @@ void Map::compileBatches() {
                     DrawStep::Tile tile;
                     tile.list = glGenLists(1);
                     tile.sphere = sphereAround(lowest, highest);
+                    tile.box.add(lowest[0], lowest[1], lowest[2]);
+                    tile.box.add(highest[0], highest[1], highest[2]);
                     step.tiles.push_back(tile);
                     glNewList(tile.list, GL_COMPILE);
                 },
@@ -219,6 +240,7 @@ void Map::drawFrame() {
     ViewVolume view;
     view.fromGL();
     culledLastFrame = 0;
+    occlusion.beginFrame(camera->eye);
     // Lights are switched on when the set a step needs changes, and off at
     // the end: between two steps nothing is drawn, so each object sees the
     // same lights as when they went on and off around every one of them.
@@ -251,27 +273,32 @@ void Map::drawFrame() {
                 ++culledLastFrame;
                 continue;
             }
+            if (step.tiles.empty() && occlusion.hidden(step.unit, step.box))
+                continue;
             switchLights(step.skybox ? SkyLights : SceneLights);
             if (step.tiles.empty())
                 glCallList(step.list);
             for (const DrawStep::Tile& tile : step.tiles) {
                 if (view.outside(tile.sphere))
                     ++culledLastFrame;
-                else
+                else if (!occlusion.hidden(tile.unit, tile.box))
                     glCallList(tile.list);
             }
             continue;
         }
-        if (view.outside(boundingSphere(step.blueprint, *step.object, modelSpheres))) {
+        if (view.outside(boundingSphere(step.blueprint, *step.object, modelBoxes))) {
             ++culledLastFrame;
             continue;
         }
+        if (occlusion.hidden(step.unit, boundingBox(step.blueprint, *step.object, modelBoxes)))
+            continue;
         switchLights(step.skybox ? SkyLights : SceneLights);
         glPushName(step.pickName);
         step.blueprint->draw(*step.object, textures);
         glPopName();
     }
     switchLights(NoLights);
+    occlusion.endFrame();
 
     buildOverlayText();
 }

@@ -1,4 +1,5 @@
-// Map keys: the world's switches, then every key but Escape to the camera.
+// Map keys: the world's switches and readouts, then every key but Escape to
+// the camera.
 #include "world/map.h"
 
 #include <QKeyEvent>
@@ -40,6 +41,10 @@ void Map::keyPressed(QKeyEvent* event) {
             shadeModel = GL_FLAT;
         else if (shadeModel == GL_FLAT)
             shadeModel = GL_SMOOTH;
+    } else if (key == Qt::Key_G) {
+        printViewerPlace();
+    } else if (key == Qt::Key_H) {
+        overlayShown = !overlayShown;
     } else if (key == Qt::Key_Escape) {
         std::exit(kEscapeExitStatus);
     }

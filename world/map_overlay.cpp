@@ -3,6 +3,8 @@
 
 void Map::buildOverlayText() {
     overlayText.clear();
+    if (!overlayShown)
+        return;
     overlayText += "Lights:\n\n";
     for (std::size_t i = 0; i < lights.size(); ++i)
         overlayText +=
@@ -21,6 +23,8 @@ void Map::buildOverlayText() {
         overlayText += "Turn Right: (D / Key_Right)\n";
         overlayText += "Get out of the car: (Spacebar)\n";
         overlayText += "Change view: (tab)\n";
+        overlayText += "Object to console: (right click)\n";
+        overlayText += "Hide this text: (H)\n";
     } else {
         overlayText += "\nKey's (mode = player): \n\n";
         overlayText += "Forward: (Z / Key_Up)\n";
@@ -29,5 +33,9 @@ void Map::buildOverlayText() {
         overlayText += "Strafe Right: (D / Key_Right)\n";
         overlayText += "Rotate Left: (A)\n";
         overlayText += "Rotate Right: (E)\n";
+        overlayText += "Back to the start: (Spacebar)\n";
+        overlayText += "Place to console: (G)\n";
+        overlayText += "Object to console: (right click)\n";
+        overlayText += "Hide this text: (H)\n";
     }
 }

@@ -1,5 +1,7 @@
 // Map picking: a mouse press draws the frame once more in GL selection mode
-// through a one-pixel pick region and drives the nearest mobile object hit.
+// through a one-pixel pick region and drives the nearest mobile object hit;
+// a right click names every placed object in its own pass and prints the
+// nearest one hit as map text.
 #include "world/map.h"
 
 #include <GL/glu.h>
@@ -23,7 +25,81 @@ void Map::mousePressed(QMouseEvent* event, double devicePixelRatio) {
 #else
     const QPointF at = event->localPos();
 #endif
-    pick(int(at.x() * devicePixelRatio), int(at.y() * devicePixelRatio));
+    const int x = int(at.x() * devicePixelRatio), y = int(at.y() * devicePixelRatio);
+    if (event->button() == Qt::RightButton)
+        printObjectAt(x, y);
+    else
+        pick(x, y);
+}
+
+// Sets up selection through a one-pixel region at x, y with the display's
+// projection; false (nothing set up) when the viewport is empty.
+static bool beginSelection(std::vector<GLuint>& buffer, int x, int y) {
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    if (viewport[2] <= 0 || viewport[3] <= 0)
+        return false;
+    glSelectBuffer(GLsizei(buffer.size()), buffer.data());
+    glRenderMode(GL_SELECT);
+    glInitNames();
+    glPushName(0);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    gluPickMatrix(double(x), double(viewport[3] - y), kPickRegionPixels, kPickRegionPixels,
+                  viewport);
+    gluPerspective(Map::kFieldOfViewDegrees, double(viewport[2]) / double(viewport[3]),
+                   Map::kNearPlane, Map::kFarPlane);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    return true;
+}
+
+// Ends what beginSelection set up; the number of hit records.
+static GLint endSelection() {
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    return glRenderMode(GL_RENDER);
+}
+
+void Map::printObjectAt(int x, int y) {
+    ensureCamera();
+    struct Named {
+        const std::string* blueprintKey;
+        const std::string* objectKey;
+        TObject* object;
+    };
+    std::vector<Named> named;
+    for (const auto& [blueprintKey, group] : objects)
+        for (const auto& [objectKey, object] : group)
+            if (object && getBlueprint(blueprintKey))
+                named.push_back({&blueprintKey, &objectKey, object});
+    // One name a record: four words each, whatever is hit.
+    std::vector<GLuint> buffer(std::max(kMinSelectWords, kMaxRecordWords * (named.size() + 1)));
+    if (!beginSelection(buffer, x, y))
+        return;
+    camera->applyView();
+    for (std::size_t i = 0; i < named.size(); ++i) {
+        glLoadName(GLuint(i));
+        getBlueprint(*named[i].blueprintKey)->draw(*named[i].object, textures);
+    }
+    const GLint hits = endSelection();
+    GLuint bestDepth = std::numeric_limits<GLuint>::max();
+    std::size_t best = named.size();
+    const GLuint* record = buffer.data();
+    for (GLint i = 0; i < hits; ++i, record += 3 + record[0])
+        if (record[0] > 0 && record[1] < bestDepth && record[3] < named.size()) {
+            bestDepth = record[1];
+            best = record[3];
+        }
+    if (best == named.size()) {
+        std::cout << "Geen object onder de muis" << std::endl;
+        return;
+    }
+    printObject(*named[best].blueprintKey, *named[best].objectKey, named[best].object);
 }
 
 void Map::pick(int x, int y) {

@@ -17,32 +17,6 @@ constexpr float kCellSize = 2.0f; // a quad's grid reaches up to one cell past i
 // Slack for the float rounding of the transformed corners, world units.
 constexpr float kMargin = 0.01f;
 
-struct Box {
-    float lo[3] = {INFINITY, INFINITY, INFINITY};
-    float hi[3] = {-INFINITY, -INFINITY, -INFINITY};
-    void add(float x, float y, float z) {
-        const float p[3] = {x, y, z};
-        for (int i = 0; i < 3; ++i) {
-            lo[i] = std::min(lo[i], p[i]);
-            hi[i] = std::max(hi[i], p[i]);
-        }
-    }
-    Sphere sphere() const {
-        Sphere s;
-        if (!(lo[0] <= hi[0] && lo[1] <= hi[1] && lo[2] <= hi[2]))
-            return s;
-        s.x = (lo[0] + hi[0]) / 2;
-        s.y = (lo[1] + hi[1]) / 2;
-        s.z = (lo[2] + hi[2]) / 2;
-        const float dx = hi[0] - s.x, dy = hi[1] - s.y, dz = hi[2] - s.z;
-        s.radius = std::sqrt(dx * dx + dy * dy + dz * dz) + kMargin;
-        // Beyond a float's range (a centre too): unknown, so always drawn.
-        if (!std::isfinite(s.radius))
-            return Sphere();
-        return s;
-    }
-};
-
 // Rotates v by angle degrees about the unit axis (0 x, 1 y, 2 z), as glRotatef does.
 void rotate(float v[3], float degrees, int axis) {
     if (degrees == 0.0f)
@@ -54,8 +28,8 @@ void rotate(float v[3], float degrees, int axis) {
     v[b] = s * va + c * vb;
 }
 
-// A model's own sphere, in its file's coordinates; read once per model.
-Sphere modelSphere(const Model_3DS* model, std::map<const TObject*, Sphere>& known) {
+// A model's own box, in its file's coordinates; read once per model.
+const Box& modelBox(const Model_3DS* model, std::map<const TObject*, Box>& known) {
     auto it = known.find(model);
     if (it != known.end())
         return it->second;
@@ -63,10 +37,54 @@ Sphere modelSphere(const Model_3DS* model, std::map<const TObject*, Sphere>& kno
     for (const Object3DS& object : model->objects)
         for (std::size_t i = 0; i + 2 < object.vertices.size(); i += 3)
             box.add(object.vertices[i], object.vertices[i + 1], object.vertices[i + 2]);
-    return known[model] = box.sphere();
+    return known[model] = box;
+}
+
+// Calls corner(x, y, z) for each of the box's eight corners.
+template <typename Corner> void eachCorner(const Box& box, Corner corner) {
+    for (int i = 0; i < 8; ++i)
+        corner(i & 1 ? box.hi[0] : box.lo[0], i & 2 ? box.hi[1] : box.lo[1],
+               i & 4 ? box.hi[2] : box.lo[2]);
 }
 
 } // namespace
+
+void Box::add(float x, float y, float z) {
+    const float p[3] = {x, y, z};
+    for (int i = 0; i < 3; ++i) {
+        lo[i] = std::min(lo[i], p[i]);
+        hi[i] = std::max(hi[i], p[i]);
+    }
+}
+
+void Box::add(const Box& other) {
+    for (int i = 0; i < 3; ++i) {
+        lo[i] = std::min(lo[i], other.lo[i]);
+        hi[i] = std::max(hi[i], other.hi[i]);
+    }
+}
+
+bool Box::known() const {
+    for (int i = 0; i < 3; ++i)
+        if (!(lo[i] <= hi[i]) || !std::isfinite(lo[i]) || !std::isfinite(hi[i]))
+            return false;
+    return true;
+}
+
+Sphere Box::sphere() const {
+    Sphere s;
+    if (!(lo[0] <= hi[0] && lo[1] <= hi[1] && lo[2] <= hi[2]))
+        return s;
+    s.x = (lo[0] + hi[0]) / 2;
+    s.y = (lo[1] + hi[1]) / 2;
+    s.z = (lo[2] + hi[2]) / 2;
+    const float dx = hi[0] - s.x, dy = hi[1] - s.y, dz = hi[2] - s.z;
+    s.radius = std::sqrt(dx * dx + dy * dy + dz * dz) + kMargin;
+    // Beyond a float's range (a centre too): unknown, so always drawn.
+    if (!std::isfinite(s.radius))
+        return Sphere();
+    return s;
+}
 
 Sphere sphereAround(const float* lowest, const float* highest) {
     Box box;
@@ -137,7 +155,7 @@ bool ViewVolume::outside(const Sphere& s) const {
 }
 
 Sphere boundingSphere(const TObject* blueprint, const TObject& placement,
-                      std::map<const TObject*, Sphere>& modelSpheres) {
+                      std::map<const TObject*, Box>& modelBoxes) {
     if (auto* girder = dynamic_cast<const Girder*>(blueprint)) {
         Box box;
         for (const FPoint& p : girder->cornersAt(placement.position))
@@ -163,7 +181,7 @@ Sphere boundingSphere(const TObject* blueprint, const TObject& placement,
         return box.sphere();
     }
     if (auto* model = dynamic_cast<const Model_3DS*>(blueprint)) {
-        Sphere s = modelSphere(model, modelSpheres);
+        Sphere s = modelBox(model, modelBoxes).sphere();
         if (!s.known())
             return s;
         // draw: translate, rotate about x, y, z, scale.
@@ -181,4 +199,47 @@ Sphere boundingSphere(const TObject* blueprint, const TObject& placement,
         return s;
     }
     return Sphere();
+}
+
+Box boundingBox(const TObject* blueprint, const TObject& placement,
+                std::map<const TObject*, Box>& modelBoxes) {
+    Box box;
+    if (auto* girder = dynamic_cast<const Girder*>(blueprint)) {
+        for (const FPoint& p : girder->cornersAt(placement.position)) {
+            // Turned about the world origin as in boundingSphere.
+            float v[3] = {p.x, p.y, p.z};
+            rotate(v, placement.rotation.z, 2);
+            rotate(v, placement.rotation.x, 0);
+            rotate(v, placement.rotation.y, 1);
+            box.add(v[0], v[1], v[2]);
+        }
+        return box;
+    }
+    if (auto* quad = dynamic_cast<const Quad*>(blueprint)) {
+        // The same flat box boundingSphere measures.
+        const Quad::Grid grid = quad->gridAt(placement);
+        const float w = grid.width, d = grid.height;
+        const FPoint& p = grid.centre;
+        box.add(std::trunc(p.x - w / 2) - kCellSize, p.y, std::trunc(p.z - d / 2) - kCellSize);
+        box.add(p.x + w / 2 + kCellSize, p.y, p.z + d / 2 + kCellSize);
+        return box;
+    }
+    if (auto* model = dynamic_cast<const Model_3DS*>(blueprint)) {
+        const Box& own = modelBox(model, modelBoxes);
+        if (!own.known())
+            return box;
+        // draw: translate, rotate about x, y, z, scale.
+        const FPoint& scale = placement.scale;
+        const FPoint& rotation = placement.rotation;
+        const FPoint& position = placement.position;
+        eachCorner(own, [&](float x, float y, float z) {
+            float v[3] = {x * scale.x, y * scale.y, z * scale.z};
+            rotate(v, rotation.z, 2);
+            rotate(v, rotation.y, 1);
+            rotate(v, rotation.x, 0);
+            box.add(v[0] + position.x, v[1] + position.y, v[2] + position.z);
+        });
+        return box;
+    }
+    return box;
 }

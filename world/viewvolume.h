@@ -2,6 +2,7 @@
 // spheres of placed blueprints, so the drawing pass can skip what cannot be seen.
 #pragma once
 
+#include <cmath>
 #include <map>
 
 class TObject;
@@ -19,6 +20,20 @@ struct Sphere {
 // The sphere around the box from lowest to highest (x, y, z).
 Sphere sphereAround(const float* lowest, const float* highest);
 
+// An axis-aligned box in world coordinates; empty (lo above hi) stands for
+// "unknown size".
+struct Box {
+    float lo[3] = {INFINITY, INFINITY, INFINITY};
+    float hi[3] = {-INFINITY, -INFINITY, -INFINITY};
+    void add(float x, float y, float z);
+    void add(const Box& other);
+    // Not empty and within a float's range.
+    bool known() const;
+    // The sphere around the box, a little larger against rounding; unknown
+    // when the box is.
+    Sphere sphere() const;
+};
+
 class ViewVolume {
 public:
     // Reads the projection and model-view matrices in force (the pick
@@ -32,7 +47,11 @@ private:
 };
 
 // The sphere around what blueprint->draw(placement, ...) emits: girders,
-// quads and road pieces, 3DS models; unknown for the rest. modelSpheres keeps
-// each model's own sphere, worked out from its vertices once.
+// quads and road pieces, 3DS models; unknown for the rest. modelBoxes keeps
+// each model's own box, worked out from its vertices once.
 Sphere boundingSphere(const TObject* blueprint, const TObject& placement,
-                      std::map<const TObject*, Sphere>& modelSpheres);
+                      std::map<const TObject*, Box>& modelBoxes);
+// The box around the same (its turned corners for girders and models), so
+// that a box drawn in its place covers every pixel the blueprint can.
+Box boundingBox(const TObject* blueprint, const TObject& placement,
+                std::map<const TObject*, Box>& modelBoxes);

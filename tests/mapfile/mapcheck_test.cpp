@@ -125,6 +125,43 @@ TEST(MapCheck, EveryMistakeIsNamedWhereItStandsWithAndWithoutAWorld) {
         {"<!DOCTYPE map [<!ENTITY ext SYSTEM \"maps/leak.xml\">]>\n<map>&ext;<objects>\n<object "
          "key=\"o\" blueprintKey=\"leaked\"/></objects></map>",
          "maps/main.xml:3:", "\"leaked\" is (nog) niet gedefinieerd"},
+        // The rules a clean check promises: drivable roads, a walker that can
+        // walk, lights that answer their keys, no silent losses.
+        {wrap("blueprints", "<blueprint type=\"road\" subtype=\"turn\" key=\"street\"/>"),
+         "maps/main.xml:2:", "hoort niet bij het wegennet"},
+        {wrap("blueprints", "<blueprint type=\"road\" subtype=\"flat\" key=\"road_z\"/>"),
+         "maps/main.xml:2:", "enkel rechte stukken met sleutel road_flat_Z of road_flat_X"},
+        {wrap("blueprints", "<blueprint type=\"road\" subtype=\"flat\" key=\"road_flat_X\">"
+                            "<params direction=\"x\"/></blueprint>"),
+         "maps/main.xml:2:", "ligt langs z maar auto's volgen het langs x"},
+        {"<map><camera>\n<startingPos posx=\"0\" posy=\"2.5\" posz=\"35\" viewz=\"30\"/></camera>"
+         "<blueprints><blueprint type=\"girder\" key=\"skybox\"><boundingBox width=\"400\" "
+         "height=\"80\" depth=\"400\"/></blueprint></blueprints><objects><object key=\"skybox\" "
+         "blueprintKey=\"skybox\"/></objects></map>",
+         "maps/main.xml:2:", "y 10..90"},
+        {wrap("lights", "<light nr=\"1\"/>"), "maps/main.xml:2:", "als \"Light 0\""},
+        {wrap("lights", "<light nr=\"0\"/><light nr=\"1\"/><light nr=\"3\"/>"),
+         "maps/main.xml:2:", "geen toets schakelt het"},
+        {wrap("lights", "<light on=\"true\"/>"), "maps/main.xml:2:", "zonder nr wordt licht 0"},
+        {wrap("textures", "<texture file=\"img.png\"/>"), "maps/main.xml:2:", "zonder key"},
+        {"<map><objects/>\n<objects/></map>", "maps/main.xml:2:", "tweede keer"},
+        {wrap("blueprints", "<blueprint type=\"girder\" key=\"g\"/></blueprints><objects>"
+                            "<object key=\"o\" blueprintKey=\"g\" mobile=\"1\"/></objects>"
+                            "<blueprints>"),
+         "maps/main.xml:2:", "mobiel maar een girder"},
+        {wrap("objects", "<object key=\"o\" mobile=\"yes\"/>"),
+         "maps/main.xml:2:", "is niet true, 1, false of 0"},
+        {wrap("blueprints", "<blueprint type=\"quad\" key=\"q\"><params width=\"3000\" "
+                            "height=\"3000\"/></blueprint></blueprints><objects><object "
+                            "key=\"a\" blueprintKey=\"q\"/>\n<object key=\"b\" blueprintKey=\"q\"/>"
+                            "</objects><blueprints>"),
+         "maps/main.xml:3:", "meer dan 4000000 cellen"},
+        {wrap("camera", "<startingPos posx=\"1e-99999\"/>"), "maps/main.xml:2:", "te dicht bij 0"},
+        // The 3DS reader's problem, in Dutch inside the map's line.
+        {wrap("blueprints", "<blueprint type=\"smax\" file=\"maps/leak.xml\"/>"),
+         "maps/main.xml:2:", "chunk 0x623C op positie 0: lengte 1885697388 reikt voorbij het einde"},
+        {wrap("lights", "<light><spot cutoff=\"30\"/></light>"),
+         "maps/main.xml:2:", "bedoelt u radius?"},
     };
     for (const auto& row : rows) {
         dir.write("maps/main.xml", row.map);
@@ -136,6 +173,22 @@ TEST(MapCheck, EveryMistakeIsNamedWhereItStandsWithAndWithoutAWorld) {
         EXPECT_TRUE(row.map.find("key=\"late\"") == std::string::npos ||
                     factory.getTextureId("late") != 0);
     }
+
+    // mobile="false" and "0" are not mobile; any other value keeps the design's meaning.
+    dir.write("maps/main.xml",
+              "<map><blueprints>" + quad + "</blueprint></blueprints><objects>" +
+                  "<object key=\"f\" blueprintKey=\"q\" mobile=\"false\"/>" +
+                  "<object key=\"0\" blueprintKey=\"q\" mobile=\"0\"/>" +
+                  "<object key=\"t\" blueprintKey=\"q\" mobile=\"true\"/>" +
+                  "<object key=\"y\" blueprintKey=\"q\" mobile=\"yes\"/></objects></map>");
+    TextureFactory factory;
+    Map world(factory);
+    {
+        testgl::StdoutCapture quiet;
+        WorldBuilder::load("maps/main.xml", world, factory);
+    }
+    EXPECT_FALSE(world.isMobile("f") || world.isMobile("0"));
+    EXPECT_TRUE(world.isMobile("t") && world.isMobile("y"));
 }
 
 // From the repository root: walking at eye height 2.5 towards -z, 0.2 a

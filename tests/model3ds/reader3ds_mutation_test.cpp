@@ -3,6 +3,7 @@
 // drawing relies on never to read outside an array) or allocate more than
 // Reader3DS::kMaxRecordBytesPerFileByte times the file size.
 #include "model3ds/normals3ds.h"
+#include "model3ds/problems3ds.h"
 #include "model3ds/reader3ds.h"
 #include "tests/model3ds/fixtures3ds.h"
 
@@ -66,6 +67,10 @@ static Reader3DS readChecked(const std::string& bytes) {
     EXPECT_LE(lastPeakBytes,
               (long long)(Reader3DS::kMaxRecordBytesPerFileByte * bytes.size() + fixedBytes));
     EXPECT_LE(reader.problems.size(), Reader3DS::kMaxProblems);
+    // The map's line shows the first problem, in Dutch: every wording has its own.
+    if (!reader.problems.empty()) {
+        EXPECT_NE(dutchProblem3DS(reader.problems.front()), reader.problems.front());
+    }
     for (const Object3DS& o : reader.objects) {
         const std::size_t vertices = std::size_t(o.vertexCount());
         const std::vector<float> normals = vertexNormals(o); // GL gets no NaN

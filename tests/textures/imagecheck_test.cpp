@@ -6,8 +6,10 @@
 #include "textures/texturefactory.h"
 #include "textures/textureref.h"
 
+#include <QBuffer>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -17,20 +19,46 @@ TEST(ImageCheck, RefusedFilesGiveTheirReasonAndNoTexture) {
     work.write("huge.png", testgl::hugePngHeader(30000, 30000));
     ASSERT_EQ(::mkfifo((work.path + "/pipe.png").toLocal8Bit().constData(), 0600), 0);
     testgl::writeImage(work.path + "/small.png", 8, 4, [](int, int) { return 0xff336699u; });
+    // Within the pixel budget, but wider than any GL texture.
+    work.write("wide.png", testgl::hugePngHeader(8192, 2));
+    // Cut short after their headers: the decoder fails, or (JPEG) complains
+    // and hands back a grey picture.
+    for (const char* format : {"jpg", "png"}) {
+        QImage image(64, 64, QImage::Format_RGB32);
+        for (int y = 0; y < 64; ++y) // detail, so that most of the file is pixel data
+            for (int x = 0; x < 64; ++x)
+                image.setPixel(x, y, 0xff000000u | unsigned(x * 40503 ^ y * 9973));
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, format);
+        work.write(QString("cut.") + format, bytes.left(bytes.size() / 2).toStdString());
+    }
+    ASSERT_EQ(::symlink("loop.png", (work.path + "/loop.png").toLocal8Bit().constData()), 0);
     // File, its problem ("" when accepted), the width of its texture.
     const std::tuple<std::string, std::string, GLint> cases[] = {
         {"huge.png", "is 30000 x 30000 beeldpunten, meer dan 4096 x 4096", 0},
+        {"wide.png", "is 8192 x 2 beeldpunten, breder of hoger dan 4096", 0},
         {"pipe.png", "is geen gewoon bestand", 0},
+        {"loop.png", "is een lus van symbolische koppelingen", 0},
+        {"cut.jpg", "is beschadigd (Corrupt JPEG data: premature end of data segment)", 0},
+        {"cut.png", "is beschadigd (", 0},
         {"small.png", "", 8},
     };
     TextureFactory factory;
     for (const auto& [file, problem, width] : cases) {
         SCOPED_TRACE(file);
         const std::string refusal = problem.empty() ? "" : file + " " + problem;
-        EXPECT_EQ(imageFileProblem(QString::fromStdString(file)).toStdString(), refusal);
+        // Checking alone and loading name the same problem (its start, for
+        // the PNG decoder's own words).
+        EXPECT_EQ(
+            imageFileProblem(QString::fromStdString(file)).toStdString().substr(0, refusal.size()),
+            refusal);
         testgl::StdoutCapture out;
-        EXPECT_EQ(factory.loadTexture(file, file).problem.toStdString(), refusal);
-        EXPECT_EQ(out.text(), "Texture inladen : " + file + " \n"); // the map names the problem
+        EXPECT_EQ(factory.loadTexture(file, file).problem.toStdString().substr(0, refusal.size()),
+                  refusal);
+        EXPECT_EQ(out.text().rfind("Texture inladen : " + file + " \n", 0),
+                  0u); // the map names the problem
         GLint made = -1;
         glBindTexture(GL_TEXTURE_2D, factory.getTextureId(file));
         glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &made);

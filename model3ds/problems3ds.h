@@ -1,0 +1,10 @@
+// Problems3DS: the 3DS reader's problem lines in Dutch, for the lines a map
+// prints about its models. The reader writes its problems in English (the
+// inspector kolvar-3ds shows them so); each line is matched against the
+// reader's wordings here and the numbers and names carried over.
+#pragma once
+
+#include <string>
+
+// The problem line in Dutch; a line of no known wording comes back unchanged.
+std::string dutchProblem3DS(const std::string& english);

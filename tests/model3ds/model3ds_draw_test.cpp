@@ -1,0 +1,90 @@
+// Model_3DS drawing: the groups of all objects merged per material give the
+// very vertices (place, lit colour from the normals, texture coordinates)
+// that drawing each object's groups one by one gave.
+#include "model3ds/model3ds.h"
+#include "model3ds/normals3ds.h"
+#include "tests/model3ds/fixtures3ds.h"
+#include "tests/support/gltest.h"
+#include "textures/texturefactory.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+
+namespace {
+
+// The drawing before groups were merged: per object its arrays, per group
+// one glDrawElements of its indices.
+void drawGroupByGroup(const Model_3DS& model) {
+    for (const Object3DS& object : model.objects) {
+        const std::vector<float> normals = vertexNormals(object);
+        if (object.textured) {
+            glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+            glTexCoordPointer(2, GL_FLOAT, 0, object.texCoords.data());
+        } else {
+            glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+        }
+        glEnableClientState(GL_NORMAL_ARRAY);
+        glNormalPointer(GL_FLOAT, 0, normals.data());
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glVertexPointer(3, GL_FLOAT, 0, object.vertices.data());
+        for (const Group3DS& group : object.groups)
+            glDrawElements(GL_TRIANGLES, GLsizei(group.indices.size()), GL_UNSIGNED_SHORT,
+                           group.indices.data());
+    }
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+}
+
+// The emitted vertices, lit, in a sorted list (the order of the batches is
+// not that of the groups).
+std::vector<std::vector<float>> emitted(const std::function<void()>& draw) {
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+    const GLfloat direction[4] = {0.3f, 0.5f, 0.8f, 0};
+    glLightfv(GL_LIGHT0, GL_POSITION, direction);
+    glTexCoord2f(0.25f, 0.75f); // what objects without mapping coordinates show
+    std::vector<std::vector<float>> out;
+    for (const testgl::Polygon& p : testgl::capture(draw)) {
+        std::vector<float> triangle;
+        for (const testgl::Vertex& v : p)
+            triangle.insert(triangle.end(), {v.x, v.y, v.z, v.r, v.g, v.b, v.s, v.t});
+        out.push_back(triangle);
+    }
+    glDisable(GL_LIGHT0);
+    glDisable(GL_LIGHTING);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+TEST(Model3DSDraw, GroupsMergedPerMaterialEmitWhatDrawingThemOneByOneDid) {
+    testgl::makeCurrent();
+    testgl::TempWorkDir work;
+    using namespace fx;
+    // Two objects share "red" with a mapped one in between; an unmapped
+    // object uses "blue" and a material that does not exist; vertices are
+    // shared between groups of different materials.
+    work.write("m.3ds",
+               file(material("red", 1, 0, 0) + material("blue", 0, 0, 1) +
+                    object("left", vertices(4, {0, 0, 0, 1, 0, 0, 1, 0, 1, 0, 0, 1}) +
+                                       mapping(4, {0, 0, 1, 0, 1, 1, 0, 1}) +
+                                       faces(2, {0, 1, 2, 0, 0, 2, 3, 0},
+                                             group("red", 1, {0}) + group("blue", 2, {1, 0}))) +
+                    object("right", vertices(4, {2, 0, 0, 3, 1, 0, 3, 0, 2, 2, 2, 1}) +
+                                        faces(3, {0, 1, 2, 0, 1, 3, 2, 0, 0, 3, 1, 0},
+                                              group("blue", 1, {1}) + group("none", 1, {0}) +
+                                                  group("red", 2, {2, 1}))) +
+                    object("far", vertices(3, {5, 5, 5, 6, 5, 5, 5, 6, 7}) +
+                                      mapping(3, {0.5f, 0.5f, 1, 0, 0, 1}) +
+                                      faces(1, {0, 1, 2, 0}, group("red", 1, {0})))));
+    TextureFactory store;
+    Model_3DS model;
+    testgl::StdoutCapture quiet;
+    model.load("m.3ds", store.models);
+    ASSERT_EQ(model.objects.size(), 3u);
+    // red and blue mapped, then blue, none and red unmapped: one draw each.
+    ASSERT_EQ(model.batches.size(), 5u);
+    const auto merged = emitted([&] { model.draw(TObject(), store); });
+    EXPECT_EQ(merged.size(), 8u);
+    EXPECT_EQ(merged, emitted([&] { drawGroupByGroup(model); }));
+}
+
+} // namespace

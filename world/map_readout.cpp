@@ -1,0 +1,60 @@
+// Map readouts: the viewer's place and a placed object as map file text,
+// ready to paste into a map, printed on the console.
+#include "world/map.h"
+
+#include <QString>
+#include <cmath>
+#include <iostream>
+
+namespace {
+
+// Coordinates as a map file writes them: up to 3 decimals, no trailing zeros.
+std::string mapNumber(double value) {
+    QString text = QString::number(std::round(value * 1000.0) / 1000.0, 'f', 3);
+    while (text.endsWith('0'))
+        text.chop(1);
+    if (text.endsWith('.'))
+        text.chop(1);
+    return (text == "-0" ? QString("0") : text).toStdString();
+}
+
+} // namespace
+
+void Map::printViewerPlace() const {
+    if (!camera)
+        return;
+    std::cout << "<startingPos posx=\"" << mapNumber(camera->eye[0]) << "\" posy=\""
+              << mapNumber(camera->eye[1]) << "\" posz=\"" << mapNumber(camera->eye[2])
+              << "\" viewx=\"" << mapNumber(camera->centre[0]) << "\" viewy=\""
+              << mapNumber(camera->centre[1]) << "\" viewz=\"" << mapNumber(camera->centre[2])
+              << "\"/>" << std::endl;
+}
+
+void Map::printObject(const std::string& blueprintKey, const std::string& objectKey,
+                      const TObject* object) const {
+    // The file's y: every object but the sky box was raised when it was placed.
+    const double fileY = object->position.y - (objectKey == "skybox" ? 0.0f : heightOffset);
+    const auto place = objectPlaces.find(object);
+    if (place != objectPlaces.end())
+        std::cout << place->second.file.toStdString() << ":" << place->second.line << ":"
+                  << place->second.column << ": ";
+    std::cout << "object \"" << objectKey << "\" van blueprint \"" << blueprintKey
+              << "\" staat nu hier:\n";
+    std::cout << "<object key=\"" << objectKey << "\" blueprintKey=\"" << blueprintKey << "\""
+              << (isMobile(objectKey) ? " mobile=\"true\"" : "") << "><pos x=\""
+              << mapNumber(object->position.x) << "\" y=\"" << mapNumber(fileY) << "\" z=\""
+              << mapNumber(object->position.z) << "\"/>";
+    const FPoint& r = object->rotation;
+    if (r.x == 0.0f && r.z == 0.0f && r.y != 0.0f)
+        std::cout << "<rot value=\"" << mapNumber(r.y) << "\"/>";
+    else if (r.x != 0.0f || r.y != 0.0f || r.z != 0.0f)
+        std::cout << "<rot x=\"" << mapNumber(r.x) << "\" y=\"" << mapNumber(r.y) << "\" z=\""
+                  << mapNumber(r.z) << "\"/>";
+    const FPoint& s = object->scale;
+    if (s.x == s.y && s.y == s.z && s.x != 1.0f)
+        std::cout << "<scale value=\"" << mapNumber(s.x) << "\"/>";
+    else if (s.x != 1.0f || s.y != 1.0f || s.z != 1.0f)
+        std::cout << "<scale x=\"" << mapNumber(s.x) << "\" y=\"" << mapNumber(s.y) << "\" z=\""
+                  << mapNumber(s.z) << "\"/>";
+    std::cout << "</object>" << std::endl;
+}
