@@ -78,8 +78,6 @@ Canvas::~Canvas() {
         return;
     makeCurrent();
     world.reset();
-    if (textureFactory == textures.get())
-        textureFactory = nullptr;
     textures.reset();
     doneCurrent();
 }
@@ -87,15 +85,11 @@ Canvas::~Canvas() {
 bool Canvas::loadWorld() {
     std::cout << "We gaan de map inladen : \n";
     auto newTextures = std::make_unique<TextureFactory>();
-    auto newWorld = std::make_unique<Map>();
-    // Textures are looked up through the store of the world being built.
-    TextureFactory* previous = textureFactory;
-    textureFactory = newTextures.get();
+    auto newWorld = std::make_unique<Map>(*newTextures);
     const LoadReport report =
         WorldBuilder::load(options.mapPath, *newWorld, *newTextures, options.mapName);
     watch(report.files);
     if (report.lost && world) {
-        textureFactory = previous;
         reloadFailure = report.firstError;
         reloadFailureProblems = report.errors + report.warnings;
         std::cout << "We hebben gedaan de map in te laden \n";

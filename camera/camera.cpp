@@ -3,10 +3,6 @@
 // in radians, vehicle headings in degrees. All steps are per frame.
 #include "camera/camera.h"
 
-#include "camera/objecttracker.h"
-#include "scene/roadtrack.h"
-#include "world/map.h"
-
 #include <GL/glu.h>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -22,7 +18,6 @@ constexpr float kMouseTurnRad = 0.03f;    // yaw per mouse move event
 constexpr float kMouseTilt = 0.07f;       // world units of centre y per mouse move event
 constexpr float kCarAcceleration = 0.1f;  // world units per frame, per frame
 constexpr float kCarTurnRateDeg = 6.0f;   // heading change per frame while moving
-constexpr float kSkyBoxCentreY = 50.0f;   // the sky box collides as a box around (0, 50, 0)
 constexpr double kFollowAhead = 5.0;      // view 0: eye this far ahead of the vehicle
 constexpr double kFollowAheadLook = 10.0; // view 0: point looked at
 constexpr double kFollowBehind = 10.0;    // views 1..3: eye this far behind the vehicle
@@ -42,12 +37,6 @@ int letterOf(int key) {
     default:
         return key;
     }
-}
-
-// True if p lies inside the box centred at c with half sizes h, faces included.
-bool inside(const FPoint& p, const FPoint& c, const FPoint& h) {
-    return p.x >= c.x - h.x && p.x <= c.x + h.x && p.y >= c.y - h.y && p.y <= c.y + h.y &&
-           p.z >= c.z - h.z && p.z <= c.z + h.z;
 }
 
 } // namespace
@@ -70,13 +59,13 @@ void Camera::setLookAt(double eyeX, double eyeY, double eyeZ, double centreX, do
     up[2] = upZ;
 }
 
-void Camera::enterCar(ObjectTracker* newTracker) {
-    tracker = newTracker;
+void Camera::enterCar(TObject* object) {
+    tracker = ObjectTracker(object);
     inCar = true;
 }
 
 void Camera::leaveCar() {
-    tracker = nullptr;
+    tracker = ObjectTracker();
     inCar = false;
 }
 
@@ -125,9 +114,7 @@ void Camera::strafe(float s) {
 }
 
 void Camera::carStep() {
-    if (!tracker)
-        return;
-    ObjectTracker& t = *tracker;
+    ObjectTracker& t = tracker;
     t.updateSpeed();
     double fx, fz;
     t.forward(fx, fz);
@@ -161,30 +148,29 @@ void Camera::carStep() {
     t.writeBack();
 }
 
-void Camera::footFrame(Map* world) {
-    world->snapshotCamera = *this;
+void Camera::footFrame(WorldQuery& world) {
+    const double old[3] = {eye[0], eye[1], eye[2]};
+    const double oldCentre[3] = {centre[0], centre[1], centre[2]};
     update();
-    const double* old = world->snapshotCamera.eye;
-    const double* oldCentre = world->snapshotCamera.centre;
-    if (!collides(FPoint(eye[0], eye[1], eye[2]), world))
+    if (!world.isBlocked(FPoint(eye[0], eye[1], eye[2])))
         return;
-    if (collides(FPoint(eye[0], old[1], old[2]), world)) {
+    if (world.isBlocked(FPoint(eye[0], old[1], old[2]))) {
         eye[0] = old[0];
         centre[0] = oldCentre[0];
     }
-    if (collides(FPoint(old[0], old[1], eye[2]), world)) {
+    if (world.isBlocked(FPoint(old[0], old[1], eye[2]))) {
         eye[2] = old[2];
         centre[2] = oldCentre[2];
     }
-    if (collides(FPoint(old[0], eye[1], old[2]), world)) {
+    if (world.isBlocked(FPoint(old[0], eye[1], old[2]))) {
         eye[1] = old[1];
         centre[1] = oldCentre[1];
     }
     // A diagonal step across a box corner passes each single-axis test but
     // still ends inside the box, where every later step would be refused:
     // such a step is refused whole.
-    if (collides(FPoint(eye[0], eye[1], eye[2]), world) &&
-        !collides(FPoint(old[0], old[1], old[2]), world)) {
+    if (world.isBlocked(FPoint(eye[0], eye[1], eye[2])) &&
+        !world.isBlocked(FPoint(old[0], old[1], old[2]))) {
         for (int i = 0; i < 3; ++i) {
             eye[i] = old[i];
             centre[i] = oldCentre[i];
@@ -192,18 +178,14 @@ void Camera::footFrame(Map* world) {
     }
 }
 
-void Camera::carFrame(Map* world) {
-    if (!tracker) {
-        update();
-        return;
-    }
-    world->snapshotTracker = *tracker;
+void Camera::carFrame(WorldQuery& world) {
+    const FPoint before = tracker.position;
     update();
-    if (isCarOnRoad(*tracker, world->roadTrack, world))
+    if (!inCar || isCarOnRoad(tracker, world))
         return;
-    tracker->position.x = world->snapshotTracker.position.x;
-    if (!isCarOnRoad(*tracker, world->roadTrack, world))
-        tracker->position.z = world->snapshotTracker.position.z;
+    tracker.position.x = before.x;
+    if (!isCarOnRoad(tracker, world))
+        tracker.position.z = before.z;
     keyReleased(Qt::Key_Z);
     keyReleased(Qt::Key_S);
 }
@@ -213,7 +195,7 @@ void Camera::keyPressed(QKeyEvent* event) {
         event->ignore();
         return;
     }
-    ObjectTracker* car = inCar ? tracker : nullptr;
+    ObjectTracker* car = inCar ? &tracker : nullptr;
     switch (letterOf(event->key())) {
     case Qt::Key_Z:
         forwardStep = kWalkStep;
@@ -265,7 +247,7 @@ void Camera::keyReleased(QKeyEvent* event) {
 }
 
 void Camera::keyReleased(int key) {
-    ObjectTracker* car = inCar ? tracker : nullptr;
+    ObjectTracker* car = inCar ? &tracker : nullptr;
     switch (letterOf(key)) {
     case Qt::Key_Z:
         if (car) {
@@ -331,28 +313,12 @@ void Camera::setMouseReference(int x, int y) {
     mouseRefY = y;
 }
 
-// NOTE: neither scale nor rotation of a placed object affects its box; the
-// sky box's box is centred at (0, 50, 0) wherever the sky box is placed.
-bool Camera::collides(const FPoint& point, Map* world) const {
-    for (const Map::Placement& placed : world->placements()) {
-        TObject* blueprint = placed.blueprint;
-        const FPoint half(blueprint->getWidth() / 2, blueprint->getHeight() / 2,
-                          blueprint->getDepth() / 2);
-        for (const TObject* object : placed.objects) {
-            if (placed.skybox ? !inside(point, FPoint(0, kSkyBoxCentreY, 0), half)
-                              : inside(point, object->position, half))
-                return true;
-        }
-    }
-    return false;
-}
-
-bool Camera::isCarOnRoad(const ObjectTracker& tracker, const RoadTrack& track, Map* world) {
+bool Camera::isCarOnRoad(const ObjectTracker& tracker, WorldQuery& world) {
     float c[4][2];
     tracker.footprint(c);
     const float y = tracker.position.y;
     for (int corner : {0, 2, 1, 3}) {
-        if (!track.isOnRoad(FPoint(c[corner][0], y, c[corner][1]), world))
+        if (!world.isOnRoad(FPoint(c[corner][0], y, c[corner][1])))
             return false;
     }
     return true;

@@ -3,11 +3,11 @@
 // driven hands each frame to the car step (see objecttracker.h).
 #pragma once
 
+#include "camera/objecttracker.h"
+#include "camera/worldquery.h"
 #include "scene/fpoint.h"
 
-class Map;
-class ObjectTracker;
-class RoadTrack;
+class TObject;
 class QKeyEvent;
 class QMouseEvent;
 
@@ -15,13 +15,12 @@ class Camera {
 public:
     Camera(double eyeX, double eyeY, double eyeZ, double centreX, double centreY, double centreZ,
            double upX, double upY, double upZ);
-    virtual ~Camera() = default;
-    Camera(const Camera&) = default;
-    Camera& operator=(const Camera&) = default;
 
     void setLookAt(double eyeX, double eyeY, double eyeZ, double centreX, double centreY,
                    double centreZ, double upX, double upY, double upZ);
-    void enterCar(ObjectTracker* tracker);
+    // Drives the placed object (not owned) from where it stands.
+    void enterCar(TObject* object);
+    // Leaves the object where it was driven.
     void leaveCar();
     bool isInCar() const { return inCar; }
 
@@ -37,14 +36,12 @@ public:
     // The car part of update: tracker speed, move, steer, follow view, write back.
     void carStep();
 
-    // One frame on foot with collisions: saves the camera into the world's
-    // snapshotCamera, runs update, then undoes a move
+    // One frame on foot with collisions: runs update, then undoes a move
     // into a box or out of the sky box axis by axis.
-    void footFrame(Map* world);
-    // One frame in a car with road following: saves the tracker into the
-    // world's snapshotTracker, runs update, then undoes a move off the road
-    // (x first, then z) and brakes.
-    void carFrame(Map* world);
+    void footFrame(WorldQuery& world);
+    // One frame in a car with road following: runs update, then undoes a
+    // move off the road (x first, then z) and brakes.
+    void carFrame(WorldQuery& world);
 
     void keyPressed(QKeyEvent* event);
     void keyReleased(QKeyEvent* event);
@@ -52,21 +49,19 @@ public:
     void mouseMoved(QMouseEvent* event);
     void setMouseReference(int x, int y);
 
-    // True if the point lies inside a placed object's box or outside the sky box.
-    bool collides(const FPoint& point, Map* world) const;
     // True if all four footprint corners of the tracker lie on the road.
-    static bool isCarOnRoad(const ObjectTracker& tracker, const RoadTrack& track, Map* world);
+    static bool isCarOnRoad(const ObjectTracker& tracker, WorldQuery& world);
 
-    int viewMode = 1;                 // car view 0..3, cycled by Tab
-    ObjectTracker* tracker = nullptr; // driven vehicle, not owned
-    double eye[3];                    // viewer position, world units
-    double centre[3];                 // point looked at
-    double up[3];                     // up vector
-    float forwardStep = 0;            // fraction of eye-to-centre moved per frame
-    float turnStep = 0;               // yaw per frame, radians
-    float strafeStep = 0;             // sideways fraction of eye-to-centre per frame
-    float verticalStep = 0;           // world units per frame added to eye y and centre y
-    int mouseRefX = 0;                // widget pixels
+    int viewMode = 1;       // car view 0..3, cycled by Tab
+    ObjectTracker tracker;  // the vehicle while inCar
+    double eye[3];          // viewer position, world units
+    double centre[3];       // point looked at
+    double up[3];           // up vector
+    float forwardStep = 0;  // fraction of eye-to-centre moved per frame
+    float turnStep = 0;     // yaw per frame, radians
+    float strafeStep = 0;   // sideways fraction of eye-to-centre per frame
+    float verticalStep = 0; // world units per frame added to eye y and centre y
+    int mouseRefX = 0;      // widget pixels
     int mouseRefY = 0;
     bool inCar = false;
 };

@@ -2,6 +2,8 @@
 // the driven vehicle. Headings are degrees, 0 toward +z, 90 toward +x.
 #include "camera/objecttracker.h"
 
+#include "scene/tobject.h"
+
 #include <cmath>
 
 ObjectTracker::ObjectTracker(TObject* object) : object(object) {

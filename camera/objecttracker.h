@@ -1,16 +1,17 @@
-// ObjectTracker: the vehicle state of a driven object. Its TObject position
-// is where the vehicle is and rotation.y its heading in degrees (0 drives
-// toward +z, 90 toward +x; never wrapped). Speeds are world units per frame.
+// ObjectTracker: the vehicle state of a driven object. position is where the
+// vehicle is and rotation.y its heading in degrees (0 drives toward +z, 90
+// toward +x; never wrapped). Speeds are world units per frame. A plain value:
+// the camera holds one.
 #pragma once
 
-#include "scene/tobject.h"
+#include "scene/fpoint.h"
 
-class ObjectTracker : public TObject {
+class TObject;
+
+class ObjectTracker {
 public:
+    // Takes the object's position and rotation; no object drives nothing.
     explicit ObjectTracker(TObject* object = nullptr);
-    ~ObjectTracker() override = default;
-    ObjectTracker(const ObjectTracker&) = default;
-    ObjectTracker& operator=(const ObjectTracker&) = default;
 
     enum DriveState { None = 0, Forward = 1, Backward = 2 };
 
@@ -35,5 +36,7 @@ public:
     float turnRate = 0;     // degrees per frame while moving
     float speed = 0;        // positive forward
     int driveState = None;
+    FPoint position;           // world units
+    FPoint rotation;           // degrees; y is the heading
     TObject* object = nullptr; // the placed object driven, not owned
 };

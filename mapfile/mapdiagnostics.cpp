@@ -1,25 +1,16 @@
 // MapDiagnostics: one located console line per problem.
 #include "mapfile/mapdiagnostics.h"
 
+#include "console/printable.h"
+
 #include <iostream>
 
 namespace {
 
-// The text with every control character (C0, DEL, C1) written as \xNN: a
-// key or file name from a map may hold them through character references,
-// and a line break or terminal escape in it would forge or garble the
-// console, whose lines are one per problem.
-QString printable(const QString& text) {
-    QString out;
-    out.reserve(text.size());
-    for (const QChar c : text) {
-        const ushort code = c.unicode();
-        if (code < 0x20 || (code >= 0x7f && code <= 0x9f))
-            out += QString("\\x%1").arg(code, 2, 16, QLatin1Char('0'));
-        else
-            out += c;
-    }
-    return out;
+// A key or file name from a map may hold control characters through
+// character references: the line goes through the console's printable.
+QString printableLine(const QString& text) {
+    return QString::fromStdString(printable(text.toStdString()));
 }
 
 QString placeText(const MapPlace& place) {
@@ -60,7 +51,7 @@ void MapDiagnostics::report(const MapPlace& place, bool isError, const QString& 
 }
 
 void MapDiagnostics::print(const MapPlace& place, const char* severity, const QString& text) {
-    const QString line = printable(placeText(place) + ": " + QLatin1String(severity) + ": " + text);
+    const QString line = printableLine(placeText(place) + ": " + QLatin1String(severity) + ": " + text);
     if (!printed.insert(line.toStdString()).second)
         return;
     if (severity[0] == 'f') {
@@ -75,7 +66,7 @@ void MapDiagnostics::print(const MapPlace& place, const char* severity, const QS
 
 void MapDiagnostics::finish() {
     for (const auto& [key, more] : held) {
-        const QString line = printable(
+        const QString line = printableLine(
             placeText(more.place) + ": " + (more.error ? "fout" : "waarschuwing") +
             QString(": en nog %1 meldingen van deze soort (%2) in dit bestand, niet getoond")
                 .arg(more.count)

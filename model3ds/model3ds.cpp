@@ -2,6 +2,7 @@
 // records with vertex arrays.
 #include "model3ds/model3ds.h"
 
+#include "console/printable.h"
 #include "model3ds/normals3ds.h"
 #include "model3ds/problems3ds.h"
 #include "textures/modeltextures.h"
@@ -15,27 +16,6 @@
 #include <iostream>
 #include <map>
 #include <set>
-
-namespace {
-
-// Text from a model file fit for the console, as the map messages write it:
-// control bytes (an escape sequence would drive the terminal, a line break
-// forge a line) become \xNN.
-std::string printable(const std::string& text) {
-    std::string out;
-    for (const char c : text) {
-        const unsigned char byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte != 0x7f) {
-            out += c;
-            continue;
-        }
-        const char* digits = "0123456789abcdef";
-        out += {'\\', 'x', digits[byte >> 4], digits[byte & 15]};
-    }
-    return out;
-}
-
-} // namespace
 
 std::string Model_3DS::filePath(const std::string& path) {
     if (path.find('"') == std::string::npos)
@@ -57,7 +37,7 @@ Model_3DS::ReadReport Model_3DS::reportOf(const Reader3DS& reader) {
     return report;
 }
 
-void Model_3DS::load(const char* path) {
+void Model_3DS::load(const char* path, ModelTextures& textures) {
     const std::string given = path ? path : "";
     std::cout << "Model_3DS : " << given << " inladen is begonnen \n";
     const std::string file = filePath(given);
@@ -92,8 +72,7 @@ void Model_3DS::load(const char* path) {
     materials.clear();
     materials.resize(reader.materials.size());
     // Every material naming the same image file or colour shares one texture,
-    // here and in every other model.
-    ModelTextures& textures = ModelTextures::instance();
+    // here and in every other model of the store.
     Listings listings;
     std::set<std::string> outside; // map names refused for leaving the directory, said once
     for (std::size_t i = 0; i < materials.size(); ++i) {
@@ -216,7 +195,11 @@ Model_3DS::~Model_3DS() {
         glDeleteLists(batchList, 1);
 }
 
-void Model_3DS::draw() {
+// The materials carry their own textures: the store is not used.
+void Model_3DS::draw(const TObject& placement, const TextureFactory& /*textures*/) {
+    const FPoint& position = placement.position;
+    const FPoint& rotation = placement.rotation;
+    const FPoint& scale = placement.scale;
     glPushMatrix();
     glTranslatef(position.x, position.y, position.z);
     glRotatef(rotation.x, 1.0f, 0.0f, 0.0f);

@@ -9,6 +9,7 @@
 #include "model3ds/reader3ds.h"
 #include "scene/tobject.h"
 #include "textures/gltexture.h"
+#include "textures/modeltextures.h"
 
 #include <QString>
 #include <map>
@@ -42,18 +43,19 @@ public:
     // Reads the model at path (relative to the working directory; surrounding
     // double quotes are dropped, see filePath). A file that cannot be opened
     // leaves the model empty; a damaged one keeps what was consistent. Both
-    // say so on standard output. Needs a current GL context for the textures.
-    void load(const char* path);
+    // say so on standard output. The materials' textures come from (and are
+    // shared in) textures. Needs a current GL context for them.
+    void load(const char* path, ModelTextures& textures);
     // The file a model path of a map names: the first run of characters that
     // are not double quotes ("a.3ds" -> a.3ds).
     static std::string filePath(const std::string& path);
-    // Draws every material group at the model's placement: translate, rotate
+    // Draws every material group at placement: translate, rotate
     // about x, y, then z, scale. Leaves the model-view matrix as it was.
     // One draw call per material (and per kind of object, with or without
     // mapping coordinates), however many objects and groups use it; outside
     // the compiling of a display list, from a list of the batches made at
     // the first draw, so a mobile model does not send its arrays each frame.
-    void draw() override;
+    void draw(const TObject& placement, const TextureFactory& textures) override;
 
     int getObjectCount() const { return int(objects.size()); }
     int getMaterialCount() const { return int(materials.size()); }

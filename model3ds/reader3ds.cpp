@@ -3,6 +3,8 @@
 // vertex indices, group face numbers, group materials).
 #include "model3ds/reader3ds.h"
 
+#include "console/printable.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdarg>
@@ -65,15 +67,6 @@ std::uint8_t colourByte(float value) {
     if (value >= 1.0f)
         return 255;
     return std::uint8_t(value * 255.0f);
-}
-
-// A name fit for a problem line: bytes outside printable ASCII become '?'.
-std::string printable(const std::string& name) {
-    std::string out = name;
-    for (char& c : out)
-        if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7e)
-            c = '?';
-    return out;
 }
 
 // out sized to count values, in memory from allocator, for the caller to

@@ -79,7 +79,6 @@ public:
     static constexpr std::size_t kArenaMinBytes = 4u * 1024 * 1024;
 
     Reader3DS() = default;
-    virtual ~Reader3DS() = default;
 
     // Reads a whole file image; the bytes must stay valid during the call only.
     // Returns false when the image is damaged (see problems).

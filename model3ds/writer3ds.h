@@ -24,7 +24,6 @@ public:
     };
 
     Writer3DS() = default;
-    virtual ~Writer3DS() = default;
 
     // Opens a chunk; its length is filled in by the matching end().
     void begin(std::uint16_t id) {

@@ -6,10 +6,14 @@
 #include <iostream>
 
 namespace {
-constexpr int kSideCount = 6;
+constexpr int kSideCount = kGirderSides;
 // The order in which draw emits the sides.
 constexpr int kDrawOrder[kSideCount] = {SideFront,  SideBack,  SideTop,
                                         SideBottom, SideRight, SideLeft};
+
+bool validSide(int side) {
+    return side >= 0 && side < kSideCount;
+}
 } // namespace
 
 int sideFromName(const std::string& name) {
@@ -38,11 +42,13 @@ Girder::Girder(FPoint ftl, FPoint ftr, FPoint fbr, FPoint fbl, FPoint btl, FPoin
 
 void Girder::setTextured(int side, bool on) {
     std::cout << "------> " << side << " wordt op " << (on ? 1 : 0) << " gezet \n";
-    texturedSides[side] = on;
+    if (validSide(side))
+        texturedSides[std::size_t(side)] = on;
 }
 
 void Girder::setTexture(int side, const std::string& key) {
-    textures[side] = TextureRef(key);
+    if (validSide(side))
+        textures[std::size_t(side)] = TextureRef(key);
     setTextured(side, true);
 }
 
@@ -52,35 +58,35 @@ void Girder::setTextureAll(const std::string& key) {
 }
 
 void Girder::setNormal(int side, FPoint normal) {
-    normals[side] = normal;
+    if (validSide(side))
+        normals[std::size_t(side)] = normal;
 }
 
 bool Girder::hasNormal(int side) const {
-    return normals.count(side) != 0;
+    return validSide(side) && normals[std::size_t(side)].has_value();
 }
 
 void Girder::applyNormal(int side) const {
-    auto normal = normals.find(side);
-    if (normal != normals.end())
-        glNormal3f(normal->second.x, normal->second.y, normal->second.z);
-    else
+    if (hasNormal(side)) {
+        const FPoint& normal = *normals[std::size_t(side)];
+        glNormal3f(normal.x, normal.y, normal.z);
+    } else {
         glNormal3f(0.0f, 0.0f, 0.0f);
+    }
 }
 
-void Girder::bindSideTexture(int side) const {
-    auto textured = texturedSides.find(side);
-    if (textured != texturedSides.end() && textured->second) {
-        auto texture = textures.find(side);
+void Girder::bindSideTexture(int side, const TextureFactory& store) const {
+    if (validSide(side) && texturedSides[std::size_t(side)]) {
         glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, texture != textures.end() ? texture->second.name()
-                                                               : TextureRef().name());
+        glBindTexture(GL_TEXTURE_2D, textures[std::size_t(side)].name(store));
     } else {
         glDisable(GL_TEXTURE_2D);
     }
 }
 
 void Girder::setMaterial(int side, Material material) {
-    materials[side] = material;
+    if (validSide(side))
+        materials[std::size_t(side)] = material;
 }
 
 void Girder::setMaterialAll(Material material) {
@@ -89,20 +95,23 @@ void Girder::setMaterialAll(Material material) {
 }
 
 bool Girder::hasMaterial(int side) const {
-    return materials.count(side) != 0;
+    return validSide(side) && materials[std::size_t(side)].has_value();
 }
 
 void Girder::applyMaterial(int side) const {
     applyDefaultMaterial();
-    auto material = materials.find(side);
-    if (material != materials.end()) {
+    if (hasMaterial(side)) {
         // From here on the material, not the current colour, drives ambient and diffuse.
         glDisable(GL_COLOR_MATERIAL);
-        material->second.apply();
+        materials[std::size_t(side)]->apply();
     }
 }
 
-void Girder::applyRotation() const {
+Girder::Corners Girder::cornersAt(const FPoint& ftl) const {
+    return {ftl, ftr, fbr, fbl, btl, btr, bbr, bbl};
+}
+
+void Girder::applyRotation(const FPoint& rotation) {
     if (rotation.y != 0.0f)
         glRotatef(rotation.y, 0.0f, 1.0f, 0.0f);
     if (rotation.x != 0.0f)
@@ -111,11 +120,13 @@ void Girder::applyRotation() const {
         glRotatef(rotation.z, 0.0f, 0.0f, 1.0f);
 }
 
-void Girder::draw() {
-    // NOTE: no push/pop; the caller saves the model-view matrix around draw.
-    applyRotation();
+void Girder::draw(const TObject& placement, const TextureFactory& store) {
     GirderDrawState state;
-    drawSides(state);
+    glPushMatrix();
+    applyRotation(placement.rotation);
+    drawSides(cornersAt(placement.position), store, state);
+    endSides(state);
+    glPopMatrix();
     finishSides(state);
 }
 
@@ -136,13 +147,15 @@ void Girder::endSides(GirderDrawState& state) {
     state.inQuads = false;
 }
 
-void Girder::drawSides(GirderDrawState& state) const {
+void Girder::drawSides(const Corners& at, const TextureFactory& store,
+                       GirderDrawState& state) const {
     // Corners of each side in drawing order, with their texture coordinates (s, t).
     struct Corner {
         const FPoint* point;
         float s, t;
     };
-    const FPoint& ftl = position;
+    const FPoint &ftl = at[0], &ftr = at[1], &fbr = at[2], &fbl = at[3], &btl = at[4], &btr = at[5],
+                 &bbr = at[6], &bbl = at[7];
     const Corner corners[kSideCount][4] = {
         {{&fbl, 0, 0}, {&fbr, 1, 0}, {&ftr, 1, 1}, {&ftl, 0, 1}}, // front
         {{&bbl, 0, 0}, {&bbr, 1, 0}, {&btr, 1, 1}, {&btl, 0, 1}}, // back
@@ -155,16 +168,11 @@ void Girder::drawSides(GirderDrawState& state) const {
     for (int side : kDrawOrder) {
         // A side is drawn with its own material (colour material off from
         // then on) or the default one, textured with its key's texture or not.
-        auto own = materials.find(side);
-        const bool hasOwn = own != materials.end();
-        const Material& material = hasOwn ? own->second : defaultMaterial;
-        auto textured = texturedSides.find(side);
-        const bool textureOn = textured != texturedSides.end() && textured->second;
-        GLuint texture = 0;
-        if (textureOn) {
-            auto ref = textures.find(side);
-            texture = ref != textures.end() ? ref->second.name() : TextureRef().name();
-        }
+        const std::optional<Material>& own = materials[std::size_t(side)];
+        const bool hasOwn = own.has_value();
+        const Material& material = hasOwn ? *own : defaultMaterial;
+        const bool textureOn = texturedSides[std::size_t(side)];
+        const GLuint texture = textureOn ? textures[std::size_t(side)].name(store) : 0;
 
         const bool colourOff = hasOwn && !state.colourMaterialOff;
         const bool materialChange = !state.known || !sameMaterial(material, state.material);

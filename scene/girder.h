@@ -8,10 +8,11 @@
 #include "scene/tobject.h"
 #include "textures/textureref.h"
 #include <GL/gl.h>
-#include <map>
+#include <array>
+#include <optional>
 #include <string>
 
-// Side numbers, the keys of the girder's side maps.
+// Side numbers, the indexes of the girder's side arrays.
 enum GirderSide {
     SideFront = 0,
     SideBack = 1,
@@ -20,6 +21,8 @@ enum GirderSide {
     SideTop = 4,
     SideBottom = 5
 };
+
+constexpr int kGirderSides = 6;
 
 // "top", "bottom", "left", "right", "front", "back"; anything else is the top side.
 int sideFromName(const std::string& name);
@@ -39,40 +42,47 @@ struct GirderDrawState {
 
 class Girder : public TObject {
 public:
+    // The eight corners in the constructor's order: ftl, ftr, fbr, fbl, btl, btr, bbr, bbl.
+    using Corners = std::array<FPoint, 8>;
+
     // Note the order: fbr before fbl, bbr before bbl.
     Girder(FPoint ftl, FPoint ftr, FPoint fbr, FPoint fbl, FPoint btl, FPoint btr, FPoint bbr,
            FPoint bbl);
     ~Girder() override = default;
 
+    // The side setters ignore a side outside 0..5.
     void setTextured(int side, bool on); // prints the side's new flag
     void setTexture(int side, const std::string& key);
     void setTextureAll(const std::string& key);
     void setNormal(int side, FPoint normal);
     bool hasNormal(int side) const;
     void applyNormal(int side) const;
-    void bindSideTexture(int side) const;
+    void bindSideTexture(int side, const TextureFactory& textures) const;
     void setMaterial(int side, Material material);
     void setMaterialAll(Material material);
     bool hasMaterial(int side) const;
     // The default material, then the side's own (which switches colour material off).
     void applyMaterial(int side) const;
 
-    // Rotates about the world origin (y, x, z) without restoring the matrix.
-    void draw() override;
-    // Brings the corners in line with position (GirderRect rebuilds its box).
-    virtual void updateCorners() {}
+    // The corners at a placement: its position is the ftl corner, the other
+    // seven are the girder's own (GirderRect builds its box around it).
+    virtual Corners cornersAt(const FPoint& ftl) const;
+    // Turns about the world origin (y, x, z) and draws the sides at
+    // placement; leaves the model-view matrix as it found it.
+    void draw(const TObject& placement, const TextureFactory& textures) override;
     // The rotations of draw, skipping those of 0 degrees (they leave the matrix as it is).
-    void applyRotation() const;
-    // The six sides of the current corners, sending only the state that differs from state.
-    void drawSides(GirderDrawState& state) const;
+    static void applyRotation(const FPoint& rotation);
+    // The six sides between corners, sending only the state that differs from state.
+    void drawSides(const Corners& corners, const TextureFactory& textures,
+                   GirderDrawState& state) const;
     // Closes an open GL_QUADS block (before a matrix change, say).
     static void endSides(GirderDrawState& state);
     // What every girder leaves behind: texturing on, the default material.
     static void finishSides(GirderDrawState& state);
 
-    FPoint ftr, fbl, fbr, btl, btr, bbl, bbr; // ftl is position
-    std::map<int, TextureRef> textures; // side -> its texture key
-    std::map<int, bool> texturedSides;
-    std::map<int, Material> materials;
-    std::map<int, FPoint> normals;
+    FPoint ftr, fbl, fbr, btl, btr, bbl, bbr;                    // ftl is position
+    std::array<TextureRef, kGirderSides> textures;               // side -> its texture key
+    std::array<bool, kGirderSides> texturedSides{};              // side -> drawn textured
+    std::array<std::optional<Material>, kGirderSides> materials; // side -> its own, if any
+    std::array<std::optional<FPoint>, kGirderSides> normals;     // side -> its own, if any
 };

@@ -1,29 +1,21 @@
-// GirderRect: an axis-aligned box whose corners follow its position.
+// GirderRect: an axis-aligned box whose corners follow the placement.
 #include "scene/girderrect.h"
 
 GirderRect::GirderRect(float width, float height, float depth)
     : Girder(FPoint(), FPoint(), FPoint(), FPoint(), FPoint(), FPoint(), FPoint(), FPoint()),
-      width(width), height(height), depth(depth) {
-    position = FPoint(0, 0, 0);
-}
+      width(width), height(height), depth(depth) {}
 
-void GirderRect::draw() {
-    updateCorners();
-    Girder::draw();
-}
-
-void GirderRect::updateCorners() {
-    // The world moves the blueprint by its position only, so the box is rebuilt
-    // around the position at every draw.
-    const FPoint p = position;
+Girder::Corners GirderRect::cornersAt(const FPoint& p) const {
     const float right = p.x + width;
     const float bottom = p.y - height;
     const float back = p.z - depth;
-    ftr = FPoint(right, p.y, p.z);
-    fbl = FPoint(p.x, bottom, p.z);
-    fbr = FPoint(right, bottom, p.z);
-    btl = FPoint(right, p.y, back);
-    btr = FPoint(p.x, p.y, back);
-    bbl = FPoint(right, bottom, back);
-    bbr = FPoint(p.x, bottom, back);
+    // ftl, ftr, fbr, fbl, btl, btr, bbr, bbl, as the girder names them.
+    return {p,
+            FPoint(right, p.y, p.z),
+            FPoint(right, bottom, p.z),
+            FPoint(p.x, bottom, p.z),
+            FPoint(right, p.y, back),
+            FPoint(p.x, p.y, back),
+            FPoint(p.x, bottom, back),
+            FPoint(right, bottom, back)};
 }

@@ -7,9 +7,8 @@
 class GirderRect : public Girder {
 public:
     GirderRect(float width, float height, float depth);
-    // Recomputes the corners from position, then draws as a girder.
-    void draw() override;
-    void updateCorners() override;
+    // The box around ftl.
+    Corners cornersAt(const FPoint& ftl) const override;
 
     float width;
     float height;

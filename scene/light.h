@@ -2,13 +2,11 @@
 // stores its values and sends them to GL at once; draw applies the light.
 #pragma once
 
-#include "scene/tobject.h"
 #include <GL/gl.h>
 
-class Light : public TObject {
+class Light {
 public:
     explicit Light(GLenum lightId);
-    ~Light() override = default;
 
     void setPosition(float x, float y, float z, float w);
     void setAmbient(float r, float g, float b, float a);
@@ -20,7 +18,7 @@ public:
     void enable();  // only while on
     void disable(); // only while on
     // Applies the light (only while on): enable, then send position and spot direction.
-    void draw() override;
+    void draw();
 
     GLenum lightId;
     bool on = true;

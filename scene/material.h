@@ -7,9 +7,6 @@ public:
              float diffuseR = 1, float diffuseG = 1, float diffuseB = 1, float diffuseA = 1,
              float specularR = 0.5f, float specularG = 0.5f, float specularB = 0.5f,
              float specularA = 1, float shininess = 0.5f);
-    virtual ~Material() = default;
-    Material(const Material&) = default;
-    Material& operator=(const Material&) = default;
 
     // glMaterial on both faces: ambient, diffuse, specular, shininess x 128.
     void apply() const;

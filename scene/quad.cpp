@@ -38,9 +38,8 @@ bool drawableEdge(float v) {
 using CellCorners = float[6][4];
 void cellCorners(float s, float t, float ds, float dt, float x, float z, CellCorners& out) {
     const float x1 = x + kCellSize, z1 = z + kCellSize;
-    const CellCorners corners = {{s, t, x, z},       {s, t + dt, x, z1},
-                                 {s + ds, t, x1, z}, {s + ds, t, x1, z},
-                                 {s, t + dt, x, z1}, {s + ds, t + dt, x1, z1}};
+    const CellCorners corners = {{s, t, x, z},       {s, t + dt, x, z1}, {s + ds, t, x1, z},
+                                 {s + ds, t, x1, z}, {s, t + dt, x, z1}, {s + ds, t + dt, x1, z1}};
     std::copy(&corners[0][0], &corners[0][0] + 24, &out[0][0]);
 }
 
@@ -76,39 +75,54 @@ void Quad::setTexture(const std::string& key) {
     textured = true;
 }
 
-void Quad::bindTexture() {
+void Quad::bindTexture(const TextureFactory& textures) const {
     if (textured) {
         glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, texture.name());
+        glBindTexture(GL_TEXTURE_2D, texture.name(textures));
     } else {
         glDisable(GL_TEXTURE_2D);
     }
 }
 
-double Quad::gridCells() const {
-    const float lowX = position.x - width / 2;
-    const float highX = position.x + width / 2;
-    const float lowZ = position.z - height / 2;
-    const float highZ = position.z + height / 2;
-    if (!(width >= 0) || !(height >= 0) || !drawableEdge(lowX) || !drawableEdge(highX) ||
+Quad::Grid Quad::gridAt(const TObject& placement) const {
+    Grid grid;
+    grid.centre = placement.position;
+    grid.width = width;
+    grid.height = height;
+    grid.repeatX = repeatX;
+    grid.repeatZ = repeatZ;
+    return grid;
+}
+
+double Quad::cellsOf(const Grid& grid) {
+    const FPoint& p = grid.centre;
+    const float lowX = p.x - grid.width / 2;
+    const float highX = p.x + grid.width / 2;
+    const float lowZ = p.z - grid.height / 2;
+    const float highZ = p.z + grid.height / 2;
+    if (!(grid.width >= 0) || !(grid.height >= 0) || !drawableEdge(lowX) || !drawableEdge(highX) ||
         !drawableEdge(lowZ) || !drawableEdge(highZ))
         return 0;
     return std::max(0.0, double(std::ceil((highX - std::trunc(lowX)) / kCellSize))) *
            std::max(0.0, double(std::ceil((highZ - std::trunc(lowZ)) / kCellSize)));
 }
 
-bool Quad::drawableGrid() {
+double Quad::gridCells(const TObject& placement) const {
+    return cellsOf(gridAt(placement));
+}
+
+bool Quad::drawableGrid(const Grid& grid) {
     const std::string named = name.empty() ? std::string() : name + " ";
-    if (width < 0 || height < 0) {
+    if (grid.width < 0 || grid.height < 0) {
         if (!refused)
-            std::cout << "Quad " << named << "heeft een negatieve maat (" << width << " x "
-                      << height << "): wordt niet getekend \n";
+            std::cout << "Quad " << named << "heeft een negatieve maat (" << grid.width << " x "
+                      << grid.height << "): wordt niet getekend \n";
         refused = true;
         return false;
     }
-    if (gridCells() > double(kMaxCells)) {
+    if (cellsOf(grid) > double(kMaxCells)) {
         if (!refused)
-            std::cout << "Quad " << named << "van " << width << " x " << height
+            std::cout << "Quad " << named << "van " << grid.width << " x " << grid.height
                       << " is te groot, meer dan " << kMaxCells
                       << " cellen: wordt niet getekend \n";
         refused = true;
@@ -117,17 +131,19 @@ bool Quad::drawableGrid() {
     return true;
 }
 
-void Quad::drawTiles(int tileCells, const std::function<void(const float*, const float*)>& begin,
+void Quad::drawTiles(const TObject& placement, const TextureFactory& textures, int tileCells,
+                     const std::function<void(const float*, const float*)>& begin,
                      const std::function<void()>& end) {
-    if (!drawableGrid() || gridCells() == 0)
+    const Grid grid = gridAt(placement);
+    if (!drawableGrid(grid) || cellsOf(grid) == 0)
         return;
-    const float ds = cellStep(width, repeatX);
-    const float dt = cellStep(height, repeatZ);
-    const float y = position.y;
-    const float lowX = position.x - width / 2;
-    const float highX = position.x + width / 2;
-    const float lowZ = position.z - height / 2;
-    const float highZ = position.z + height / 2;
+    const float ds = cellStep(grid.width, grid.repeatX);
+    const float dt = cellStep(grid.height, grid.repeatZ);
+    const float y = grid.centre.y;
+    const float lowX = grid.centre.x - grid.width / 2;
+    const float highX = grid.centre.x + grid.width / 2;
+    const float lowZ = grid.centre.z - grid.height / 2;
+    const float highZ = grid.centre.z + grid.height / 2;
     int columns = 0;
     for (int x = int(lowX); x < highX; x += int(kCellSize))
         ++columns;
@@ -153,7 +169,7 @@ void Quad::drawTiles(int tileCells, const std::function<void(const float*, const
                                                float(int(lowX) + columns * int(kCellSize))),
                                       y, float(z) + kCellSize};
             begin(lowest, highest);
-            bindTexture();
+            bindTexture(textures);
             glBegin(GL_TRIANGLES);
             glNormal3f(0.0f, 1.0f, 0.0f);
             for (std::size_t k = 0; k < tile.size(); k += 4) {
@@ -170,24 +186,26 @@ void Quad::drawTiles(int tileCells, const std::function<void(const float*, const
     walkCells(lowX, highX, lowZ, highZ, ds, dt, cell, rowEnd);
 }
 
-void Quad::draw() {
-    const float ds = cellStep(width, repeatX);
-    const float dt = cellStep(height, repeatZ);
-    bindTexture();
-    if (!drawableGrid()) {
+void Quad::draw(const TObject& placement, const TextureFactory& textures) {
+    const Grid grid = gridAt(placement);
+    const float ds = cellStep(grid.width, grid.repeatX);
+    const float dt = cellStep(grid.height, grid.repeatZ);
+    bindTexture(textures);
+    if (!drawableGrid(grid)) {
         glEnable(GL_TEXTURE_2D);
         return;
     }
-    const float y = position.y;
-    if (gridCells() > 0) {
+    const FPoint& p = grid.centre;
+    const float y = p.y;
+    if (cellsOf(grid) > 0) {
         // One block of triangles for the whole grid: the cells stay (per-vertex
         // lighting, a flashlight's spot, needs them), the per-triangle
         // glBegin/glEnd and repeated normals go. The normal is (0, 1, 0) throughout.
         glBegin(GL_TRIANGLES);
         glNormal3f(0.0f, 1.0f, 0.0f);
         walkCells(
-            position.x - width / 2, position.x + width / 2, position.z - height / 2,
-            position.z + height / 2, ds, dt,
+            p.x - grid.width / 2, p.x + grid.width / 2, p.z - grid.height / 2,
+            p.z + grid.height / 2, ds, dt,
             [&](int, float s, float t, float x, float z) {
                 CellCorners corners;
                 cellCorners(s, t, ds, dt, x, z, corners);

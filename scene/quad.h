@@ -16,26 +16,39 @@ public:
     // slip of the map author's and would take gigabytes of display lists.
     static constexpr long kMaxCells = 4000000;
 
+    // The rectangle drawn at a placement: its centre, its extents along x
+    // and z, and how often the texture is laid along each.
+    struct Grid {
+        FPoint centre;
+        float width = 0;
+        float height = 0;
+        float repeatX = 10;
+        float repeatZ = 10;
+    };
+
     Quad() = default;
     ~Quad() override = default;
 
     void setTexture(const std::string& key);
     // Binds the texture of texture when textured, else disables texturing.
-    void bindTexture();
-    void draw() override;
-    // The 2 x 2 cells draw would emit at the current size and position;
-    // 0 when the grid cannot be drawn (a negative or non-finite extent).
-    double gridCells() const;
+    void bindTexture(const TextureFactory& textures) const;
+    // The quad's own size and repeats, centred on placement's position.
+    virtual Grid gridAt(const TObject& placement) const;
+    void draw(const TObject& placement, const TextureFactory& textures) override;
+    // The 2 x 2 cells draw would emit at placement; 0 when the grid cannot
+    // be drawn (a negative or non-finite extent).
+    double gridCells(const TObject& placement) const;
     // The cells of draw cut into tiles of tileCells x tileCells cells, so
     // that each can be skipped on its own when out of view. Each tile is
     // emitted whole, as draw does (texture step, triangles, texturing on),
     // between begin(its lowest x, y, z, its highest x, y, z) and end(); the
     // vertices and texture coordinates are those of draw.
-    void drawTiles(int tileCells, const std::function<void(const float*, const float*)>& begin,
+    void drawTiles(const TObject& placement, const TextureFactory& textures, int tileCells,
+                   const std::function<void(const float*, const float*)>& begin,
                    const std::function<void()>& end);
-    float getWidth() override { return width; }
-    float getHeight() override { return 0; } // flat, whatever the box says
-    float getDepth() override { return height; }
+    float getWidth(const TObject& placement) const override { return gridAt(placement).width; }
+    float getHeight(const TObject&) const override { return 0; } // flat, whatever the box says
+    float getDepth(const TObject& placement) const override { return gridAt(placement).height; }
 
     float width = 0;    // extent along x, world units
     float height = 0;   // extent along z (the map file calls it height)
@@ -48,5 +61,6 @@ public:
 
 private:
     // False, with a message once, when the grid has a negative size or too many cells.
-    bool drawableGrid();
+    bool drawableGrid(const Grid& grid);
+    static double cellsOf(const Grid& grid);
 };

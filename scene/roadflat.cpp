@@ -1,5 +1,5 @@
 // RoadFlat: the straight piece stretches along its axis to the x scale of the
-// instance being drawn.
+// placement it is drawn at.
 #include "scene/roadflat.h"
 
 #include <cmath>
@@ -23,33 +23,20 @@ float lengthRepeat(float length) {
 
 } // namespace
 
-RoadFlat::RoadFlat(int direction) : Road(0), direction(direction) {
+RoadFlat::RoadFlat(int direction) : alongZ(direction == kAlongZ) {
     width = kRoadWidth;
     height = kRoadWidth;
-    repeatX = direction == kAlongZ ? 1.0f : float(kTextureLength);
-    repeatZ = direction == kAlongZ ? float(kTextureLength) : 1.0f;
+    repeatX = alongZ ? 1.0f : float(kTextureLength);
+    repeatZ = alongZ ? float(kTextureLength) : 1.0f;
 }
 
-void RoadFlat::draw() {
-    const float length = scale.x;
-    if (direction == kAlongZ) {
-        width = kRoadWidth;
-        height = length;
-        repeatZ = lengthRepeat(length);
-        repeatX = 1;
-    } else {
-        width = length;
-        height = kRoadWidth;
-        repeatX = lengthRepeat(length);
-        repeatZ = 1;
-    }
-    Quad::draw();
-}
-
-float RoadFlat::getWidth() {
-    return direction == kAlongZ ? kRoadWidth : scale.x;
-}
-
-float RoadFlat::getDepth() {
-    return direction == kAlongZ ? scale.x : kRoadWidth;
+Quad::Grid RoadFlat::gridAt(const TObject& placement) const {
+    const float length = placement.scale.x;
+    Grid grid;
+    grid.centre = placement.position;
+    grid.width = alongZ ? kRoadWidth : length;
+    grid.height = alongZ ? length : kRoadWidth;
+    grid.repeatX = alongZ ? 1.0f : lengthRepeat(length);
+    grid.repeatZ = alongZ ? lengthRepeat(length) : 1.0f;
+    return grid;
 }

@@ -1,5 +1,5 @@
 // RoadFlat: a straight road piece, 8 units wide and as long as the x scale of
-// the instance being drawn, laid along z (direction 1) or along x.
+// the placement it is drawn at, laid along z (direction 1) or along x.
 #pragma once
 
 #include "scene/road.h"
@@ -7,10 +7,8 @@
 class RoadFlat : public Road {
 public:
     explicit RoadFlat(int direction); // 1: along z; anything else: along x
-    void draw() override;
-    float getWidth() override;
-    float getHeight() override { return 0; }
-    float getDepth() override;
+    // 8 wide and as long as placement's x scale, the texture laid once per 8 units.
+    Grid gridAt(const TObject& placement) const override;
 
-    int direction;
+    bool alongZ;
 };

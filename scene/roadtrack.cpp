@@ -1,7 +1,5 @@
-// RoadTrack: the point test against every placed instance of a road blueprint.
+// RoadTrack: the point test against every placed road piece it is given.
 #include "scene/roadtrack.h"
-
-#include "world/map.h"
 
 namespace {
 constexpr float kRoadHalfWidth = 4.0f; // half the 8-unit width of a straight piece
@@ -15,19 +13,19 @@ RoadTrack::Measure RoadTrack::measureOf(const std::string& key) {
     return ByBlueprint;
 }
 
-bool RoadTrack::isOnRoad(const FPoint& point, Map* world) const {
-    if (!world)
-        return false;
-    for (const Map::Placement* piece : world->roadPlacements()) {
-        float halfWidth = piece->blueprint->getWidth() / 2;
-        float halfDepth = piece->blueprint->getDepth() / 2;
-        for (const TObject* object : piece->objects) {
-            if (piece->measure == FlatAlongZ) {
+bool RoadTrack::isOnRoad(const FPoint& point, const std::vector<Pieces>& pieces) {
+    for (const Pieces& piece : pieces) {
+        for (const TObject* object : *piece.objects) {
+            float halfWidth, halfDepth;
+            if (piece.measure == FlatAlongZ) {
                 halfWidth = kRoadHalfWidth;
                 halfDepth = object->scale.x / 2;
-            } else if (piece->measure == FlatAlongX) {
+            } else if (piece.measure == FlatAlongX) {
                 halfWidth = object->scale.x / 2;
                 halfDepth = kRoadHalfWidth;
+            } else {
+                halfWidth = piece.blueprint->getWidth(*object) / 2;
+                halfDepth = piece.blueprint->getDepth(*object) / 2;
             }
             const FPoint& p = object->position;
             if (p.x - halfWidth <= point.x && point.x <= p.x + halfWidth &&

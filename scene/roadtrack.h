@@ -1,12 +1,13 @@
 // RoadTrack: the keys of the road blueprints, in registration order, and the
-// test whether a point lies on a placed road piece.
+// test whether a point lies on one of the placed road pieces it is given.
 #pragma once
 
 #include "scene/fpoint.h"
+#include "scene/tobject.h"
+
 #include <list>
 #include <string>
-
-class Map;
+#include <vector>
 
 class RoadTrack {
 public:
@@ -16,14 +17,19 @@ public:
     enum Measure { ByBlueprint, FlatAlongZ, FlatAlongX };
     static Measure measureOf(const std::string& key);
 
-    RoadTrack() = default;
-    virtual ~RoadTrack() = default;
+    // A road blueprint and where it is placed, as the world resolved them
+    // from the keys; read through the pointers, so nothing is copied.
+    struct Pieces {
+        const TObject* blueprint = nullptr; // never null
+        Measure measure = ByBlueprint;
+        const std::vector<TObject*>* objects = nullptr; // never null; no null entries
+    };
 
     void addRoadKey(const std::string& key) { keys.push_back(key); }
     void clear() { keys.clear(); }
-    // True if the point's x and z lie on a placed instance of a road blueprint
-    // (edges included); y is not compared.
-    bool isOnRoad(const FPoint& point, Map* world) const;
+    // True if the point's x and z lie on one of the placed pieces (edges
+    // included); y is not compared.
+    static bool isOnRoad(const FPoint& point, const std::vector<Pieces>& pieces);
 
     std::list<std::string> keys; // a key registered twice is held twice
 };

@@ -1,11 +1,14 @@
-// RoadTurn: a 16 x 16 turn piece; its texture carries the curve.
+// RoadTurn: a square turn piece, flat or curved, whose texture carries the
+// curve and its orientation: the map's "flatTurn" and "turn" are 16 x 16,
+// "turnLarge" is 32 x 32. All orientations of a turn draw the same square.
 #pragma once
 
 #include "scene/road.h"
 
 class RoadTurn : public Road {
 public:
-    explicit RoadTurn(int direction) : Road(2, kTurnSize), direction(direction) {}
+    static constexpr float kSide = 16.0f;      // world units: a flat turn and a turn
+    static constexpr float kLargeSide = 32.0f; // world units: a large turn
 
-    int direction; // kept; the texture carries the orientation
+    explicit RoadTurn(float side) : Road(side) {}
 };

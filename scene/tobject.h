@@ -1,23 +1,30 @@
-// TObject: base of every drawable scene object, and, as a plain instance, the
-// placement record of an object placed in the world (a blueprint instance).
+// TObject: base of every drawable scene object (a blueprint), and, as a plain
+// instance, the placement record of an object placed in the world (a
+// blueprint instance). A blueprint is shared by all its instances: it is
+// drawn and measured at a placement it is given, never moved itself.
 #pragma once
 
 #include "scene/fpoint.h"
 
+class TextureFactory;
+
 class TObject {
 public:
-    TObject() { resetTransform(); }
+    TObject() = default;
     virtual ~TObject() = default;
     // Copies only the placement and the box; the target keeps its own class.
     TObject(const TObject&) = default;
     TObject& operator=(const TObject&) = default;
 
-    // Emits the object's geometry with immediate-mode GL, in world coordinates.
-    virtual void draw() {}
-    // Full extents along x, y and z; callers centre them on a point of their choosing.
-    virtual float getWidth() { return boxWidth; }
-    virtual float getHeight() { return boxHeight; }
-    virtual float getDepth() { return boxDepth; }
+    // Emits the object's geometry with immediate-mode GL at placement's
+    // position, rotation and scale, its texture keys resolved in textures.
+    // Leaves the model-view matrix as it found it.
+    virtual void draw(const TObject& /*placement*/, const TextureFactory& /*textures*/) {}
+    // Full extents along x, y and z at a placement; callers centre them on a
+    // point of their choosing. Only a straight road's length depends on it.
+    virtual float getWidth(const TObject& /*placement*/) const { return boxWidth; }
+    virtual float getHeight(const TObject& /*placement*/) const { return boxHeight; }
+    virtual float getDepth(const TObject& /*placement*/) const { return boxDepth; }
 
     // Position and rotation to 0, scale to 1; the box stays.
     void resetTransform() {
@@ -26,10 +33,10 @@ public:
         scale = FPoint(1, 1, 1);
     }
 
-    FPoint position;        // meaning depends on the class (centre, first corner, origin)
-    FPoint rotation;        // degrees about x, y and z
-    FPoint scale{1, 1, 1};  // factors along x, y and z
-    float boxWidth = 0;     // bounding box extent along x, world units
-    float boxHeight = 0;    // along y
-    float boxDepth = 0;     // along z
+    FPoint position;       // meaning depends on the class (centre, first corner, origin)
+    FPoint rotation;       // degrees about x, y and z
+    FPoint scale{1, 1, 1}; // factors along x, y and z
+    float boxWidth = 0;    // bounding box extent along x, world units
+    float boxHeight = 0;   // along y
+    float boxDepth = 0;    // along z
 };

@@ -10,7 +10,7 @@
 class GLTexture {
 public:
     GLTexture() = default;
-    virtual ~GLTexture() = default; // the GL texture lives as long as the context
+    // The GL texture lives as long as the context: nothing to release here.
 
     // Builds the texture from an image file; a file refused by checkImageFile
     // (missing, not a regular file, too large, unreadable) gives an empty

@@ -6,9 +6,14 @@
 #include <QFileInfo>
 #include <QOpenGLContext>
 
-ModelTextures& ModelTextures::instance() {
-    static ModelTextures store;
-    return store;
+ModelTextures::~ModelTextures() {
+    if (!context || QOpenGLContext::currentContext() != context)
+        return; // the names mean nothing in another context
+    for (const auto& [key, name] : images)
+        if (name)
+            glDeleteTextures(1, &name);
+    for (const auto& [colour, name] : colours)
+        glDeleteTextures(1, &name);
 }
 
 // Texture names belong to one context; after a switch the old ones mean nothing.

@@ -1,9 +1,10 @@
 // ModelTextures: the GL textures of 3DS model materials, one per distinct
 // image file and one per distinct colour, shared by every material and model
-// of the process that names the same file or colour. A hostile model with
+// of a world that names the same file or colour. A hostile model with
 // thousands of materials naming one image makes one texture, not thousands.
-// Reached through instance(); tied to the GL context current when it first
-// made a texture (a different current context starts it afresh).
+// Part of the world's texture store (TextureFactory::models); tied to the GL
+// context current when it first made a texture (a different current context
+// starts it afresh).
 #pragma once
 
 #include "textures/gltexture.h"
@@ -16,10 +17,10 @@
 class ModelTextures {
 public:
     ModelTextures() = default;
-    virtual ~ModelTextures() = default; // the textures live as long as the context
-
-    // The process-wide store.
-    static ModelTextures& instance();
+    // Deletes its GL textures when the context they were made in is current.
+    ~ModelTextures();
+    ModelTextures(const ModelTextures&) = delete;
+    ModelTextures& operator=(const ModelTextures&) = delete;
 
     // The texture of an image file (a path the caller found on disk), made
     // at the first call for that file. 0 when the file is refused or cannot

@@ -10,8 +10,6 @@
 #include <QString>
 #include <iostream>
 
-TextureFactory* textureFactory = nullptr;
-
 namespace {
 
 constexpr GLfloat kOpaqueAlpha = 1.0f; // alpha test reference: only fully opaque texels are drawn

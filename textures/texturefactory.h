@@ -1,9 +1,11 @@
-// TextureFactory: the one keyed store of GL textures made from image files.
-// Map files load images under string keys; quads, roads and girders hold
-// theirs as a TextureRef, resolved once. Reached through `textureFactory`.
+// TextureFactory: a keyed store of GL textures made from image files, one per
+// world, owned by whoever owns the world and handed to what draws. Map files
+// load images under string keys; quads, roads and girders hold theirs as a
+// TextureRef, resolved against the store they are drawn with.
 #pragma once
 
 #include "textures/imagecheck.h"
+#include "textures/modeltextures.h"
 
 #include <GL/gl.h>
 #include <map>
@@ -15,7 +17,9 @@ public:
 
     TextureFactory() = default;
     // Deletes its GL textures: the context they were made in must be current.
-    virtual ~TextureFactory();
+    ~TextureFactory();
+    TextureFactory(const TextureFactory&) = delete;
+    TextureFactory& operator=(const TextureFactory&) = delete;
 
     // Reads the image file (relative to the working directory) into a new GL
     // texture kept under key; a key loaded again points to the new texture.
@@ -28,11 +32,10 @@ public:
     // Number of textures loaded so far (texture numbers run from 1).
     int loadCount() const { return loaded; }
 
+    ModelTextures models; // the textures of the world's 3DS model materials
+
 private:
     std::map<std::string, int> numbers;  // key -> texture number, from 1
     GLuint names[kMaxTextures + 1] = {}; // texture number -> GL name; slot 0 unused
     int loaded = 0;
 };
-
-// The process-wide factory; the canvas creates it before any map is read.
-extern TextureFactory* textureFactory;

@@ -1,14 +1,14 @@
 // TextureRef: a texture key resolved to its GL name, again only when the
-// factory has changed.
+// store has changed.
 #include "textures/textureref.h"
 
 #include "textures/texturefactory.h"
 
-GLuint TextureRef::name() const {
-    const int loads = textureFactory ? textureFactory->loadCount() : 0;
-    if (factory != textureFactory || factoryLoads != loads) {
-        resolved = textureFactory ? textureFactory->getTextureId(keyText) : 0;
-        factory = textureFactory;
+GLuint TextureRef::name(const TextureFactory& textures) const {
+    const int loads = textures.loadCount();
+    if (factory != &textures || factoryLoads != loads) {
+        resolved = textures.getTextureId(keyText);
+        factory = &textures;
         factoryLoads = loads;
     }
     return resolved;

@@ -1,7 +1,7 @@
 // TextureRef: a texture key of a blueprint, resolved to its GL texture name
-// once rather than looked up in the texture factory on every draw. It looks
-// again only when the factory has loaded a texture since (a key loaded again
-// points to the new texture) or is another factory.
+// once rather than looked up on every draw. It looks again only when the
+// store it is asked with has loaded a texture since (a key loaded again
+// points to the new texture) or is another store.
 #pragma once
 
 #include <GL/gl.h>
@@ -15,9 +15,8 @@ public:
     explicit TextureRef(std::string key) : keyText(std::move(key)) {}
 
     const std::string& key() const { return keyText; }
-    // The GL name of the key in `textureFactory`; 0 (untextured) for an
-    // unknown key or without a factory.
-    GLuint name() const;
+    // The GL name of the key in textures; 0 (untextured) for an unknown key.
+    GLuint name(const TextureFactory& textures) const;
 
 private:
     std::string keyText;

@@ -6,21 +6,13 @@
 //
 //     build/kolvar-3ds maps/models/car_red.3ds ...
 #include "app/commandline.h"
+#include "console/printable.h"
 #include "model3ds/reader3ds.h"
 
 #include <cstdio>
 #include <string>
 
 namespace {
-
-// A name from the file fit for a terminal: control bytes (an escape sequence
-// would drive it) become '?'.
-std::string shown(std::string name) {
-    for (char& c : name)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
-            c = '?';
-    return name;
-}
 
 // Prints one file's records and problems; the exit status it calls for.
 int report(const char* path) {
@@ -39,11 +31,11 @@ int report(const char* path) {
     std::printf("  %zu objects\n", reader.objects.size());
     for (const Object3DS& object : reader.objects) {
         std::printf("    \"%s\": %d vertices, %d faces, %zu mapping coordinates%s, %zu groups\n",
-                    shown(object.name).c_str(), object.vertexCount(), object.faceCount(),
+                    printable(object.name).c_str(), object.vertexCount(), object.faceCount(),
                     object.texCoords.size() / 2, object.textured ? "" : " (untextured)",
                     object.groups.size());
         for (const Group3DS& group : object.groups) {
-            std::printf("      group \"%s\"", shown(group.materialName).c_str());
+            std::printf("      group \"%s\"", printable(group.materialName).c_str());
             if (group.material >= 0)
                 std::printf(" (material %d)", group.material);
             else
@@ -55,11 +47,11 @@ int report(const char* path) {
     std::printf("  %zu materials\n", reader.materials.size());
     for (std::size_t i = 0; i < reader.materials.size(); ++i) {
         const Material3DS& material = reader.materials[i];
-        std::printf("    %zu \"%s\": colour %u %u %u", i, shown(material.name).c_str(),
+        std::printf("    %zu \"%s\": colour %u %u %u", i, printable(material.name).c_str(),
                     unsigned(material.colour[0]), unsigned(material.colour[1]),
                     unsigned(material.colour[2]));
         if (!material.textureMap.empty())
-            std::printf(", texture map \"%s\"", shown(material.textureMap).c_str());
+            std::printf(", texture map \"%s\"", printable(material.textureMap).c_str());
         std::printf("\n");
     }
     std::printf("  %zu problems\n", reader.problemCount);

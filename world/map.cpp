@@ -1,5 +1,6 @@
 // Map: the world model: registration of blueprints, placed objects, mobile
-// keys and lights, and the lookups that drawing, keys and picking use.
+// keys and lights, the lookups that drawing, keys and picking use, and the
+// answers to the camera's questions.
 #include "world/map.h"
 
 #include "scene/quad.h"
@@ -10,13 +11,16 @@ namespace {
 // The start point of a map without a camera.
 constexpr double kStartEye[3] = {0.0, 2.5, 35.0};
 constexpr double kStartCentre[3] = {0.0, 2.5, 30.0};
-constexpr float kLineWidthPixels = 1.3f;
+constexpr float kSkyBoxCentreY = 50.0f; // the sky box blocks as a box around (0, 50, 0)
+
+// True if p lies inside the box centred at c with half sizes h, faces included.
+bool inside(const FPoint& p, const FPoint& c, const FPoint& h) {
+    return p.x >= c.x - h.x && p.x <= c.x + h.x && p.y >= c.y - h.y && p.y <= c.y + h.y &&
+           p.z >= c.z - h.z && p.z <= c.z + h.z;
+}
 } // namespace
 
-Map::Map() {
-    glDisable(GL_COLOR_MATERIAL);
-    glLineWidth(kLineWidthPixels);
-}
+Map::Map(TextureFactory& textures) : textures(textures) {}
 
 // Needs the GL context the lists were made in to be current.
 Map::~Map() {
@@ -38,6 +42,8 @@ void Map::own(Light* light) {
 }
 
 void Map::setCamera(Camera* newCamera) {
+    if (newCamera != camera)
+        delete camera; // the world owns its camera
     camera = newCamera;
     if (!camera)
         return;
@@ -77,16 +83,16 @@ void Map::takeViewerFrom(const Map& old) {
         for (const Light* was : old.lights)
             if (was->lightId == light->lightId)
                 light->on = was->on;
-    if (!before->isInCar() || !before->tracker)
+    if (!before->isInCar())
         return;
-    const std::string key = old.keyOf(before->tracker->object);
+    const std::string key = old.keyOf(before->tracker.object);
     TObject* car = isMobile(key) ? findObject(key) : nullptr;
     if (!car)
         return; // on foot, where the car's view was
-    auto* tracker = new ObjectTracker(*before->tracker);
-    tracker->object = car;
-    tracker->writeBack(); // where it stands now, not where the file puts it
-    camera->enterCar(tracker);
+    camera->enterCar(car);
+    camera->tracker = before->tracker; // speed, steering and where it stands
+    camera->tracker.object = car;
+    camera->tracker.writeBack(); // where it stands now, not where the file puts it
 }
 
 void Map::addBlueprint(const std::string& key, TObject* blueprint) {
@@ -164,7 +170,7 @@ void Map::resolvePlacements() {
         return;
     placementsResolvedAt = additions;
     placementList.clear();
-    roadPlacementList.clear();
+    roadPieceList.clear();
     std::map<std::string, std::size_t> placementOfKey;
     for (const auto& [blueprintKey, group] : objects) {
         TObject* blueprint = getBlueprint(blueprintKey);
@@ -183,8 +189,10 @@ void Map::resolvePlacements() {
     // Pointers into placementList: taken once it is complete.
     for (const std::string& key : roadTrack.keys) {
         auto found = placementOfKey.find(key);
-        if (found != placementOfKey.end())
-            roadPlacementList.push_back(&placementList[found->second]);
+        if (found == placementOfKey.end())
+            continue;
+        const Placement& placement = placementList[found->second];
+        roadPieceList.push_back({placement.blueprint, placement.measure, &placement.objects});
     }
 }
 
@@ -193,9 +201,28 @@ const std::vector<Map::Placement>& Map::placements() {
     return placementList;
 }
 
-const std::vector<const Map::Placement*>& Map::roadPlacements() {
+const std::vector<RoadTrack::Pieces>& Map::roadPieces() {
     resolvePlacements();
-    return roadPlacementList;
+    return roadPieceList;
+}
+
+// NOTE: neither scale nor rotation of a placed object affects its box.
+bool Map::isBlocked(const FPoint& point) {
+    for (const Placement& placed : placements()) {
+        const TObject* blueprint = placed.blueprint;
+        for (const TObject* object : placed.objects) {
+            const FPoint half(blueprint->getWidth(*object) / 2, blueprint->getHeight(*object) / 2,
+                              blueprint->getDepth(*object) / 2);
+            if (placed.skybox ? !inside(point, FPoint(0, kSkyBoxCentreY, 0), half)
+                              : inside(point, object->position, half))
+                return true;
+        }
+    }
+    return false;
+}
+
+bool Map::isOnRoad(const FPoint& point) {
+    return RoadTrack::isOnRoad(point, roadPieces());
 }
 
 bool Map::hasLight(int n) const {

@@ -1,14 +1,15 @@
 // Map: the world. Holds every blueprint, placed object, light and the
-// camera, draws the scene each frame, and handles world keys, picking and
-// the overlay text. Keyed containers are ordered by byte-wise key order and
-// every walk (drawing, picking, collision) goes in that order.
+// camera, draws the scene each frame with the texture store it is
+// given, answers the camera's questions (WorldQuery), and handles world keys,
+// picking and the overlay text. Keyed containers are ordered by byte-wise
+// key order and every walk (drawing, picking, collision) goes in that order.
 //
 // Split by concern: map.cpp (model), map_draw.cpp, map_keys.cpp,
 // map_pick.cpp, map_overlay.cpp, map_readout.cpp.
 #pragma once
 
 #include "camera/camera.h"
-#include "camera/objecttracker.h"
+#include "camera/worldquery.h"
 #include "mapfile/mapdiagnostics.h"
 #include "scene/light.h"
 #include "scene/roadtrack.h"
@@ -26,8 +27,9 @@
 
 class QKeyEvent;
 class QMouseEvent;
+class TextureFactory;
 
-class Map : public QObject {
+class Map : public QObject, public WorldQuery {
     Q_OBJECT
 public:
     using Group = std::map<std::string, TObject*>; // object key -> placed object
@@ -37,10 +39,15 @@ public:
     static constexpr double kNearPlane = 1.0;
     static constexpr double kFarPlane = 750.0;
 
-    Map();
+    // textures: the store the world's texture keys resolve in, not owned;
+    // it must outlive the world.
+    explicit Map(TextureFactory& textures);
     ~Map() override;
+    Map(const Map&) = delete;
+    Map& operator=(const Map&) = delete;
 
-    // Loading.
+    // Loading. The world holds what it is given; it owns what it is told
+    // to own (own), the camera and its display lists.
     void setCamera(Camera* camera);
     void addBlueprint(const std::string& key, TObject* blueprint);
     void addObject(const std::string& blueprintKey, const std::string& objectKey, TObject* object);
@@ -71,6 +78,12 @@ public:
     // The key of a placed object, or an empty string.
     std::string keyOf(const TObject* object) const;
     bool hasLight(int n) const;
+
+    // The camera's questions (see WorldQuery). A placed object blocks with
+    // its blueprint's box centred on its position (neither scaled nor
+    // turned); the sky box's box is centred at (0, 50, 0) wherever it stands.
+    bool isBlocked(const FPoint& point) override;
+    bool isOnRoad(const FPoint& point) override;
 
     // Drawing (map_draw.cpp). Static objects are compiled into lists that
     // each hold the objects of one blueprint near one another (a batch);
@@ -106,12 +119,11 @@ public:
     // Overlay (map_overlay.cpp).
     void buildOverlayText();
 
+    TextureFactory& textures;  // not owned
     float heightOffset = 1.0f; // added to y of every placed object but "skybox"
     // Where each placed object of a map is defined (for the authors' readouts).
     std::map<const TObject*, MapPlace> objectPlaces;
     Camera* camera = nullptr; // owned
-    Camera snapshotCamera{0, 0, 0, 0, 0, 0, 0, 1, 0};
-    ObjectTracker snapshotTracker;
     std::map<std::string, TObject*> blueprints;
     std::map<std::string, Group> objects; // blueprint key -> group
     // blueprint key -> (object key -> the list that draws it, shared by its batch)
@@ -175,7 +187,7 @@ public:
     const std::vector<Placement>& placements();
     // One for each key of the road track that has a placement, in the
     // track's order (a key registered twice is there twice).
-    const std::vector<const Placement*>& roadPlacements();
+    const std::vector<RoadTrack::Pieces>& roadPieces();
 
 signals:
     void signal_mouseTracking(bool enable);
@@ -185,9 +197,9 @@ private:
     // or mobile keys have been added since the last time.
     void resolve();
     void compileBatches();
-    // Counts a quad's cells against the world's budget; false (with a
-    // message once per blueprint) when it would go over.
-    bool withinCellBudget(TObject* blueprint, const std::string& key);
+    // Counts a quad's cells at a placement against the world's budget;
+    // false (with a message once per blueprint) when it would go over.
+    bool withinCellBudget(TObject* blueprint, const TObject& placement, const std::string& key);
 
     void resolvePlacements();
 
@@ -198,7 +210,7 @@ private:
     std::size_t stepsResolvedAt = std::size_t(-1);
     std::size_t placementsResolvedAt = std::size_t(-1);
     std::vector<Placement> placementList;
-    std::vector<const Placement*> roadPlacementList;
+    std::vector<RoadTrack::Pieces> roadPieceList;
     double quadCells = 0; // cells of every quad compiled or drawn, against Quad::kMaxCells
     std::map<const TObject*, Box> modelBoxes; // each model's own, from its vertices
     std::vector<std::unique_ptr<TObject>> owned;

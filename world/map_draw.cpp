@@ -24,14 +24,7 @@ constexpr float kMaxBatchCentre = 1.0e15f;
 // (2 units each), so that what lies behind the viewer is skipped too.
 constexpr int kTileCells = 16;
 
-// Copies an instance's placement into its blueprint, which is shared by all
-// instances and so carries the placement of the one drawn last.
-void place(TObject* blueprint, const TObject* instance) {
-    blueprint->resetTransform();
-    blueprint->position = instance->position;
-    blueprint->rotation = instance->rotation;
-    blueprint->scale = instance->scale;
-}
+constexpr float kLineWidthPixels = 1.3f; // wireframe (key M)
 
 bool rotated(const TObject* object) {
     return object->rotation.x != 0.0f || object->rotation.y != 0.0f || object->rotation.z != 0.0f;
@@ -55,11 +48,11 @@ enum LightSet { NoLights = -1, SkyLights = 0, SceneLights = 1 };
 
 } // namespace
 
-bool Map::withinCellBudget(TObject* blueprint, const std::string& key) {
+bool Map::withinCellBudget(TObject* blueprint, const TObject& placement, const std::string& key) {
     auto* quad = dynamic_cast<Quad*>(blueprint);
     if (!quad)
         return true;
-    const double cells = quad->gridCells();
+    const double cells = quad->gridCells(placement);
     if (cells <= double(Quad::kMaxCells) && quadCells + cells > double(Quad::kMaxCells)) {
         if (!quad->refused)
             std::cout << "Quad " << key << ": alle quads samen zouden meer dan " << Quad::kMaxCells
@@ -103,18 +96,17 @@ void Map::resolve() {
                 steps.push_back(step);
                 continue;
             }
-            place(blueprint, object);
             auto mobile = mobileKeys.find(objectKey);
             if (mobile != mobileKeys.end()) {
-                if (!withinCellBudget(blueprint, blueprintKey))
+                if (!withinCellBudget(blueprint, *object, blueprintKey))
                     continue;
                 step.kind = DrawStep::Mobile;
                 step.pickName = mobile->second;
                 steps.push_back(step);
                 continue;
             }
-            const Sphere sphere = boundingSphere(blueprint, modelBoxes);
-            const Box box = boundingBox(blueprint, modelBoxes);
+            const Sphere sphere = boundingSphere(blueprint, *object, modelBoxes);
+            const Box box = boundingBox(blueprint, *object, modelBoxes);
             const bool alone = step.skybox || !sphere.known() || sphere.radius > kBatchSquare ||
                                !(std::fabs(sphere.x) < kMaxBatchCentre) ||
                                !(std::fabs(sphere.z) < kMaxBatchCentre);
@@ -160,11 +152,11 @@ void Map::compileBatches() {
         if (step.objects.size() == 1 && step.sphere.radius > kBatchSquare &&
             typeid(*step.blueprint) == typeid(Quad)) {
             auto* quad = static_cast<Quad*>(step.blueprint);
-            place(quad, step.objects.front());
-            if (!withinCellBudget(quad, *step.blueprintKey))
+            const TObject& placement = *step.objects.front();
+            if (!withinCellBudget(quad, placement, *step.blueprintKey))
                 continue;
             quad->drawTiles(
-                kTileCells,
+                placement, textures, kTileCells,
                 [&](const float* lowest, const float* highest) {
                     DrawStep::Tile tile;
                     tile.list = glGenLists(1);
@@ -186,27 +178,24 @@ void Map::compileBatches() {
         // changes; every other blueprint draws itself in full.
         GirderDrawState state;
         for (std::size_t i = 0; i < step.objects.size(); ++i) {
-            TObject* object = step.objects[i];
-            place(step.blueprint, object);
-            if (!withinCellBudget(step.blueprint, *step.blueprintKey))
+            const TObject& object = *step.objects[i];
+            if (!withinCellBudget(step.blueprint, object, *step.blueprintKey))
                 continue;
             displayLists[*step.blueprintKey][*step.keys[i]] = step.list;
             if (!girder) {
-                glPushMatrix();
-                step.blueprint->draw();
-                glPopMatrix();
+                step.blueprint->draw(object, textures);
                 continue;
             }
-            girder->updateCorners();
-            if (!rotated(object)) {
-                girder->drawSides(state);
+            const Girder::Corners corners = girder->cornersAt(object.position);
+            if (!rotated(&object)) {
+                girder->drawSides(corners, textures, state);
                 continue;
             }
             // A girder turns about the world origin: keep the turn to itself.
             Girder::endSides(state);
             glPushMatrix();
-            girder->applyRotation();
-            girder->drawSides(state);
+            Girder::applyRotation(object.rotation);
+            girder->drawSides(corners, textures, state);
             Girder::endSides(state);
             glPopMatrix();
         }
@@ -221,9 +210,9 @@ void Map::step() {
     if (!collisionOn)
         camera->update();
     else if (camera->isInCar())
-        camera->carFrame(this);
+        camera->carFrame(*this);
     else
-        camera->footFrame(this);
+        camera->footFrame(*this);
 }
 
 void Map::drawFrame() {
@@ -234,6 +223,7 @@ void Map::drawFrame() {
     else
         glDisable(GL_LIGHTING);
     glPolygonMode(GL_FRONT_AND_BACK, renderMode);
+    glLineWidth(kLineWidthPixels);
     glShadeModel(shadeModel);
 
     camera->applyView();
@@ -296,20 +286,15 @@ void Map::drawFrame() {
             }
             continue;
         }
-        place(step.blueprint, step.object);
-        if (view.outside(boundingSphere(step.blueprint, modelBoxes))) {
+        if (view.outside(boundingSphere(step.blueprint, *step.object, modelBoxes))) {
             ++culledLastFrame;
             continue;
         }
-        if (occlusion.hidden(step.unit, boundingBox(step.blueprint, modelBoxes)))
+        if (occlusion.hidden(step.unit, boundingBox(step.blueprint, *step.object, modelBoxes)))
             continue;
         switchLights(step.skybox ? SkyLights : SceneLights);
         glPushName(step.pickName);
-        // Some blueprints (girders) change the model-view matrix without
-        // restoring it; keep it for the objects after this one.
-        glPushMatrix();
-        step.blueprint->draw();
-        glPopMatrix();
+        step.blueprint->draw(*step.object, textures);
         glPopName();
     }
     switchLights(NoLights);

@@ -83,15 +83,8 @@ void Map::printObjectAt(int x, int y) {
         return;
     camera->applyView();
     for (std::size_t i = 0; i < named.size(); ++i) {
-        TObject* blueprint = getBlueprint(*named[i].blueprintKey);
-        blueprint->resetTransform();
-        blueprint->position = named[i].object->position;
-        blueprint->rotation = named[i].object->rotation;
-        blueprint->scale = named[i].object->scale;
         glLoadName(GLuint(i));
-        glPushMatrix(); // girders turn the matrix and leave it turned
-        blueprint->draw();
-        glPopMatrix();
+        getBlueprint(*named[i].blueprintKey)->draw(*named[i].object, textures);
     }
     const GLint hits = endSelection();
     GLuint bestDepth = std::numeric_limits<GLuint>::max();
@@ -182,5 +175,5 @@ void Map::processHits(GLint hits, const GLuint* buffer) {
     if (!object || !camera)
         return;
     mouseTracking = false;
-    camera->enterCar(new ObjectTracker(object));
+    camera->enterCar(object);
 }

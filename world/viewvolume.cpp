@@ -154,86 +154,90 @@ bool ViewVolume::outside(const Sphere& s) const {
     return false;
 }
 
-Sphere boundingSphere(TObject* blueprint, std::map<const TObject*, Box>& modelBoxes) {
-    if (auto* girder = dynamic_cast<Girder*>(blueprint)) {
-        girder->updateCorners();
+Sphere boundingSphere(const TObject* blueprint, const TObject& placement,
+                      std::map<const TObject*, Box>& modelBoxes) {
+    if (auto* girder = dynamic_cast<const Girder*>(blueprint)) {
         Box box;
-        for (const FPoint* p : {&girder->position, &girder->ftr, &girder->fbl, &girder->fbr,
-                                &girder->btl, &girder->btr, &girder->bbl, &girder->bbr})
-            box.add(p->x, p->y, p->z);
+        for (const FPoint& p : girder->cornersAt(placement.position))
+            box.add(p.x, p.y, p.z);
         Sphere s = box.sphere();
         // draw turns the corners about the world origin: y, then x, then z
         // (the matrix Ry Rx Rz, so a point meets z first).
         float v[3] = {s.x, s.y, s.z};
-        rotate(v, girder->rotation.z, 2);
-        rotate(v, girder->rotation.x, 0);
-        rotate(v, girder->rotation.y, 1);
+        rotate(v, placement.rotation.z, 2);
+        rotate(v, placement.rotation.x, 0);
+        rotate(v, placement.rotation.y, 1);
         s.x = v[0], s.y = v[1], s.z = v[2];
         return s;
     }
-    if (auto* quad = dynamic_cast<Quad*>(blueprint)) {
-        // getWidth and getDepth give a road piece's length from its scale.
-        const float w = quad->getWidth(), d = quad->getDepth();
-        const FPoint& p = quad->position;
+    if (auto* quad = dynamic_cast<const Quad*>(blueprint)) {
+        // A road piece's length comes from the placement's scale.
+        const Quad::Grid grid = quad->gridAt(placement);
+        const float w = grid.width, d = grid.height;
+        const FPoint& p = grid.centre;
         Box box;
         box.add(std::trunc(p.x - w / 2) - kCellSize, p.y, std::trunc(p.z - d / 2) - kCellSize);
         box.add(p.x + w / 2 + kCellSize, p.y, p.z + d / 2 + kCellSize);
         return box.sphere();
     }
-    if (auto* model = dynamic_cast<Model_3DS*>(blueprint)) {
+    if (auto* model = dynamic_cast<const Model_3DS*>(blueprint)) {
         Sphere s = modelBox(model, modelBoxes).sphere();
         if (!s.known())
             return s;
         // draw: translate, rotate about x, y, z, scale.
-        float v[3] = {s.x * model->scale.x, s.y * model->scale.y, s.z * model->scale.z};
-        rotate(v, model->rotation.z, 2);
-        rotate(v, model->rotation.y, 1);
-        rotate(v, model->rotation.x, 0);
-        const float k = std::max(
-            {std::fabs(model->scale.x), std::fabs(model->scale.y), std::fabs(model->scale.z)});
-        s.x = v[0] + model->position.x;
-        s.y = v[1] + model->position.y;
-        s.z = v[2] + model->position.z;
+        const FPoint& scale = placement.scale;
+        const FPoint& rotation = placement.rotation;
+        float v[3] = {s.x * scale.x, s.y * scale.y, s.z * scale.z};
+        rotate(v, rotation.z, 2);
+        rotate(v, rotation.y, 1);
+        rotate(v, rotation.x, 0);
+        const float k = std::max({std::fabs(scale.x), std::fabs(scale.y), std::fabs(scale.z)});
+        s.x = v[0] + placement.position.x;
+        s.y = v[1] + placement.position.y;
+        s.z = v[2] + placement.position.z;
         s.radius = s.radius * k + kMargin;
         return s;
     }
     return Sphere();
 }
 
-Box boundingBox(TObject* blueprint, std::map<const TObject*, Box>& modelBoxes) {
+Box boundingBox(const TObject* blueprint, const TObject& placement,
+                std::map<const TObject*, Box>& modelBoxes) {
     Box box;
-    if (auto* girder = dynamic_cast<Girder*>(blueprint)) {
-        girder->updateCorners();
-        for (const FPoint* p : {&girder->position, &girder->ftr, &girder->fbl, &girder->fbr,
-                                &girder->btl, &girder->btr, &girder->bbl, &girder->bbr}) {
+    if (auto* girder = dynamic_cast<const Girder*>(blueprint)) {
+        for (const FPoint& p : girder->cornersAt(placement.position)) {
             // Turned about the world origin as in boundingSphere.
-            float v[3] = {p->x, p->y, p->z};
-            rotate(v, girder->rotation.z, 2);
-            rotate(v, girder->rotation.x, 0);
-            rotate(v, girder->rotation.y, 1);
+            float v[3] = {p.x, p.y, p.z};
+            rotate(v, placement.rotation.z, 2);
+            rotate(v, placement.rotation.x, 0);
+            rotate(v, placement.rotation.y, 1);
             box.add(v[0], v[1], v[2]);
         }
         return box;
     }
-    if (auto* quad = dynamic_cast<Quad*>(blueprint)) {
+    if (auto* quad = dynamic_cast<const Quad*>(blueprint)) {
         // The same flat box boundingSphere measures.
-        const float w = quad->getWidth(), d = quad->getDepth();
-        const FPoint& p = quad->position;
+        const Quad::Grid grid = quad->gridAt(placement);
+        const float w = grid.width, d = grid.height;
+        const FPoint& p = grid.centre;
         box.add(std::trunc(p.x - w / 2) - kCellSize, p.y, std::trunc(p.z - d / 2) - kCellSize);
         box.add(p.x + w / 2 + kCellSize, p.y, p.z + d / 2 + kCellSize);
         return box;
     }
-    if (auto* model = dynamic_cast<Model_3DS*>(blueprint)) {
+    if (auto* model = dynamic_cast<const Model_3DS*>(blueprint)) {
         const Box& own = modelBox(model, modelBoxes);
         if (!own.known())
             return box;
         // draw: translate, rotate about x, y, z, scale.
+        const FPoint& scale = placement.scale;
+        const FPoint& rotation = placement.rotation;
+        const FPoint& position = placement.position;
         eachCorner(own, [&](float x, float y, float z) {
-            float v[3] = {x * model->scale.x, y * model->scale.y, z * model->scale.z};
-            rotate(v, model->rotation.z, 2);
-            rotate(v, model->rotation.y, 1);
-            rotate(v, model->rotation.x, 0);
-            box.add(v[0] + model->position.x, v[1] + model->position.y, v[2] + model->position.z);
+            float v[3] = {x * scale.x, y * scale.y, z * scale.z};
+            rotate(v, rotation.z, 2);
+            rotate(v, rotation.y, 1);
+            rotate(v, rotation.x, 0);
+            box.add(v[0] + position.x, v[1] + position.y, v[2] + position.z);
         });
         return box;
     }

@@ -46,10 +46,12 @@ private:
     float planes[6][4] = {}; // a x + b y + c z + d >= 0 inside, (a, b, c) of unit length
 };
 
-// The sphere around what blueprint->draw() emits with the placement it now
-// carries: girders, quads and road pieces, 3DS models; unknown for the rest.
-// modelBoxes keeps each model's own box, worked out from its vertices once.
-Sphere boundingSphere(TObject* blueprint, std::map<const TObject*, Box>& modelBoxes);
+// The sphere around what blueprint->draw(placement, ...) emits: girders,
+// quads and road pieces, 3DS models; unknown for the rest. modelBoxes keeps
+// each model's own box, worked out from its vertices once.
+Sphere boundingSphere(const TObject* blueprint, const TObject& placement,
+                      std::map<const TObject*, Box>& modelBoxes);
 // The box around the same (its turned corners for girders and models), so
 // that a box drawn in its place covers every pixel the blueprint can.
-Box boundingBox(TObject* blueprint, std::map<const TObject*, Box>& modelBoxes);
+Box boundingBox(const TObject* blueprint, const TObject& placement,
+                std::map<const TObject*, Box>& modelBoxes);

@@ -12,9 +12,7 @@
 #include "scene/material.h"
 #include "scene/quad.h"
 #include "scene/roadflat.h"
-#include "scene/roadflatturn.h"
 #include "scene/roadturn.h"
-#include "scene/roadturnlarge.h"
 #include "textures/imagecheck.h"
 #include "textures/texturefactory.h"
 #include "world/map.h"
@@ -95,12 +93,10 @@ Road* roadOf(const mapdata::Blueprint& data) {
     Road* piece = nullptr;
     if (data.subtype == QLatin1String("flat"))
         piece = new RoadFlat(direction);
-    else if (data.subtype == QLatin1String("flatTurn"))
-        piece = new RoadFlatTurn(direction);
-    else if (data.subtype == QLatin1String("turn"))
-        piece = new RoadTurn(direction);
+    else if (data.subtype == QLatin1String("flatTurn") || data.subtype == QLatin1String("turn"))
+        piece = new RoadTurn(RoadTurn::kSide);
     else if (data.subtype == QLatin1String("turnLarge"))
-        piece = new RoadTurnLarge(direction);
+        piece = new RoadTurn(RoadTurn::kLargeSide);
     else
         return nullptr; // reported by the checks
     piece->setTexture(data.textureKey);
@@ -177,7 +173,7 @@ void WorldBuilder::buildBlueprint(const mapdata::Blueprint& data) {
     TObject* blueprint = nullptr;
     if (data.type == QLatin1String("smax")) {
         auto* model = new Model_3DS;
-        model->load(QFile::encodeName(data.file).constData());
+        model->load(QFile::encodeName(data.file).constData(), textures.models);
         AssetReport::model(report, data, model, assetFiles);
         blueprint = model;
     } else if (data.type == QLatin1String("road")) {

@@ -28,11 +28,8 @@ std::string loadOutput(TextureFactory* factory) {
         WorldBuilder::check("maps/main.xml");
         return out.text();
     }
-    Map world;
-    TextureFactory* global = textureFactory;
-    textureFactory = factory;
+    Map world(*factory);
     WorldBuilder::load("maps/main.xml", world, *factory);
-    textureFactory = global;
     return out.text();
 }
 
@@ -184,8 +181,8 @@ TEST(MapCheck, EveryMistakeIsNamedWhereItStandsWithAndWithoutAWorld) {
                   "<object key=\"0\" blueprintKey=\"q\" mobile=\"0\"/>" +
                   "<object key=\"t\" blueprintKey=\"q\" mobile=\"true\"/>" +
                   "<object key=\"y\" blueprintKey=\"q\" mobile=\"yes\"/></objects></map>");
-    Map world;
     TextureFactory factory;
+    Map world(factory);
     {
         testgl::StdoutCapture quiet;
         WorldBuilder::load("maps/main.xml", world, factory);
@@ -197,8 +194,8 @@ TEST(MapCheck, EveryMistakeIsNamedWhereItStandsWithAndWithoutAWorld) {
 // From the repository root: walking at eye height 2.5 towards -z, 0.2 a
 // frame, onto the front of the house and of the tower.
 TEST(MapCheck, TheDefaultWorldsHouseAndTowerStopTheWalker) {
-    Map world;
     TextureFactory factory;
+    Map world(factory);
     testgl::StdoutCapture quiet;
     ASSERT_FALSE(WorldBuilder::load("maps/basicMap.xml", world, factory).lost);
     glPushMatrix(); // each frame multiplies in the view
@@ -207,7 +204,7 @@ TEST(MapCheck, TheDefaultWorldsHouseAndTowerStopTheWalker) {
         QKeyEvent forward(QEvent::KeyPress, Qt::Key_Z, Qt::NoModifier);
         camera.keyPressed(&forward);
         for (int frame = 0; frame < 80; ++frame) // 16 units if nothing stops it
-            camera.footFrame(&world);
+            camera.footFrame(world);
         EXPECT_NEAR(camera.eye[2], faceZ + 0.25, 0.25) << "walking into the building at x " << x;
     }
     glPopMatrix();

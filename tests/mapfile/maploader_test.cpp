@@ -14,8 +14,7 @@
 static std::pair<std::vector<int>, std::string> load(Map& world) {
     testgl::makeCurrent();
     testgl::StdoutCapture out;
-    TextureFactory textures;
-    EXPECT_FALSE(WorldBuilder::load("maps/main.xml", world, textures).lost);
+    EXPECT_FALSE(WorldBuilder::load("maps/main.xml", world, world.textures).lost);
     std::vector<int> lights;
     for (const Light* light : world.lights)
         lights.push_back(int(light->lightId - GL_LIGHT0));
@@ -44,7 +43,8 @@ TEST(MapLoader, IncludesAreReadDepthFirstFromMapsAndLaterDefinitionsWin) {
                                   quad("shared", 2) + "</blueprints></map>");
     dir.write("maps/c.xml", "<map><lights><light nr=\"2\"/></lights></map>");
     dir.write("maps/x/c.xml", "<map><lights><light nr=\"5\"/></lights></map>");
-    Map world;
+    TextureFactory store;
+    Map world(store);
     EXPECT_EQ(load(world).first, (std::vector<int>{1, 2, 3}));
     EXPECT_EQ(world.camera ? world.camera->eye[0] : -1, 3); // the including file's camera wins
     auto width = [&](const char* key) {
@@ -66,7 +66,8 @@ TEST(MapLoader, ACycleIsCutADiamondIsReadTwiceAndBadIncludesAreSkipped) {
     dir.write("maps/c.xml", "<map><includes><include file=\"main.xml\"/></includes>"
                             "<lights><light nr=\"1\"/></lights></map>");
     dir.write("maps/broken.xml", "<map><lights></map>");
-    Map world;
+    TextureFactory store;
+    Map world(store);
     const auto [lights, console] = load(world);
     EXPECT_EQ(lights, (std::vector<int>{1, 1, 6}));
     for (const char* named : {"maps/main.xml", "maps/a.xml", "maps/broken.xml"})

@@ -5,6 +5,7 @@
 #include "model3ds/normals3ds.h"
 #include "tests/model3ds/fixtures3ds.h"
 #include "tests/support/gltest.h"
+#include "textures/texturefactory.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -74,13 +75,14 @@ TEST(Model3DSDraw, GroupsMergedPerMaterialEmitWhatDrawingThemOneByOneDid) {
                     object("far", vertices(3, {5, 5, 5, 6, 5, 5, 5, 6, 7}) +
                                       mapping(3, {0.5f, 0.5f, 1, 0, 0, 1}) +
                                       faces(1, {0, 1, 2, 0}, group("red", 1, {0})))));
+    TextureFactory store;
     Model_3DS model;
     testgl::StdoutCapture quiet;
-    model.load("m.3ds");
+    model.load("m.3ds", store.models);
     ASSERT_EQ(model.objects.size(), 3u);
     // red and blue mapped, then blue, none and red unmapped: one draw each.
     ASSERT_EQ(model.batches.size(), 5u);
-    const auto merged = emitted([&] { model.draw(); });
+    const auto merged = emitted([&] { model.draw(TObject(), store); });
     EXPECT_EQ(merged.size(), 8u);
     EXPECT_EQ(merged, emitted([&] { drawGroupByGroup(model); }));
 }

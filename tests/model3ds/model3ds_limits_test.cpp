@@ -17,7 +17,8 @@ TEST(Model3DSLimits, SparseFileOverTheLimitIsRefusedUnread) {
     QFile file(work.path + "/huge.3ds");
     ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(5LL << 30)); // holes only
     testgl::StdoutCapture out;
-    Model_3DS().load("huge.3ds");
+    ModelTextures store;
+    Model_3DS().load("huge.3ds", store);
     EXPECT_EQ(out.text(), "Model_3DS : huge.3ds inladen is begonnen \n"
                           "Model_3DS : huge.3ds is 5368709120 bytes, meer dan 67108864 : "
                           "wordt niet ingeladen \n");
@@ -36,14 +37,14 @@ TEST(Model3DSLimits, MaterialsShareOneTexturePerFileAndColour) {
     w.end();
     w.end();
     work.write("m/a.3ds", w.bytes());
-    const int before = ModelTextures::instance().textureCount();
+    ModelTextures store;
     Model_3DS first, second;
     testgl::StdoutCapture out;
-    first.load("m/a.3ds");
-    second.load("m/a.3ds");
+    first.load("m/a.3ds", store);
+    second.load("m/a.3ds", store);
     // One image texture and one colour texture (the refused map keeps the
     // colour) for all 600 materials.
-    EXPECT_EQ(ModelTextures::instance().textureCount() - before, 2);
+    EXPECT_EQ(store.textureCount(), 2);
     for (int i = 0; i < 300; ++i)
         ASSERT_EQ(second.materials.at(i).texture.name, first.materials[i % 3 ? 1 : 0].texture.name);
     const std::string text = out.text(), refusal = "m/huge.png is 30000 x 30000 beeldpunten";
@@ -65,10 +66,11 @@ TEST(Model3DSLimits, TextureMapsLeavingTheModelsDirectoryAreNotRead) {
     w.end();
     w.end();
     work.write("m/a.3ds", w.bytes());
+    ModelTextures store;
     Model_3DS model;
     testgl::StdoutCapture out;
-    model.load("m/a.3ds");
-    const GLuint white = ModelTextures::instance().colour(255, 255, 255);
+    model.load("m/a.3ds", store);
+    const GLuint white = store.colour(255, 255, 255);
     for (int i = 0; i < 5; ++i) // the image beside the model in a subfolder is still read
         EXPECT_EQ(model.materials.at(i).texture.name == white, i < 4) << maps[i];
     const std::string text = out.text(), line = "Model_3DS : m/a.3ds : texture map ../secret.png "

@@ -2,6 +2,7 @@
 // captured with feedback.
 #include "scene/girderrect.h"
 #include "tests/support/gltest.h"
+#include "textures/texturefactory.h"
 
 #include <GL/gl.h>
 #include <cmath>
@@ -9,8 +10,10 @@
 
 TEST(Girder, ARectHangsFromItsPositionAndFiveSidesWindOutwardsTheBottomInwards) {
     GirderRect girder(2, 3, 4);
-    girder.position = FPoint(1, 5, 0); // the front top left corner
-    const auto triangles = testgl::capture([&] { girder.draw(); });
+    TObject placement;
+    placement.position = FPoint(1, 5, 0); // the front top left corner
+    const TextureFactory store;
+    const auto triangles = testgl::capture([&] { girder.draw(placement, store); });
     ASSERT_EQ(triangles.size(), 12u); // six quads
     float low[3] = {9, 9, 9}, high[3] = {-9, -9, -9};
     const float centre[3] = {2, 3.5f, -2};

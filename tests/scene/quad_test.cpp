@@ -2,6 +2,7 @@
 // cells checked where the walk turns.
 #include "scene/quad.h"
 #include "tests/support/gltest.h"
+#include "textures/texturefactory.h"
 
 #include <algorithm>
 #include <array>
@@ -31,10 +32,12 @@ TEST(Quad, EmitsTwoMetreCellsRowByRowWithTheTextureRunningOn) {
     // 200 x 200, repeat 7: one repeat over 14 cells; s runs on into the next
     // row and starts afresh after 14 cells, t after 14 rows.
     Quad quad;
-    quad.position = FPoint(0, 1.5f, 0);
+    TObject placement;
+    placement.position = FPoint(0, 1.5f, 0);
     quad.width = quad.height = 200;
     quad.repeatX = quad.repeatZ = 7;
-    const auto polygons = testgl::capture([&] { quad.draw(); });
+    const TextureFactory store;
+    const auto polygons = testgl::capture([&] { quad.draw(placement, store); });
     ASSERT_EQ(polygons.size(), 2u * 100u * 100u);
     const float d = 0.98f / (200.0f / 7 / 2);
     expectCell(polygons, 13, -74, 1.5f, -100, 0.01f + 13 * d, 0.01f, d);
@@ -55,7 +58,9 @@ TEST(Quad, TilesEmitExactlyTheCellsOfTheDirectDrawingInsideTheirBoxes) {
     const Shape shapes[] = {{0, 0, 100, 60, 3}, {3.3f, -7.7f, 71, 95, 1}, {-1, 2, 32, 33, 5}};
     for (const Shape& shape : shapes) {
         Quad quad;
-        quad.position = FPoint(shape.x, 0.5f, shape.z);
+        TObject placement;
+        placement.position = FPoint(shape.x, 0.5f, shape.z);
+        const TextureFactory store;
         quad.width = shape.width;
         quad.height = shape.depth;
         quad.repeatX = quad.repeatZ = shape.repeat;
@@ -66,12 +71,12 @@ TEST(Quad, TilesEmitExactlyTheCellsOfTheDirectDrawingInsideTheirBoxes) {
             return k;
         };
         std::vector<std::vector<float>> direct, tiled;
-        for (const testgl::Polygon& p : testgl::capture([&] { quad.draw(); }))
+        for (const testgl::Polygon& p : testgl::capture([&] { quad.draw(placement, store); }))
             direct.push_back(key(p));
         std::vector<std::array<float, 6>> boxes;
         for (const testgl::Polygon& p : testgl::capture([&] {
                  quad.drawTiles(
-                     4,
+                     placement, store, 4,
                      [&](const float* lo, const float* hi) {
                          glColor3ub(GLubyte(boxes.size()), 0, 0);
                          boxes.push_back({lo[0], lo[1], lo[2], hi[0], hi[1], hi[2]});

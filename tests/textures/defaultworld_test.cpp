@@ -15,13 +15,10 @@ TEST(DefaultWorld, LoadsCleanlyWithADrivableRoadNetworkAndACarAhead) {
     testgl::makeCurrent();
     const QString previous = QDir::currentPath();
     QDir::setCurrent(qEnvironmentVariable("KOLVAR_SOURCE_DIR"));
-    TextureFactory* global = textureFactory; // one of its own: others' textures do not count
-    TextureFactory factory;
-    textureFactory = &factory;
-    Map world;
+    TextureFactory factory; // one of its own: others' textures do not count
+    Map world(factory);
     testgl::StdoutCapture out;
     const bool loaded = !WorldBuilder::load("maps/basicMap.xml", world, factory).lost;
-    textureFactory = global;
     QDir::setCurrent(previous);
     ASSERT_TRUE(loaded) << out.text();
     for (const char* failure : {"kan niet", "teveel", "setContent", "fileerror", "niet gekend",
@@ -33,7 +30,7 @@ TEST(DefaultWorld, LoadsCleanlyWithADrivableRoadNetworkAndACarAhead) {
         ObjectTracker car(nullptr);
         car.position = FPoint(x, 1.1f, z);
         car.rotation = FPoint(0, heading, 0);
-        return Camera::isCarOnRoad(car, world.roadTrack, &world);
+        return Camera::isCarOnRoad(car, world);
     };
     // From (x0, z0) to (x1, z1) in half-unit steps, in both lanes (2 either
     // side of the centre line) and both ways: the loop's centre lines are

@@ -66,33 +66,31 @@ TEST(ImageCheck, RefusedFilesGiveTheirReasonAndNoTexture) {
     }
 }
 
-// A blueprint's texture key, resolved once, follows a key loaded again and a
-// factory that replaces the one it was resolved against.
-TEST(TextureRef, FollowsAKeyLoadedAgainAndAnotherFactory) {
+// A blueprint's texture key, resolved once, follows a key loaded again and
+// another store than the one it was resolved against.
+TEST(TextureRef, FollowsAKeyLoadedAgainAndAnotherStore) {
     testgl::makeCurrent();
     testgl::TempWorkDir work;
     testgl::writeImage(work.path + "/a.png", 8, 4, [](int, int) { return 0xff336699u; });
     testgl::writeImage(work.path + "/b.png", 16, 2, [](int, int) { return 0xff996633u; });
-    TextureFactory* const kept = textureFactory;
     TextureFactory first, second;
-    textureFactory = &first;
+    const TextureFactory* store = &first;
     const TextureRef ref("k");
     const auto width = [&] {
         GLint made = -1;
-        glBindTexture(GL_TEXTURE_2D, ref.name());
+        glBindTexture(GL_TEXTURE_2D, ref.name(*store));
         glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &made);
         return made;
     };
     testgl::StdoutCapture quiet;
-    EXPECT_EQ(ref.name(), 0u);
+    EXPECT_EQ(ref.name(first), 0u);
     first.loadTexture("k", "a.png");
     EXPECT_EQ(width(), 8);
     first.loadTexture("k", "b.png");
     EXPECT_EQ(width(), 16);
     second.loadTexture("k", "a.png");
-    textureFactory = &second;
+    store = &second;
     EXPECT_EQ(width(), 8);
-    textureFactory = kept;
 }
 
 } // namespace

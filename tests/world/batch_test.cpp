@@ -18,11 +18,15 @@ constexpr int kSize = 96; // pixels a side
 struct CountingBox : GirderRect {
     using GirderRect::GirderRect;
     int draws = 0;
-    void draw() override { ++draws, GirderRect::draw(); }
+    void draw(const TObject& placement, const TextureFactory& textures) override {
+        ++draws, GirderRect::draw(placement, textures);
+    }
 };
 
-TObject* at(float x, float y, float z, float turnY = 0) {
+// A placed object the world owns.
+TObject* at(Map& world, float x, float y, float z, float turnY = 0) {
     auto* object = new TObject;
+    world.own(object);
     object->position = FPoint(x, y, z);
     object->rotation.y = turnY;
     return object;
@@ -46,33 +50,35 @@ std::vector<unsigned char> render(Map& world) {
 
 TEST(Batching, TheBatchedWorldDrawsThePictureOfObjectByObjectDrawing) {
     QTemporaryDir dir;
+    TextureFactory store;
     for (auto [key, argb] :
          {std::pair{"bt-r", 0xffff0000u}, {"bt-b", 0xff0000ffu}, {"bt-g", 0xff00ff00u}}) {
         // The ground's picture is half black, so its texture coordinates show.
         const bool ground = std::strcmp(key, "bt-g") == 0;
-        testgl::writeImage(dir.path() + "/" + key + ".png", 2, 2, [=](int x, int) {
-            return ground && x ? 0xff000000u : argb;
-        });
-        textureFactory->loadTexture(key, (dir.path() + "/" + key + ".png").toStdString());
+        testgl::writeImage(dir.path() + "/" + key + ".png", 2, 2,
+                           [=](int x, int) { return ground && x ? 0xff000000u : argb; });
+        store.loadTexture(key, (dir.path() + "/" + key + ".png").toStdString());
     }
     std::vector<unsigned char> pictures[2];
     for (int mobile = 0; mobile < 2; ++mobile) {
-        GirderRect box(2, 2, 2);
-        box.setTextureAll("bt-r");
-        box.setTexture(SideTop, "bt-b"); // a texture change inside each box
-        Quad ground;                     // wide enough to be cut into tiles
-        ground.width = ground.height = 80;
-        ground.setTexture("bt-g");
-        Map world;
+        auto* box = new GirderRect(2, 2, 2);
+        box->setTextureAll("bt-r");
+        box->setTexture(SideTop, "bt-b"); // a texture change inside each box
+        auto* ground = new Quad;          // wide enough to be cut into tiles
+        ground->width = ground->height = 80;
+        ground->setTexture("bt-g");
+        Map world(store);
+        world.own(box);
+        world.own(ground);
         world.lightingOn = false;
         world.setCamera(new Camera(0, 6, 20, 0, 0, 0, 0, 1, 0));
-        world.addBlueprint("box", &box);
-        world.addBlueprint("ground", &ground);
-        world.addObject("ground", "e", at(0, -2, 0));
+        world.addBlueprint("box", box);
+        world.addBlueprint("ground", ground);
+        world.addObject("ground", "e", at(world, 0, -2, 0));
         // "b" turns about the world origin; "c" and "d" after it must not turn with it.
         const float x[] = {-7, -2, 2, 6};
         for (int i = 0; i < 4; ++i)
-            world.addObject("box", std::string(1, char('a' + i)), at(x[i], 0, 0, i == 1 ? 30 : 0));
+            world.addObject("box", std::string(1, char('a' + i)), at(world, x[i], 0, 0, i == 1 ? 30 : 0));
         for (const char* key : {"a", "b", "c", "d", "e"})
             if (mobile) // drawn directly, one by one, as before any batching
                 world.addMobileKey(key);
@@ -91,23 +97,25 @@ TEST(Batching, TheBatchedWorldDrawsThePictureOfObjectByObjectDrawing) {
 }
 
 TEST(Batching, ObjectsOutsideTheViewAreNotDrawnAndThoseInsideAre) {
-    CountingBox box(2, 2, 2);
-    Map world;
+    auto* box = new CountingBox(2, 2, 2);
+    TextureFactory store;
+    Map world(store);
+    world.own(box);
     world.setCamera(new Camera(0, 0, 20, 0, 0, 0, 0, 1, 0)); // looking along -z
-    world.addBlueprint("box", &box);
-    world.addObject("box", "ahead", at(0, 0, 0));
-    world.addObject("box", "behind", at(0, 0, 40));
+    world.addBlueprint("box", box);
+    world.addObject("box", "ahead", at(world, 0, 0, 0));
+    world.addObject("box", "behind", at(world, 0, 0, 40));
     // Stands behind, but turns half round the world origin: drawn ahead at z -40.
-    world.addObject("box", "turned", at(0, 0, 40, 180));
-    world.addObject("box", "static_ahead", at(-3, 0, -10));
-    world.addObject("box", "static_behind", at(0, 0, 80));
+    world.addObject("box", "turned", at(world, 0, 0, 40, 180));
+    world.addObject("box", "static_ahead", at(world, -3, 0, -10));
+    world.addObject("box", "static_behind", at(world, 0, 0, 80));
     for (int i = 1; i <= 7; ++i) // in the same batch: its sphere must stay behind the viewer
-        world.addObject("box", "static_behind" + std::to_string(i), at(3.0f * i, 0, 80.0f + i));
+        world.addObject("box", "static_behind" + std::to_string(i), at(world, 3.0f * i, 0, 80.0f + i));
     for (const char* key : {"ahead", "behind", "turned"})
         world.addMobileKey(key);
     world.compileDisplayLists();
     render(world);
-    EXPECT_EQ(box.draws, 2);             // the mobile boxes "ahead" and "turned"
+    EXPECT_EQ(box->draws, 2);            // the mobile boxes "ahead" and "turned"
     EXPECT_EQ(world.culledLastFrame, 2); // "behind" and the static list behind the viewer
 }
 

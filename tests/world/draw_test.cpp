@@ -1,8 +1,8 @@
 // The per-frame drawing pass on real GL: the lights around each object,
-// flashlights at the eye, and objects that leave the model-view matrix
-// changed not moving the ones after them.
+// flashlights at the eye, and a turned girder not turning the objects after it.
 #include "scene/girderrect.h"
 #include "tests/support/gltest.h"
+#include "textures/texturefactory.h"
 #include "world/map.h"
 
 #include <algorithm>
@@ -12,7 +12,7 @@
 // A blueprint that records which of the first three GL lights are on when drawn.
 struct Spy : TObject {
     std::array<bool, 3> seen{};
-    void draw() override {
+    void draw(const TObject&, const TextureFactory&) override {
         for (int i = 0; i < 3; ++i)
             seen[i] = glIsEnabled(GL_LIGHT0 + i);
     }
@@ -20,17 +20,23 @@ struct Spy : TObject {
 
 TEST(Draw, TheSkyBoxIsLitByTheFirstLightAndTheRestByAllButLightZeroAndFlashlightsFollowTheEye) {
     testgl::makeCurrent();
-    Map world;
+    TextureFactory store;
+    Map world(store);
     world.setCamera(new Camera(1, 2, 3, 5, 2, 3, 0, 1, 0)); // looking along +x
-    Spy sky, box;
-    TObject skyObject, boxObject;
-    Light zero(GL_LIGHT0), one(GL_LIGHT1), two(GL_LIGHT2);
-    for (Light* light : {&zero, &one, &two})
+    auto* sky = new Spy;
+    auto* box = new Spy;
+    auto* two = new Light(GL_LIGHT2);
+    for (Light* light : {new Light(GL_LIGHT0), new Light(GL_LIGHT1), two}) {
+        world.own(light);
         world.addLight(light);
-    world.addFlashlight(&two);
-    two.setSpot(25, 0, 0, 1, 0);
-    world.addBlueprint("skybox", &sky);
-    world.addBlueprint("box", &box);
+    }
+    world.addFlashlight(two);
+    two->setSpot(25, 0, 0, 1, 0);
+    TObject skyObject, boxObject;
+    world.own(sky);
+    world.own(box);
+    world.addBlueprint("skybox", sky);
+    world.addBlueprint("box", box);
     world.addObject("skybox", "skybox", &skyObject);
     world.addObject("box", "b1", &boxObject);
     world.addMobileKey("skybox"); // mobile objects are drawn in the frame itself
@@ -39,8 +45,8 @@ TEST(Draw, TheSkyBoxIsLitByTheFirstLightAndTheRestByAllButLightZeroAndFlashlight
     glLoadIdentity(); // as the canvas does before each frame
     world.drawFrame();
     glLoadIdentity();
-    EXPECT_EQ(sky.seen, (std::array<bool, 3>{true, false, false}));
-    EXPECT_EQ(box.seen, (std::array<bool, 3>{false, true, true}));
+    EXPECT_EQ(sky->seen, (std::array<bool, 3>{true, false, false}));
+    EXPECT_EQ(box->seen, (std::array<bool, 3>{false, true, true}));
     EXPECT_FALSE(glIsEnabled(GL_LIGHT0) || glIsEnabled(GL_LIGHT1) || glIsEnabled(GL_LIGHT2));
     // GL holds the flashlight in eye coordinates: at the eye, shining along -z.
     GLfloat got[7];
@@ -51,11 +57,12 @@ TEST(Draw, TheSkyBoxIsLitByTheFirstLightAndTheRestByAllButLightZeroAndFlashlight
         EXPECT_NEAR(got[i], expected[i], 1e-5) << i;
 }
 
-// A girder keeps its rotation on the matrix after drawing; the pass must not
-// let it move the objects drawn after it, static or mobile.
+// A girder turns about the world origin; the objects drawn after it, static
+// or mobile, must not turn with it.
 TEST(Draw, ARotatedGirderDoesNotMoveTheObjectsAfterIt) {
     for (bool mobile : {false, true}) {
-        Map world;
+        TextureFactory store;
+        Map world(store);
         world.setCamera(new Camera(0, 0, 10, 0, 0, 0, 0, 1, 0));
         GirderRect girder(2, 2, 2);
         world.addBlueprint("g", &girder);

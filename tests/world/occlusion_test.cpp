@@ -129,11 +129,9 @@ TEST(Occlusion, TheWorldsLookTheSameWithAndWithoutItWhileHiddenUnitsAreSkipped) 
         {"crowd behind a wall", crowd, {0, 2.5, 35}, {0, 2.5, 30}, 20},
         {"models in rows", crowd, {-30, 3, 8}, {-30, 3, -20}, 4},
     };
-    TextureFactory* global = textureFactory;
     for (const Row& row : rows) {
         TextureFactory factory;
-        textureFactory = &factory;
-        Map world;
+        Map world(factory);
         load(world, factory, row.map);
         world.setCamera(new Camera(row.eye[0], row.eye[1], row.eye[2], row.centre[0], row.centre[1],
                                    row.centre[2], 0, 1, 0));
@@ -155,7 +153,6 @@ TEST(Occlusion, TheWorldsLookTheSameWithAndWithoutItWhileHiddenUnitsAreSkipped) 
         EXPECT_TRUE(render(world) == all) << row.name;
         EXPECT_EQ(world.occlusion.hiddenLastFrame, 0) << row.name;
     }
-    textureFactory = global;
 }
 
 // The cars behind the wall are skipped by the drawing, yet a click on the
@@ -169,12 +166,9 @@ TEST(Occlusion, PickingFindsACarTheDrawingSkipsBehindTheWall) {
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(crowdMap().c_str());
     }
-    TextureFactory* global = textureFactory;
     TextureFactory factory;
-    textureFactory = &factory;
-    Map world;
+    Map world(factory);
     load(world, factory, crowd);
-    textureFactory = global;
     for (int frame = 0; frame < 3; ++frame)
         render(world);
     ASSERT_GT(world.occlusion.hiddenLastFrame, 0);
@@ -183,6 +177,6 @@ TEST(Occlusion, PickingFindsACarTheDrawingSkipsBehindTheWall) {
     testgl::StdoutCapture out;
     world.pick(kWidth / 2, kHeight / 2 + 30); // 1.8 below the eye at 20 units
     glLoadIdentity();
-    ASSERT_TRUE(world.camera->tracker != nullptr) << out.text();
-    EXPECT_EQ(world.camera->tracker->object, world.findObject("car3")) << out.text();
+    ASSERT_TRUE(world.camera->isInCar()) << out.text();
+    EXPECT_EQ(world.camera->tracker.object, world.findObject("car3")) << out.text();
 }

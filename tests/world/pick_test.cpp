@@ -2,12 +2,12 @@
 // widget pixel drives.
 #include "scene/girderrect.h"
 #include "tests/support/gltest.h"
+#include "textures/texturefactory.h"
 #include "world/map.h"
 
 #include <GL/glu.h>
 #include <QKeyEvent>
 #include <gtest/gtest.h>
-#include <memory>
 
 class Picking : public ::testing::Test {
 protected:
@@ -18,18 +18,21 @@ protected:
         glLoadIdentity();
         gluPerspective(Map::kFieldOfViewDegrees, 320.0 / 240, Map::kNearPlane, Map::kFarPlane);
         glMatrixMode(GL_MODELVIEW);
-        world.addBlueprint("panel", &panel);
+        auto* panel = new GirderRect(1, 1, 0.1f); // a 1 x 1 upright square
+        world.own(panel);
+        world.addBlueprint("panel", panel);
         // The eye 20 in front of the origin at the panels' height, looking along -z.
         world.setCamera(new Camera(0, 1, 20, 0, 1, 0, 0, 1, 0));
     }
     // Places a panel centred at (x, y, z); placed objects go 1 up.
     TObject* place(const std::string& key, float x, float y, float z, bool mobile) {
-        placed.emplace_back(new TObject);
-        placed.back()->position = FPoint(x - 0.5f, y - 0.5f, z); // the front top left corner
-        world.addObject("panel", key, placed.back().get());
+        auto* placed = new TObject;
+        world.own(placed);
+        placed->position = FPoint(x - 0.5f, y - 0.5f, z); // the front top left corner
+        world.addObject("panel", key, placed);
         if (mobile)
             world.addMobileKey(key);
-        return placed.back().get();
+        return placed;
     }
     // What a click at widget pixel (x, y), origin top left, prints and drives.
     std::pair<std::string, const TObject*> pickAt(int x, int y) {
@@ -37,11 +40,10 @@ protected:
         world.camera->leaveCar();
         world.pick(x, y);
         glLoadIdentity();
-        return {out.text(), world.camera->tracker ? world.camera->tracker->object : nullptr};
+        return {out.text(), world.camera->isInCar() ? world.camera->tracker.object : nullptr};
     }
-    Map world;
-    GirderRect panel{1, 1, 0.1f}; // a 1 x 1 upright square
-    std::vector<std::unique_ptr<TObject>> placed;
+    TextureFactory store;
+    Map world{store};
 };
 
 // Thirty cars behind each other, walls between some: the nearest car wins (a

@@ -1,0 +1,50 @@
+// The world's answers to the camera: placed boxes and the sky box block,
+// road pieces carry, and objects added later count from then on.
+#include "scene/roadflat.h"
+#include "textures/texturefactory.h"
+#include "world/map.h"
+
+#include <gtest/gtest.h>
+
+TEST(World, PlacedBoxesAndTheSkyBoxBlockAndRoadPiecesCarry) {
+    TextureFactory store;
+    Map world(store);
+    // An object or blueprint at (x, y, z) of that length and box, the world's to free.
+    auto placed = [&](float x, float y, float z, float length = 1, float box = 0) {
+        auto* object = new TObject;
+        world.own(object);
+        object->position = FPoint(x, y, z);
+        object->scale.x = length;
+        object->boxWidth = object->boxHeight = object->boxDepth = box;
+        return object;
+    };
+    RoadFlat alongZ(1), alongX(0);
+    world.addBlueprint("box", placed(0, 0, 0, 1, 4));
+    world.addBlueprint("skybox", placed(0, 0, 0, 1, 100));
+    world.addBlueprint("road_flat_Z", &alongZ);
+    world.addBlueprint("roadSide", &alongX); // measured by its blueprint: along x
+    world.addObject("box", "b", placed(0, 0, 0));    // raised 1: x -2..2, y -1..3, z -2..2
+    // x -50..50, y 0..100, z -50..50 wherever it stands.
+    world.addObject("skybox", "skybox", placed(30, 30, 30));
+    world.addObject("road_flat_Z", "r", placed(20, -1, 0, 40)); // x 16..24, z -20..20
+    world.addObject("roadSide", "s", placed(0, -1, 30, 10));    // x -5..5, z 26..34
+    const struct {
+        FPoint point;
+        bool blocked, onRoad;
+    } cases[] = {
+        {{2, 3, -2}, true, false},      {{2.01f, 0, 0}, false, false},
+        {{0, 3.01f, 0}, false, false},  {{49, 99, 49}, false, false},
+        {{50.01f, 50, 0}, true, false}, {{0, -0.01f, 0}, true, false},
+        {{24, 2, 20}, false, true},     {{24.01f, 2, 0}, false, false},
+        {{5, 2, 34}, false, true},      {{5.01f, 2, 34}, false, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(world.isBlocked(c.point), c.blocked)
+            << c.point.x << " " << c.point.y << " " << c.point.z;
+        EXPECT_EQ(world.isOnRoad(c.point), c.onRoad)
+            << c.point.x << " " << c.point.y << " " << c.point.z;
+    }
+    // Added after the first questions: the next ones see it.
+    world.addObject("box", "c", placed(0, -1, 30));
+    EXPECT_TRUE(world.isBlocked(FPoint(0, 2, 30)));
+}
