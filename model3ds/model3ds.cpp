@@ -2,7 +2,6 @@
 // records with vertex arrays.
 #include "model3ds/model3ds.h"
 
-#include "console/printable.h"
 #include "model3ds/normals3ds.h"
 #include "model3ds/problems3ds.h"
 #include "textures/modeltextures.h"
@@ -15,7 +14,6 @@
 #include <QString>
 #include <iostream>
 #include <map>
-#include <set>
 
 std::string Model_3DS::filePath(const std::string& path) {
     if (path.find('"') == std::string::npos)
@@ -74,29 +72,25 @@ void Model_3DS::load(const char* path, ModelTextures& textures) {
     // Every material naming the same image file or colour shares one texture,
     // here and in every other model of the store.
     Listings listings;
-    std::set<std::string> outside; // map names refused for leaving the directory, said once
     for (std::size_t i = 0; i < materials.size(); ++i) {
         Material& material = materials[i];
         material.record = std::move(reader.materials[i]);
         if (material.record.textureMap.empty())
             continue;
+        // A map that leaves the model's folder, does not exist or is refused
+        // keeps the material's colour instead.
         if (leavesModelDirectory(material.record.textureMap)) {
-            if (outside.insert(material.record.textureMap).second)
-                std::cout << "Model_3DS : " << file << " : texture map "
-                          << printable(material.record.textureMap)
-                          << " ligt buiten de map van het model : wordt niet ingeladen \n";
+            material.textureProblem = "ligt buiten de map van het model";
             continue;
         }
-        // A map whose file does not exist, or is refused, keeps the
-        // material's colour instead.
-        const std::string image = texturePath(file, material.record.textureMap, listings);
-        if (image.empty())
+        material.textureImage = texturePath(file, material.record.textureMap, listings);
+        if (material.textureImage.empty()) {
+            material.textureProblem = "bestaat niet";
             continue;
-        std::string problem;
-        material.texture.name = textures.image(image, problem);
-        if (!problem.empty())
-            std::cout << "Model_3DS : " << file << " : " << printable(problem)
-                      << " : wordt niet ingeladen \n";
+        }
+        // Each image is read once for all the materials naming it, and its
+        // problem told to the first of them.
+        material.texture.name = textures.image(material.textureImage, material.textureProblem);
     }
     // Every material without an image texture is drawn in its colour.
     for (Material& material : materials)

@@ -22,6 +22,11 @@ public:
     struct Material {
         Material3DS record;
         GLTexture texture;
+        // Its texture map: the image file found for it, and why it is not
+        // used (Dutch; empty when it is, or when the material has none). The
+        // world's builder reports it at the map's place.
+        std::string textureImage;
+        std::string textureProblem;
     };
 
     Model_3DS() = default;

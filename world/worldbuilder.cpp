@@ -264,6 +264,16 @@ LoadReport WorldBuilder::check(const QString& path, const QString& shownName) {
 
 namespace AssetReport {
 
+namespace {
+void textureMapProblem(MapDiagnostics& report, const MapPlace& place, const QString& path,
+                       const Material3DS& material, const QString& problem) {
+    if (!problem.isEmpty())
+        report.warning(place, "texture map " + QString::fromStdString(material.textureMap) +
+                                  " van materiaal " + quoted(material.name) + " in " + path + ": " +
+                                  problem + ", de kleur van het materiaal wordt gebruikt");
+}
+} // namespace
+
 void texture(MapDiagnostics& report, const mapdata::Texture& texture, const QString& problem) {
     if (!problem.isEmpty())
         report.error(texture.place,
@@ -292,15 +302,8 @@ void model(MapDiagnostics& report, const mapdata::Blueprint& blueprint, const Mo
         return;
     }
     Reader3DS reader; // when only checking
-    std::vector<const Material3DS*> materials;
-    if (loaded) {
-        for (const Model_3DS::Material& material : loaded->materials)
-            materials.push_back(&material.record);
-    } else {
+    if (!loaded)
         reader.readFile(file.c_str());
-        for (const Material3DS& material : reader.materials)
-            materials.push_back(&material);
-    }
     const Model_3DS::ReadReport read = loaded ? loaded->readReport : Model_3DS::reportOf(reader);
     if (read.tooLarge) {
         report.error(place,
@@ -321,24 +324,29 @@ void model(MapDiagnostics& report, const mapdata::Blueprint& blueprint, const Mo
                                   "; enkel de leesbare delen worden getoond (alle problemen: "
                                   "kolvar-3ds " +
                                   path + ")");
+    if (loaded) {
+        // What the model's own load found: each image read once.
+        for (const Model_3DS::Material& material : loaded->materials) {
+            if (!material.textureImage.empty())
+                files.append(QFile::decodeName(QByteArray::fromStdString(material.textureImage)));
+            textureMapProblem(report, place, path, material.record,
+                              QString::fromStdString(material.textureProblem));
+        }
+        return;
+    }
     Model_3DS::Listings listings;
-    for (const Material3DS* entry : materials) {
-        const Material3DS& material = *entry;
+    for (const Material3DS& material : reader.materials) {
         if (material.textureMap.empty())
             continue;
-        const QString mapName = QString::fromStdString(material.textureMap);
-        const QString image =
-            QString::fromStdString(Model_3DS::texturePath(file, material.textureMap, listings));
+        const QString image = QFile::decodeName(
+            QByteArray::fromStdString(Model_3DS::texturePath(file, material.textureMap, listings)));
         if (!image.isEmpty())
             files.append(image);
-        const QString problem = Model_3DS::leavesModelDirectory(material.textureMap)
-                                    ? QString("ligt buiten de map van het model")
-                                : image.isEmpty() ? QString("bestaat niet")
-                                                  : imageFileProblem(image);
-        if (!problem.isEmpty())
-            report.warning(place, "texture map " + mapName + " van materiaal " +
-                                      quoted(material.name) + " in " + path + ": " + problem +
-                                      ", de kleur van het materiaal wordt gebruikt");
+        textureMapProblem(report, place, path, material,
+                          Model_3DS::leavesModelDirectory(material.textureMap)
+                              ? QString("ligt buiten de map van het model")
+                          : image.isEmpty() ? QString("bestaat niet")
+                                            : imageFileProblem(image));
     }
 }
 
