@@ -111,41 +111,14 @@ void Map::pick(int x, int y) {
         placed += entry.second.size();
     std::vector<GLuint> buffer(std::max(kMinSelectWords, kMaxRecordWords * (placed + 1)));
 
-    GLint viewport[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    if (viewport[2] <= 0 || viewport[3] <= 0) {
+    if (!beginSelection(buffer, x, y)) {
         processHits(0, buffer.data());
         return;
     }
-
-    glSelectBuffer(GLsizei(buffer.size()), buffer.data());
-    glRenderMode(GL_SELECT);
+    // Mobile objects push their one name on an empty stack.
     glInitNames();
-    glPushName(0);
-
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    // Qt counts y down from the top, GL window y up from the bottom.
-    gluPickMatrix(double(x), double(viewport[3] - y), kPickRegionPixels, kPickRegionPixels,
-                  viewport);
-    // The display's own projection, so a click picks what is drawn under the cursor.
-    gluPerspective(kFieldOfViewDegrees, double(viewport[2]) / double(viewport[3]), kNearPlane,
-                   kFarPlane);
-    glMatrixMode(GL_MODELVIEW);
-    glInitNames();
-    // The frame multiplies the view onto an identity model-view matrix;
-    // a click can come before the next frame resets it.
-    glPushMatrix();
-    glLoadIdentity();
     drawFrame();
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-
-    const GLint hits = glRenderMode(GL_RENDER);
-    processHits(hits, buffer.data());
-    glMatrixMode(GL_MODELVIEW);
+    processHits(endSelection(), buffer.data());
 }
 
 // NOTE: the first name of the record with the smallest minimum depth wins;
