@@ -148,9 +148,13 @@ public:
         enum Kind { Batch, Mobile, Missing } kind = Batch;
         bool skybox = false; // lit by the first light alone
         TObject* blueprint = nullptr;
-        TObject* object = nullptr;            // Mobile: the placed object
-        GLuint pickName = 0;                  // Mobile
-        GLuint list = 0;                      // Batch: its list (0 for a tiled quad)
+        TObject* object = nullptr; // Mobile: the placed object
+        GLuint pickName = 0;       // Mobile
+        GLuint list = 0;           // Batch: its list (0 for a tiled quad)
+        // Batch: its list is compiled when the batch is first drawn, so a
+        // large world pays at load only for what is in view.
+        bool compiled = false;
+        std::vector<bool> drawn;              // Batch: per object, within the cell budget
         Sphere sphere;                        // Batch: around all its objects
         Box box;                              // Batch: around all its objects
         std::size_t unit = 0;                 // its number for occlusion
@@ -197,6 +201,7 @@ private:
     // or mobile keys have been added since the last time.
     void resolve();
     void compileBatches();
+    void compileBatch(DrawStep& step);
     // Counts a quad's cells at a placement against the world's budget;
     // false (with a message once per blueprint) when it would go over.
     bool withinCellBudget(TObject* blueprint, const TObject& placement, const std::string& key);

@@ -171,38 +171,51 @@ void Map::compileBatches() {
                 displayLists[*step.blueprintKey][*step.keys.front()] = step.tiles.front().list;
             continue;
         }
-        auto* girder = dynamic_cast<Girder*>(step.blueprint);
         step.list = glGenLists(1);
-        glNewList(step.list, GL_COMPILE);
-        // The girders of a batch send a texture or material only where it
-        // changes; every other blueprint draws itself in full.
-        GirderDrawState state;
+        step.compiled = false;
+        // The cell budget is judged here, in load order, whatever comes into
+        // view first.
+        step.drawn.assign(step.objects.size(), false);
         for (std::size_t i = 0; i < step.objects.size(); ++i) {
-            const TObject& object = *step.objects[i];
-            if (!withinCellBudget(step.blueprint, object, *step.blueprintKey))
+            if (!withinCellBudget(step.blueprint, *step.objects[i], *step.blueprintKey))
                 continue;
+            step.drawn[i] = true;
             displayLists[*step.blueprintKey][*step.keys[i]] = step.list;
-            if (!girder) {
-                step.blueprint->draw(object, textures);
-                continue;
-            }
-            const Girder::Corners corners = girder->cornersAt(object.position);
-            if (!rotated(&object)) {
-                girder->drawSides(corners, textures, state);
-                continue;
-            }
-            // A girder turns about the world origin: keep the turn to itself.
-            Girder::endSides(state);
-            glPushMatrix();
-            Girder::applyRotation(object.rotation);
-            girder->drawSides(corners, textures, state);
-            Girder::endSides(state);
-            glPopMatrix();
         }
-        if (girder)
-            Girder::finishSides(state);
-        glEndList();
     }
+}
+
+void Map::compileBatch(DrawStep& step) {
+    step.compiled = true;
+    auto* girder = dynamic_cast<Girder*>(step.blueprint);
+    glNewList(step.list, GL_COMPILE);
+    // The girders of a batch send a texture or material only where it
+    // changes; every other blueprint draws itself in full.
+    GirderDrawState state;
+    for (std::size_t i = 0; i < step.objects.size(); ++i) {
+        if (!step.drawn[i])
+            continue;
+        const TObject& object = *step.objects[i];
+        if (!girder) {
+            step.blueprint->draw(object, textures);
+            continue;
+        }
+        const Girder::Corners corners = girder->cornersAt(object.position);
+        if (!rotated(&object)) {
+            girder->drawSides(corners, textures, state);
+            continue;
+        }
+        // A girder turns about the world origin: keep the turn to itself.
+        Girder::endSides(state);
+        glPushMatrix();
+        Girder::applyRotation(object.rotation);
+        girder->drawSides(corners, textures, state);
+        Girder::endSides(state);
+        glPopMatrix();
+    }
+    if (girder)
+        Girder::finishSides(state);
+    glEndList();
 }
 
 void Map::step() {
@@ -276,8 +289,11 @@ void Map::drawFrame() {
             if (step.tiles.empty() && occlusion.hidden(step.unit, step.box))
                 continue;
             switchLights(step.skybox ? SkyLights : SceneLights);
-            if (step.tiles.empty())
+            if (step.tiles.empty()) {
+                if (!step.compiled)
+                    compileBatch(step);
                 glCallList(step.list);
+            }
             for (const DrawStep::Tile& tile : step.tiles) {
                 if (view.outside(tile.sphere))
                     ++culledLastFrame;
