@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr int kMaxQuotedLength = 80; // characters of a key or value shown in a message
 // Suggesting a near key means comparing with every key; beyond this many, none is suggested.
 constexpr std::size_t kMaxKeysToSuggestFrom = 1000;
 // A key of more UTF-8 bytes than this is too long to be suggested.
@@ -29,20 +28,6 @@ const std::map<std::string, int> kFlatTurnDirections = {
     {"Z_13", 0}, {"Z_42", 1}, {"X_31", 2}, {"X_24", 3}};
 const std::map<std::string, int> kTurnDirections = {
     {"upLeft", 0}, {"upRight", 1}, {"downLeft", 2}, {"downRight", 3}};
-
-QString quoted(const QString& text) {
-    if (text.size() <= kMaxQuotedLength)
-        return '"' + text + '"';
-    return '"' + text.left(kMaxQuotedLength) + "\"... (" + QString::number(text.size()) +
-           " tekens)";
-}
-QString quoted(const std::string& text) {
-    return quoted(QString::fromStdString(text));
-}
-
-QString placeText(const MapPlace& place) {
-    return place.file + ':' + QString::number(place.line) + ':' + QString::number(place.column);
-}
 
 bool samePlace(const MapPlace& a, const MapPlace& b) {
     return a.file == b.file && a.line == b.line && a.column == b.column;

@@ -120,6 +120,13 @@ struct Object {
     Point pos;
     Point rot; // degrees about x, y, z
     Point scale{1, 1, 1};
+
+    // Drivable: the attribute is there and is neither "false" nor "0"
+    // (any other value keeps the meaning its presence alone once had).
+    bool isMobile() const {
+        return hasMobile && mobileText != QLatin1String("false") &&
+               mobileText != QLatin1String("0");
+    }
 };
 
 // One map file's own sections, in the order they are built.

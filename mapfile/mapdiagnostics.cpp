@@ -13,11 +13,24 @@ QString printableLine(const QString& text) {
     return QString::fromStdString(printable(text.toStdString()));
 }
 
+constexpr int kMaxQuotedLength = 80; // characters of a key or value shown in a message
+
+} // namespace
+
 QString placeText(const MapPlace& place) {
     return place.file + ':' + QString::number(place.line) + ':' + QString::number(place.column);
 }
 
-} // namespace
+QString quoted(const QString& text) {
+    if (text.size() <= kMaxQuotedLength)
+        return '"' + text + '"';
+    return '"' + text.left(kMaxQuotedLength) + "\"... (" + QString::number(text.size()) +
+           " tekens)";
+}
+
+QString quoted(const std::string& text) {
+    return quoted(QString::fromStdString(text));
+}
 
 void MapDiagnostics::error(const MapPlace& place, const QString& text, const char* kind) {
     report(place, true, text, kind);
@@ -51,7 +64,8 @@ void MapDiagnostics::report(const MapPlace& place, bool isError, const QString& 
 }
 
 void MapDiagnostics::print(const MapPlace& place, const char* severity, const QString& text) {
-    const QString line = printableLine(placeText(place) + ": " + QLatin1String(severity) + ": " + text);
+    const QString line =
+        printableLine(placeText(place) + ": " + QLatin1String(severity) + ": " + text);
     if (!printed.insert(line.toStdString()).second)
         return;
     if (severity[0] == 'f') {

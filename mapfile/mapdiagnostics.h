@@ -17,6 +17,14 @@ struct MapPlace {
     int column = 1;
 };
 
+// "FILE:LINE:COLUMN".
+QString placeText(const MapPlace& place);
+// A key or value in a message, in double quotes; one longer than 80
+// characters is cut short and its length given, so that a 100,000-character
+// key does not make every line that names it as long.
+QString quoted(const QString& text);
+QString quoted(const std::string& text);
+
 class MapDiagnostics {
 public:
     static constexpr int kMaxPerKind = 100; // lines of one kind printed for one file

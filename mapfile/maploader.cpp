@@ -18,8 +18,7 @@
 
 namespace {
 
-constexpr int kMaxQuotedLength = 80; // characters of a key or value shown in a message
-constexpr int kSectionCount = 6;     // includes, camera, textures, lights, blueprints, objects
+constexpr int kSectionCount = 6; // includes, camera, textures, lights, blueprints, objects
 enum SectionId { Includes, CameraSection, Textures, Lights, Blueprints, Objects };
 // The item element of each section, in MapFormat::sections() order.
 const char* const kItemNames[kSectionCount] = {"include", "startingPos", "texture",
@@ -30,13 +29,6 @@ const char* const kItemNames[kSectionCount] = {"include", "startingPos", "textur
 QString chainName(const QString& fileName) {
     QFileInfo info(fileName);
     return info.exists() ? info.absoluteFilePath() : fileName;
-}
-
-QString quoted(const QString& text) {
-    if (text.size() <= kMaxQuotedLength)
-        return '"' + text + '"';
-    return '"' + text.left(kMaxQuotedLength) + "\"... (" + QString::number(text.size()) +
-           " tekens)";
 }
 
 QString suggestion(const QString& name, const std::vector<QString>& known) {

@@ -68,11 +68,6 @@ World worldOf(const MapData& data) {
     return world;
 }
 
-bool mobile(const mapdata::Object& object) {
-    return object.hasMobile && object.mobileText != QLatin1String("false") &&
-           object.mobileText != QLatin1String("0");
-}
-
 // The OpenGL light a "nr" drives: 1..7 their own, anything else light 0.
 int lightOf(const mapdata::Light& light) {
     return light.nr >= 1 && light.nr <= 7 ? light.nr : 0;
@@ -226,7 +221,7 @@ void checkKeys(const MapData& data, MapDiagnostics& report) {
 
 void checkMobile(const World& world, MapDiagnostics& report) {
     for (const auto& [keys, object] : world.objects)
-        if (mobile(*object) && world.blueprints.at(keys.first)->type == QLatin1String("girder"))
+        if (object->isMobile() && world.blueprints.at(keys.first)->type == QLatin1String("girder"))
             report.warning(object->place,
                            "object " + quoted(keys.second) +
                                " is mobiel maar een girder: het kan aangeklikt worden maar rijdt "

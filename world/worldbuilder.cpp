@@ -21,25 +21,8 @@
 
 namespace {
 
-constexpr int kMaxQuotedLength = 80; // characters of a key shown in a message
-
-QString quoted(const std::string& key) {
-    const QString text = QString::fromStdString(key);
-    if (text.size() <= kMaxQuotedLength)
-        return '"' + text + '"';
-    return '"' + text.left(kMaxQuotedLength) + "\"... (" + QString::number(text.size()) +
-           " tekens)";
-}
-
 FPoint pointOf(const mapdata::Point& p) {
     return FPoint(p.x, p.y, p.z);
-}
-
-// "false" and "0" say an object is not mobile; any other value, or none at
-// all, that it is, as the attribute's presence alone once did.
-bool isMobile(const mapdata::Object& object) {
-    return object.hasMobile && object.mobileText != QLatin1String("false") &&
-           object.mobileText != QLatin1String("0");
 }
 
 // A material's colours as given, over the default material.
@@ -209,7 +192,7 @@ void WorldBuilder::buildObject(const mapdata::Object& data) {
         world.objectPlaces[object] = data.place;
     }
     // Recorded whether or not the object was stored.
-    if (isMobile(data))
+    if (data.isMobile())
         world.addMobileKey(data.key);
 }
 

@@ -98,6 +98,14 @@ void load(Map& world, TextureFactory& factory, const QString& file) {
     QDir::setCurrent(previous);
 }
 
+// The crowd map written into dir; its path, or empty when it cannot be written.
+QString writeCrowd(const QTemporaryDir& dir) {
+    QFile file(dir.path() + "/crowd.xml");
+    if (!file.open(QIODevice::WriteOnly) || file.write(crowdMap().c_str()) < 0)
+        return QString();
+    return file.fileName();
+}
+
 } // namespace
 
 // Each world drawn without occlusion culling, then with it for a few frames
@@ -107,12 +115,8 @@ void load(Map& world, TextureFactory& factory, const QString& file) {
 TEST(Occlusion, TheWorldsLookTheSameWithAndWithoutItWhileHiddenUnitsAreSkipped) {
     testgl::makeCurrent();
     QTemporaryDir dir;
-    const QString crowd = dir.path() + "/crowd.xml";
-    {
-        QFile file(crowd);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(crowdMap().c_str());
-    }
+    const QString crowd = writeCrowd(dir);
+    ASSERT_FALSE(crowd.isEmpty());
     struct Row {
         const char* name;
         QString map;
@@ -160,12 +164,8 @@ TEST(Occlusion, TheWorldsLookTheSameWithAndWithoutItWhileHiddenUnitsAreSkipped) 
 TEST(Occlusion, PickingFindsACarTheDrawingSkipsBehindTheWall) {
     testgl::makeCurrent();
     QTemporaryDir dir;
-    const QString crowd = dir.path() + "/crowd.xml";
-    {
-        QFile file(crowd);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(crowdMap().c_str());
-    }
+    const QString crowd = writeCrowd(dir);
+    ASSERT_FALSE(crowd.isEmpty());
     TextureFactory factory;
     Map world(factory);
     load(world, factory, crowd);
