@@ -65,8 +65,9 @@ void Model_3DS::load(const char* path, ModelTextures& textures) {
         std::cout << "Model_3DS : " << file
                   << " is beschadigd, enkel de leesbare delen worden getoond \n";
 
-    objects = std::move(reader.objects);
-    prepareDrawing();
+    objectCount = int(reader.objects.size());
+    prepareDrawing(reader.objects);
+    reader.objects.clear();
     materials.clear();
     materials.resize(reader.materials.size());
     // Every material naming the same image file or colour shares one texture,
@@ -140,18 +141,25 @@ std::string Model_3DS::texturePath(const std::string& modelPath, const std::stri
 // NOTE: a batch keeps its faces in file order, and batches come in the order
 // of their first group: only faces of different materials lying exactly on
 // one another can show in another order than one draw per group gave.
-void Model_3DS::prepareDrawing() {
+void Model_3DS::prepareDrawing(const std::vector<Object3DS>& objects) {
     batches.clear();
     std::map<std::pair<int, bool>, std::size_t> batchOf; // (material, textured) -> batch
     // Per batch, for the object at hand: its vertex number -> the batch's, plus 1 (0: not yet in).
     std::vector<std::vector<unsigned>> remap;
     for (const Object3DS& object : objects) {
         const std::size_t count = object.vertices.size() / 3;
+        for (std::size_t v = 0; v < count; ++v) {
+            const auto xyz = object.vertices.record(v);
+            for (int i = 0; i < 3; ++i) {
+                low[i] = std::min(low[i], xyz[i]); // NaN leaves either as it is
+                high[i] = std::max(high[i], xyz[i]);
+            }
+        }
         std::vector<float> normals;
         for (std::vector<unsigned>& r : remap)
             r.clear();
         for (const Group3DS& group : object.groups) {
-            if (group.indices.empty())
+            if (group.drawn.empty())
                 continue;
             if (normals.empty())
                 normals = vertexNormals(object);
@@ -166,20 +174,22 @@ void Model_3DS::prepareDrawing() {
             std::vector<unsigned>& to = remap[found->second];
             if (to.empty())
                 to.assign(count, 0);
-            for (const std::uint16_t index : group.indices) {
-                unsigned& at = to[index];
-                if (at == 0) {
-                    const std::size_t v = 3 * std::size_t(index), t = 2 * std::size_t(index);
-                    batch.vertices.insert(batch.vertices.end(), &object.vertices[v],
-                                          &object.vertices[v] + 3);
-                    batch.normals.insert(batch.normals.end(), &normals[v], &normals[v] + 3);
-                    if (object.textured)
-                        batch.texCoords.insert(batch.texCoords.end(), &object.texCoords[t],
-                                               &object.texCoords[t] + 2);
-                    at = unsigned(batch.vertices.size() / 3);
+            for (const std::uint16_t face : group.drawn)
+                for (const std::uint16_t index : object.faces.record(face)) {
+                    unsigned& at = to[index];
+                    if (at == 0) {
+                        const auto xyz = object.vertices.record(index);
+                        batch.vertices.insert(batch.vertices.end(), xyz.begin(), xyz.end());
+                        const float* normal = &normals[3 * std::size_t(index)];
+                        batch.normals.insert(batch.normals.end(), normal, normal + 3);
+                        if (object.textured) {
+                            const auto uv = object.texCoords.record(index);
+                            batch.texCoords.insert(batch.texCoords.end(), uv.begin(), uv.end());
+                        }
+                        at = unsigned(batch.vertices.size() / 3);
+                    }
+                    batch.indices.push_back(at - 1);
                 }
-                batch.indices.push_back(at - 1);
-            }
         }
     }
 }

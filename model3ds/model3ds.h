@@ -12,6 +12,7 @@
 #include "textures/modeltextures.h"
 
 #include <QString>
+#include <cmath>
 #include <map>
 #include <string>
 #include <vector>
@@ -62,7 +63,7 @@ public:
     // the first draw, so a mobile model does not send its arrays each frame.
     void draw(const TObject& placement, const TextureFactory& textures) override;
 
-    int getObjectCount() const { return int(objects.size()); }
+    int getObjectCount() const { return objectCount; }
     int getMaterialCount() const { return int(materials.size()); }
 
     // Directory path -> its entries by case-folded name, listed during one load.
@@ -79,8 +80,12 @@ public:
                                    Listings& listings);
 
     std::vector<Material> materials; // in file order
-    std::vector<Object3DS> objects;  // in file order
-    ReadReport readReport;           // what the last load's read found
+    int objectCount = 0;             // objects read by the last load
+    // The box around every vertex of the model (those at NaN left out), y
+    // up as drawn; low over high when it has none.
+    float low[3] = {INFINITY, INFINITY, INFINITY};
+    float high[3] = {-INFINITY, -INFINITY, -INFINITY};
+    ReadReport readReport; // what the last load's read found
 
     // The faces of every object using one material, in file order of
     // objects and groups, with arrays of their own holding only the vertices
@@ -97,8 +102,9 @@ public:
     std::vector<Batch> batches; // built by load from objects; in the order their first group comes
 
 private:
-    // Merges the objects' groups into batches.
-    void prepareDrawing();
+    // Merges the groups of objects into batches, and measures the box. The
+    // objects view the file, and are dropped once this is done.
+    void prepareDrawing(const std::vector<Object3DS>& objects);
     // Emits the batches from their arrays.
     void drawBatches();
 

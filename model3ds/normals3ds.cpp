@@ -17,18 +17,17 @@ constexpr float kMaxFaceNormal = 1e30f;
 std::vector<float> vertexNormals(const Object3DS& object) {
     const std::size_t vertexCount = object.vertices.size() / 3;
     const std::size_t faceCount = object.faces.size() / 3;
-    const float* v = object.vertices.data();
-    const std::uint16_t* face = object.faces.data();
     std::vector<float> normals(3 * vertexCount, 0.0f);
     float* n = normals.data();
     for (std::size_t f = 0; f < faceCount; ++f) {
-        const std::size_t a = 3 * std::size_t(face[3 * f]);
-        const std::size_t b = 3 * std::size_t(face[3 * f + 1]);
-        const std::size_t c = 3 * std::size_t(face[3 * f + 2]);
-        if (a >= normals.size() || b >= normals.size() || c >= normals.size())
+        const auto corners = object.faces.record(f);
+        if (corners[0] >= vertexCount || corners[1] >= vertexCount || corners[2] >= vertexCount)
             continue; // the reader has reported it; it is not drawn
-        const float e1x = v[b] - v[c], e1y = v[b + 1] - v[c + 1], e1z = v[b + 2] - v[c + 2];
-        const float e2x = v[b] - v[a], e2y = v[b + 1] - v[a + 1], e2z = v[b + 2] - v[a + 2];
+        const auto a = object.vertices.record(corners[0]);
+        const auto b = object.vertices.record(corners[1]);
+        const auto c = object.vertices.record(corners[2]);
+        const float e1x = b[0] - c[0], e1y = b[1] - c[1], e1z = b[2] - c[2];
+        const float e2x = b[0] - a[0], e2y = b[1] - a[1], e2z = b[2] - a[2];
         const float nx = e1y * e2z - e1z * e2y;
         const float ny = e1z * e2x - e1x * e2z;
         const float nz = e1x * e2y - e1y * e2x;
@@ -37,10 +36,11 @@ std::vector<float> vertexNormals(const Object3DS& object) {
         // corners NaN. One compare, false for NaN too.
         if (!(std::fabs(nx) + std::fabs(ny) + std::fabs(nz) <= kMaxFaceNormal))
             continue;
-        for (std::size_t k : {a, b, c}) {
-            n[k] += nx;
-            n[k + 1] += ny;
-            n[k + 2] += nz;
+        for (const std::uint16_t corner : corners) {
+            float* sum = n + 3 * std::size_t(corner);
+            sum[0] += nx;
+            sum[1] += ny;
+            sum[2] += nz;
         }
     }
     // A zero normal is divided by 1 and stays zero; a sum too large to

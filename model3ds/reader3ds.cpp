@@ -43,21 +43,9 @@ constexpr std::size_t kMappingBytes = 8; // two floats
 constexpr std::size_t kFaceBytes = 8;    // a, b, c, flags: four 16-bit values
 constexpr std::size_t kFaceNumberBytes = 2;
 
-std::uint16_t loadU16(const std::uint8_t* p) {
-    return std::uint16_t(p[0] | p[1] << 8);
-}
-
-std::uint32_t loadU32(const std::uint8_t* p) {
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
-           std::uint32_t(p[3]) << 24;
-}
-
-float loadF32(const std::uint8_t* p) {
-    const std::uint32_t bits = loadU32(p);
-    float value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
+using packed::loadF32;
+using packed::loadU16;
+using packed::loadU32;
 
 // A colour component in 0..1 as a byte, truncated toward zero; out-of-range
 // and NaN values are clamped first, as a float-to-byte cast of them is undefined.
@@ -69,16 +57,10 @@ std::uint8_t colourByte(float value) {
     return std::uint8_t(value * 255.0f);
 }
 
-// out sized to count values, in memory from allocator, for the caller to
-// write: the values are left uninitialised (see RecordAllocator::construct),
-// so each is written once, not zeroed first.
-template <typename T>
-T* sized(RecordArray<T>& out, std::size_t count, const RecordAllocator<T>& allocator) {
-    if (out.get_allocator() != allocator)
-        out = RecordArray<T>(allocator);
-    out.clear();
-    out.resize(count);
-    return out.data();
+// True when a float's bits hold NaN or an infinity: every exponent bit set.
+bool nonFiniteBits(std::uint32_t bits) {
+    constexpr std::uint32_t kExponent = 0x7F800000;
+    return (bits & kExponent) == kExponent;
 }
 
 } // namespace
@@ -193,8 +175,7 @@ void Reader3DS::clear() {
     objectsLeftOut = 0;
     facesLeftOut = 0;
     drawnFaces = 0;
-    fileMapped = false;
-    arena.reset();
+    image.reset();
 }
 
 void Reader3DS::problem(const char* format, ...) {
@@ -212,9 +193,11 @@ void Reader3DS::problem(const char* format, ...) {
 bool Reader3DS::read(const std::uint8_t* data, std::size_t size) {
     clear();
     opened = true;
-    parse(data, size);
+    auto copy = std::make_shared<std::vector<std::uint8_t>>(data, data + size);
+    const std::uint8_t* bytes = copy->data();
+    parse(std::shared_ptr<const void>(std::move(copy), bytes), size);
     resolve();
-    arena.reset(); // the records keep it as long as they need it
+    image.reset(); // the records keep it as long as they need it
     return !damaged();
 }
 
@@ -242,40 +225,35 @@ bool Reader3DS::readFile(const char* path) {
     }
     fileBytes = std::uintmax_t(status.st_size);
     const std::size_t size = std::size_t(fileBytes);
-    // The page cache's own pages, mapped: no copy of the file is made.
-    // MAP_POPULATE maps them all in one go instead of one fault per page.
-    const void* image = nullptr;
+    // The page cache's own pages, mapped: no copy of the file is made. Left
+    // to fault in as read (the kernel maps 64 KB around each fault), which
+    // measured a tenth faster than MAP_POPULATE's page-by-page walk.
+    void* mapped = nullptr;
     if (size > 0) {
-        image = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
-        if (image == MAP_FAILED) {
+        mapped = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+        if (mapped == MAP_FAILED) {
             ::close(fd);
             return false;
         }
     }
     ::close(fd);
     opened = true;
-    fileMapped = true;
-    parse(static_cast<const std::uint8_t*>(image), size);
-    fileMapped = false;
-    // The file goes before the second pass allocates the group indices, so
-    // the peak stays under twice the file size.
-    if (image)
-        ::munmap(const_cast<void*>(image), size);
+    parse(std::shared_ptr<const void>(mapped,
+                                      [size](void* p) {
+                                          if (p)
+                                              ::munmap(p, size);
+                                      }),
+          size);
     resolve();
-    arena.reset(); // the records keep it as long as they need it
+    image.reset(); // the records keep it as long as they need it
     return !damaged();
 }
 
-void Reader3DS::parse(const std::uint8_t* data, std::size_t size) {
+void Reader3DS::parse(std::shared_ptr<const void> bytes, std::size_t size) {
+    image = std::move(bytes);
+    const auto* data = static_cast<const std::uint8_t*>(image.get());
     fileBegin = data;
     fileEnd = data + size;
-    // Twice the file is room for the records of any real model; the arena
-    // reserves only address space, and a hostile file's excess goes to the heap.
-    if (size >= kArenaMinBytes) {
-        arena = std::make_shared<RecordArena>(2 * size);
-        if (!arena->valid())
-            arena.reset();
-    }
     if (size < kHeaderBytes) {
         problem("the file has %zu bytes, too few for a chunk header", size);
         return;
@@ -344,24 +322,10 @@ void Reader3DS::readEditor(const Chunk& editor) {
             }
             objects.emplace_back();
             readObject(chunk, objects.back());
-            dropPages(chunk);
             break;
         default:
             break;
         }
-}
-
-// The walk never comes back to a chunk it has read, so the pages of a read
-// object can leave memory at once: the file and its records are then never
-// both held whole, which keeps the peak near the size of the records.
-void Reader3DS::dropPages(const Chunk& chunk) const {
-    if (!fileMapped)
-        return;
-    const std::uintptr_t page = std::uintptr_t(::sysconf(_SC_PAGESIZE));
-    const std::uintptr_t begin = (std::uintptr_t(chunk.header) + page - 1) / page * page;
-    const std::uintptr_t end = std::uintptr_t(chunk.end) / page * page;
-    if (begin < end)
-        ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_DONTNEED);
 }
 
 void Reader3DS::readMaterial(const Chunk& material, Material3DS& record) {
@@ -486,19 +450,17 @@ void Reader3DS::readVertices(const Chunk& chunk, Object3DS& record) {
                 unsigned(chunk.id), offsetOf(chunk.header), unsigned(count), fits);
         count = std::uint16_t(fits);
     }
-    // The file is z up; the world is y up: (x, y, z) -> (x, z, -y).
+    // Read through the view, y up (see packed::YUpVertices); here only
+    // checked, first as one run of floats (the common case: all finite).
     const std::uint8_t* in = walk.position();
-    float* out = sized(record.vertices, 3 * std::size_t(count), allocator<float>());
-    const auto finite = [](float value) {
-        return std::fabs(value) <= std::numeric_limits<float>::max(); // false for NaN
-    };
+    record.vertices = view<packed::YUpVertices>(in, count);
+    std::size_t nonFiniteFloats = 0;
+    for (std::size_t k = 0; k < 3 * std::size_t(count); ++k)
+        nonFiniteFloats += nonFiniteBits(loadU32(in + 4 * k));
     std::size_t nonFinite = 0;
-    for (std::size_t v = 0; v < count; ++v, in += kVertexBytes, out += 3) {
-        out[0] = loadF32(in);
-        out[1] = loadF32(in + 8);
-        out[2] = -loadF32(in + 4);
-        nonFinite += !(finite(out[0]) && finite(out[1]) && finite(out[2]));
-    }
+    for (std::size_t v = 0; nonFiniteFloats && v < count; ++v, in += kVertexBytes)
+        nonFinite += nonFiniteBits(loadU32(in)) | nonFiniteBits(loadU32(in + 4)) |
+                     nonFiniteBits(loadU32(in + 8));
     record.nonFiniteVertices = nonFinite;
 }
 
@@ -517,10 +479,7 @@ void Reader3DS::readTexCoords(const Chunk& chunk, Object3DS& record) {
                 unsigned(chunk.id), offsetOf(chunk.header), unsigned(count), fits);
         count = std::uint16_t(fits);
     }
-    const std::uint8_t* in = walk.position();
-    float* out = sized(record.texCoords, 2 * std::size_t(count), allocator<float>());
-    for (std::size_t k = 0; k < 2 * std::size_t(count); ++k)
-        out[k] = loadF32(in + 4 * k);
+    record.texCoords = view<packed::FloatPairs>(walk.position(), count);
     record.textured = true;
 }
 
@@ -541,15 +500,12 @@ void Reader3DS::readFaces(const Chunk& chunk, Object3DS& record) {
         count = std::uint16_t(fits);
     }
     record.groups.clear();
-    // a, b, c of each face; its flags are skipped.
     const std::uint8_t* in = walk.position();
-    std::uint16_t* out = sized(record.faces, 3 * std::size_t(count), allocator<std::uint16_t>());
-    for (std::size_t f = 0; f < count; ++f, out += 3) {
-        const std::uint8_t* at = in + kFaceBytes * f;
-        out[0] = loadU16(at);
-        out[1] = loadU16(at + 2);
-        out[2] = loadU16(at + 4);
-    }
+    record.faces = view<packed::FaceCorners>(in, count);
+    std::uint16_t highest = 0;
+    for (std::size_t f = 0; f < count; ++f, in += kFaceBytes)
+        highest = std::max({highest, loadU16(in), loadU16(in + 2), loadU16(in + 4)});
+    record.highestCorner = highest;
     // The groups follow the face data; where it ends is unknown when it did not fit.
     if (!complete)
         return;
@@ -590,9 +546,11 @@ bool Reader3DS::readGroup(const Chunk& chunk, Group3DS& group) {
         count = std::uint16_t(fits);
     }
     const std::uint8_t* in = walk.position();
-    std::uint16_t* out = sized(group.faces, count, allocator<std::uint16_t>());
+    group.faces = view<packed::Words>(in, count);
+    std::uint16_t highest = 0;
     for (std::size_t k = 0; k < count; ++k)
-        out[k] = loadU16(in + kFaceNumberBytes * k);
+        highest = std::max(highest, loadU16(in + kFaceNumberBytes * k));
+    group.highestFace = highest;
     return true;
 }
 
@@ -613,10 +571,10 @@ void Reader3DS::resolve() {
 void Reader3DS::resolveObject(Object3DS& object, const std::vector<int>& byName) {
     const std::size_t vertexCount = object.vertices.size() / 3;
     const std::size_t faceCount = object.faces.size() / 3;
-    const std::uint16_t* face = object.faces.data();
+    const PackedArray<packed::FaceCorners>& faces = object.faces;
     const auto inRange = [&](std::size_t f) {
-        return face[3 * f] < vertexCount && face[3 * f + 1] < vertexCount &&
-               face[3 * f + 2] < vertexCount;
+        const auto corners = faces.record(f);
+        return corners[0] < vertexCount && corners[1] < vertexCount && corners[2] < vertexCount;
     };
     // A vertex at NaN or infinity cannot be drawn, and its faces would make
     // the normal of every vertex they share NaN: those faces are left out as
@@ -624,7 +582,7 @@ void Reader3DS::resolveObject(Object3DS& object, const std::vector<int>& byName)
     std::vector<bool> unusable;
     std::size_t unusableCount = 0;
     for (std::size_t v = 0; object.nonFiniteVertices && v < vertexCount; ++v) {
-        const float* xyz = object.vertices.data() + 3 * v;
+        const auto xyz = object.vertices.record(v);
         if (std::isfinite(xyz[0]) && std::isfinite(xyz[1]) && std::isfinite(xyz[2]))
             continue;
         if (unusable.empty())
@@ -633,13 +591,15 @@ void Reader3DS::resolveObject(Object3DS& object, const std::vector<int>& byName)
         ++unusableCount;
     }
     const auto faceIsValid = [&](std::size_t f) {
-        return inRange(f) &&
-               (unusable.empty() ||
-                !(unusable[face[3 * f]] || unusable[face[3 * f + 1]] || unusable[face[3 * f + 2]]));
+        if (!inRange(f))
+            return false;
+        const auto corners = faces.record(f);
+        return unusable.empty() ||
+               !(unusable[corners[0]] || unusable[corners[1]] || unusable[corners[2]]);
     };
 
     std::size_t pastVertices = 0;
-    for (std::size_t f = 0; f < faceCount; ++f)
+    for (std::size_t f = 0; object.highestCorner >= vertexCount && f < faceCount; ++f)
         pastVertices += !inRange(f);
     std::size_t badFaces = pastVertices;
     if (unusableCount) {
@@ -662,7 +622,7 @@ void Reader3DS::resolveObject(Object3DS& object, const std::vector<int>& byName)
         problem("object \"%s\": %zu mapping coordinates for %zu vertices; the missing ones are "
                 "(0, 0)",
                 printable(object.name).c_str(), object.texCoords.size() / 2, vertexCount);
-        object.texCoords.resize(2 * vertexCount, 0.0f);
+        object.texCoords.resize(2 * vertexCount);
     }
 
     for (Group3DS& group : object.groups) {
@@ -676,41 +636,36 @@ void Reader3DS::resolveObject(Object3DS& object, const std::vector<int>& byName)
                     printable(object.name).c_str(), printable(group.materialName).c_str());
 
         // Only the face numbers within the model's budget of drawn faces.
-        const RecordArray<std::uint16_t>& numbers = group.faces;
+        const PackedArray<packed::Words>& numbers = group.faces;
         const std::size_t taken = std::min(numbers.size(), kMaxDrawnFaces - drawnFaces);
         facesLeftOut += numbers.size() - taken;
         drawnFaces += taken;
-        const std::uint16_t* const first = numbers.data();
-        const std::uint16_t* const last = first + taken;
-        // The common case, every face number naming a sound face: sized once,
-        // written once.
-        if (badFaces == 0 && (taken == 0 || *std::max_element(first, last) < faceCount)) {
-            std::uint16_t* out = sized(group.indices, 3 * taken, allocator<std::uint16_t>());
-            for (const std::uint16_t* f = first; f != last; ++f) {
-                const std::uint16_t* corners = face + 3 * std::size_t(*f);
-                *out++ = corners[0];
-                *out++ = corners[1];
-                *out++ = corners[2];
-            }
+        // The common case, every face number naming a sound face: the
+        // numbers as written are the ones drawn.
+        if (badFaces == 0 && (taken == 0 || group.highestFace < faceCount)) {
+            group.drawn = numbers;
+            group.drawn.resize(taken);
             continue;
         }
-        // At most three per face number; only what is written is touched.
-        RecordArray<std::uint16_t>& out = group.indices;
-        out.clear();
-        out.reserve(3 * taken);
+        // Else the numbers of the sound faces, little-endian as in the file.
+        auto kept = std::make_shared<std::vector<std::uint8_t>>();
+        kept->reserve(kFaceNumberBytes * taken);
         std::size_t pastFaces = 0;
-        for (const std::uint16_t* number = first; number != last; ++number) {
-            const std::uint16_t f = *number;
+        for (std::size_t k = 0; k < taken; ++k) {
+            const std::uint16_t f = numbers[k];
             if (f >= faceCount) {
                 ++pastFaces;
                 continue;
             }
             if (!faceIsValid(f))
                 continue; // already reported with the faces
-            out.push_back(face[3 * f]);
-            out.push_back(face[3 * f + 1]);
-            out.push_back(face[3 * f + 2]);
+            kept->push_back(std::uint8_t(f));
+            kept->push_back(std::uint8_t(f >> 8));
         }
+        const std::uint8_t* first = kept->data();
+        const std::size_t count = kept->size() / kFaceNumberBytes;
+        group.drawn = PackedArray<packed::Words>(std::shared_ptr<const void>(std::move(kept), first),
+                                                 first, count);
         if (pastFaces)
             problem(
                 "object \"%s\": group \"%s\": %zu face numbers are past its %zu faces; they are "

@@ -5,9 +5,15 @@
 // count is trusted beyond what its chunk holds, and no index is ever used
 // outside its array. Time is linear in the file size, and memory stays within
 // a small multiple of it (see kMaxRecordBytesPerFileByte).
+//
+// The records' arrays view the file's own bytes (PackedArray) and keep its
+// image alive: a read writes nothing for a sound model but its small
+// records, and the arrays are read once, by whoever builds what is drawn.
+// A file changed in place while its records live makes them read the new
+// bytes (or, cut short, fault): keep records no longer than that build.
 #pragma once
 
-#include "model3ds/recordarena.h"
+#include "model3ds/packedarray.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -25,23 +31,30 @@ struct Material3DS {
 struct Group3DS {
     std::string materialName;         // as written, at most 79 bytes
     int material = -1;                // index into the materials; -1 when no material has the name
-    RecordArray<std::uint16_t> faces; // face numbers as written (may name missing faces)
-    RecordArray<std::uint16_t>
-        indices; // 3 vertex indices per face, only of faces that exist and have finite vertices
+    PackedArray<packed::Words> faces; // face numbers as written (may name missing faces)
+    // The face numbers drawn, in file order: those naming a face that exists
+    // and has finite vertices, within the model's budget (kMaxDrawnFaces). A
+    // view of faces when that is all of them.
+    PackedArray<packed::Words> drawn;
+    std::uint16_t highestFace = 0; // the highest face number written, found as they are read
 };
 
 // One object (chunk 0x4000) with its triangle mesh, if any.
 struct Object3DS {
     std::string name; // at most 79 bytes
-    RecordArray<float>
-        vertices; // x, y, z per vertex; y up: the file's (x, y, z) is held as (x, z, -y)
-    RecordArray<float> texCoords; // u, v per vertex when textured (at least one pair per vertex)
-    RecordArray<std::uint16_t> faces; // a, b, c per face as written (may name missing vertices)
+    // x, y, z per vertex; y up: the file's (x, y, z) is read as (x, z, -y).
+    PackedArray<packed::YUpVertices> vertices;
+    // u, v per vertex when textured: at least a pair per vertex, (0, 0) past the file's.
+    PackedArray<packed::FloatPairs> texCoords;
+    PackedArray<packed::FaceCorners> faces; // a, b, c per face as written (may name missing vertices)
     std::vector<Group3DS> groups;     // in file order
     bool textured = false;            // the mesh has mapping coordinates
     // Vertices with a NaN or infinite coordinate, counted as they are read;
     // their faces are left out of the groups.
     std::size_t nonFiniteVertices = 0;
+    // The highest vertex number a face names, found as they are read: when
+    // it is under the vertex count, no face need be checked on its own.
+    std::uint16_t highestCorner = 0;
 
     int vertexCount() const { return int(vertices.size() / 3); }
     int faceCount() const { return int(faces.size() / 3); }
@@ -52,8 +65,9 @@ public:
     static constexpr std::size_t kMaxNameBytes = 79; // longer names are cut to this many bytes
     static constexpr std::size_t kMaxProblems =
         64; // problems kept as text; the rest are only counted
-    // Bound on what a read allocates, per byte of file (records, their arrays and
-    // the file image itself); the mutation tests hold the reader to it.
+    // Bound on what a read allocates, per byte of file (records, the face
+    // numbers kept of damaged groups, and read()'s copy of the bytes); the
+    // mutation tests hold the reader to it.
     static constexpr std::size_t kMaxRecordBytesPerFileByte = 32;
     // Largest file readFile accepts, bytes: above any real model (the 16-bit
     // counts keep one object under 2 MB), and low enough that the records of
@@ -73,19 +87,15 @@ public:
     // each face in one group, stay far below it (a 64 MB file holds at most
     // about 6 million faces with no vertices at all).
     static constexpr std::size_t kMaxDrawnFaces = 4000000;
-    // From this file size on, the records' arrays come from one RecordArena
-    // (in huge pages where granted) instead of the heap; smaller models gain
-    // nothing from it.
-    static constexpr std::size_t kArenaMinBytes = 4u * 1024 * 1024;
-
     Reader3DS() = default;
 
-    // Reads a whole file image; the bytes must stay valid during the call only.
-    // Returns false when the image is damaged (see problems).
+    // Reads a whole file image from a copy of its bytes, which the records
+    // keep: the bytes must stay valid during the call only. Returns false
+    // when the image is damaged (see problems).
     bool read(const std::uint8_t* data, std::size_t size);
     // Maps the regular file at path (read-only, private) and reads it as
-    // read() does. Returns false when it is refused, cannot be opened or is
-    // damaged; tooLarge and opened tell which.
+    // read() does, the records viewing the mapping. Returns false when it is
+    // refused, cannot be opened or is damaged; tooLarge and opened tell which.
     bool readFile(const char* path);
 
     // True when any inconsistency was found; the records hold what was consistent.
@@ -110,7 +120,6 @@ private:
     void problem(const char* format, ...) __attribute__((format(printf, 2, 3)));
     std::size_t offsetOf(const std::uint8_t* at) const { return std::size_t(at - fileBegin); }
     void readEditor(const Chunk& editor);
-    void dropPages(const Chunk& chunk) const;
     void readMaterial(const Chunk& chunk, Material3DS& material);
     void readColour(const Chunk& chunk, Material3DS& material);
     void readTextureMap(const Chunk& chunk, Material3DS& material);
@@ -120,16 +129,18 @@ private:
     void readTexCoords(const Chunk& chunk, Object3DS& object);
     void readFaces(const Chunk& chunk, Object3DS& object);
     bool readGroup(const Chunk& chunk, Group3DS& group);
-    void parse(const std::uint8_t* data, std::size_t size);
+    void parse(std::shared_ptr<const void> image, std::size_t size);
     void resolve();
     void resolveObject(Object3DS& object, const std::vector<int>& byName);
+    // A view of count records of Layout from at on, in the file image.
+    template <typename Layout>
+    PackedArray<Layout> view(const std::uint8_t* at, std::size_t count) const {
+        return PackedArray<Layout>(image, at, count);
+    }
 
-    template <typename T> RecordAllocator<T> allocator() const { return RecordAllocator<T>(arena); }
-
-    std::shared_ptr<RecordArena> arena; // during parse, for files of kArenaMinBytes and more
+    std::shared_ptr<const void> image; // the file's bytes, during a read
     const std::uint8_t* fileBegin =
         nullptr; // file image during parse: problem lines give offsets in it
     const std::uint8_t* fileEnd = nullptr;
-    bool fileMapped = false; // the image is readFile's own mapping: read pages may be dropped
     std::size_t drawnFaces = 0; // group face numbers kept so far, against kMaxDrawnFaces
 };

@@ -41,7 +41,7 @@ int report(const char* path) {
             else
                 std::printf(" (no such material)");
             std::printf(": %zu face numbers, %zu faces drawn\n", group.faces.size(),
-                        group.indices.size() / 3);
+                        group.drawn.size());
         }
     }
     std::printf("  %zu materials\n", reader.materials.size());

@@ -217,7 +217,6 @@ private:
     std::vector<Placement> placementList;
     std::vector<RoadTrack::Pieces> roadPieceList;
     double quadCells = 0; // cells of every quad compiled or drawn, against Quad::kMaxCells
-    std::map<const TObject*, Box> modelBoxes; // each model's own, from its vertices
     std::vector<std::unique_ptr<TObject>> owned;
     std::vector<std::unique_ptr<Light>> ownedLights;
 };

@@ -105,8 +105,8 @@ void Map::resolve() {
                 steps.push_back(step);
                 continue;
             }
-            const Sphere sphere = boundingSphere(blueprint, *object, modelBoxes);
-            const Box box = boundingBox(blueprint, *object, modelBoxes);
+            const Sphere sphere = boundingSphere(blueprint, *object);
+            const Box box = boundingBox(blueprint, *object);
             const bool alone = step.skybox || !sphere.known() || sphere.radius > kBatchSquare ||
                                !(std::fabs(sphere.x) < kMaxBatchCentre) ||
                                !(std::fabs(sphere.z) < kMaxBatchCentre);
@@ -302,11 +302,11 @@ void Map::drawFrame() {
             }
             continue;
         }
-        if (view.outside(boundingSphere(step.blueprint, *step.object, modelBoxes))) {
+        if (view.outside(boundingSphere(step.blueprint, *step.object))) {
             ++culledLastFrame;
             continue;
         }
-        if (occlusion.hidden(step.unit, boundingBox(step.blueprint, *step.object, modelBoxes)))
+        if (occlusion.hidden(step.unit, boundingBox(step.blueprint, *step.object)))
             continue;
         switchLights(step.skybox ? SkyLights : SceneLights);
         glPushName(step.pickName);

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
 
 namespace {
 
@@ -28,16 +27,12 @@ void rotate(float v[3], float degrees, int axis) {
     v[b] = s * va + c * vb;
 }
 
-// A model's own box, in its file's coordinates; read once per model.
-const Box& modelBox(const Model_3DS* model, std::map<const TObject*, Box>& known) {
-    auto it = known.find(model);
-    if (it != known.end())
-        return it->second;
+// A model's own box, measured when it was loaded.
+Box modelBox(const Model_3DS& model) {
     Box box;
-    for (const Object3DS& object : model->objects)
-        for (std::size_t i = 0; i + 2 < object.vertices.size(); i += 3)
-            box.add(object.vertices[i], object.vertices[i + 1], object.vertices[i + 2]);
-    return known[model] = box;
+    std::copy(model.low, model.low + 3, box.lo);
+    std::copy(model.high, model.high + 3, box.hi);
+    return box;
 }
 
 // Calls corner(x, y, z) for each of the box's eight corners.
@@ -154,8 +149,7 @@ bool ViewVolume::outside(const Sphere& s) const {
     return false;
 }
 
-Sphere boundingSphere(const TObject* blueprint, const TObject& placement,
-                      std::map<const TObject*, Box>& modelBoxes) {
+Sphere boundingSphere(const TObject* blueprint, const TObject& placement) {
     if (auto* girder = dynamic_cast<const Girder*>(blueprint)) {
         Box box;
         for (const FPoint& p : girder->cornersAt(placement.position))
@@ -181,7 +175,7 @@ Sphere boundingSphere(const TObject* blueprint, const TObject& placement,
         return box.sphere();
     }
     if (auto* model = dynamic_cast<const Model_3DS*>(blueprint)) {
-        Sphere s = modelBox(model, modelBoxes).sphere();
+        Sphere s = modelBox(*model).sphere();
         if (!s.known())
             return s;
         // draw: translate, rotate about x, y, z, scale.
@@ -201,8 +195,7 @@ Sphere boundingSphere(const TObject* blueprint, const TObject& placement,
     return Sphere();
 }
 
-Box boundingBox(const TObject* blueprint, const TObject& placement,
-                std::map<const TObject*, Box>& modelBoxes) {
+Box boundingBox(const TObject* blueprint, const TObject& placement) {
     Box box;
     if (auto* girder = dynamic_cast<const Girder*>(blueprint)) {
         for (const FPoint& p : girder->cornersAt(placement.position)) {
@@ -225,7 +218,7 @@ Box boundingBox(const TObject* blueprint, const TObject& placement,
         return box;
     }
     if (auto* model = dynamic_cast<const Model_3DS*>(blueprint)) {
-        const Box& own = modelBox(model, modelBoxes);
+        const Box own = modelBox(*model);
         if (!own.known())
             return box;
         // draw: translate, rotate about x, y, z, scale.

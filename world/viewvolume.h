@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cmath>
-#include <map>
 
 class TObject;
 
@@ -47,11 +46,8 @@ private:
 };
 
 // The sphere around what blueprint->draw(placement, ...) emits: girders,
-// quads and road pieces, 3DS models; unknown for the rest. modelBoxes keeps
-// each model's own box, worked out from its vertices once.
-Sphere boundingSphere(const TObject* blueprint, const TObject& placement,
-                      std::map<const TObject*, Box>& modelBoxes);
+// quads and road pieces, 3DS models; unknown for the rest.
+Sphere boundingSphere(const TObject* blueprint, const TObject& placement);
 // The box around the same (its turned corners for girders and models), so
 // that a box drawn in its place covers every pixel the blueprint can.
-Box boundingBox(const TObject* blueprint, const TObject& placement,
-                std::map<const TObject*, Box>& modelBoxes);
+Box boundingBox(const TObject* blueprint, const TObject& placement);

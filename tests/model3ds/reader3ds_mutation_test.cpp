@@ -81,9 +81,11 @@ static Reader3DS readChecked(const std::string& bytes) {
             o.faces.size() % 3 == 0 && (!o.textured || o.texCoords.size() >= 2 * vertices));
         for (const Group3DS& g : o.groups)
             EXPECT_TRUE(g.material >= -1 && g.material < int(reader.materials.size()) &&
-                        g.indices.size() % 3 == 0 &&
-                        std::all_of(g.indices.begin(), g.indices.end(),
-                                    [&](std::uint16_t i) { return i < vertices; }));
+                        std::all_of(g.drawn.begin(), g.drawn.end(), [&](std::uint16_t f) {
+                            const auto corners = o.faces.record(f);
+                            return f < o.faceCount() && corners[0] < vertices &&
+                                   corners[1] < vertices && corners[2] < vertices;
+                        }));
     }
     return reader;
 }

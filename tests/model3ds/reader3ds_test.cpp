@@ -5,7 +5,10 @@
 #include "tests/model3ds/fixtures3ds.h"
 
 #include <cmath>
+#include <cstdio>
 #include <gtest/gtest.h>
+#include <memory>
+#include <unistd.h>
 
 using Floats = std::vector<float>;
 
@@ -31,6 +34,42 @@ TEST(Reader3DS, ReadsHandWrittenBytesWithTheVertexAxesSwapped) {
     EXPECT_EQ(reader.objects[0].vertices, (Floats{1, 3, -2}));
 }
 
+// The records view the bytes they were read from, a mapped file or a copy
+// of a buffer: they stay whole when the reader, its next read, the file and
+// the caller's buffer are gone.
+TEST(Reader3DS, RecordsOutliveTheReaderAndTheBytesTheyWereReadFrom) {
+    using namespace fx;
+    const std::string bytes =
+        file(material("m", 1, 0, 0) +
+             object("t", vertices(3, {1, 2, 3, 4, 5, 6, 7, 8, 9}) + mapping(2, {0.5f, 1, 2, 4}) +
+                             faces(1, {0, 1, 2, 0}, group("m", 1, {0}))));
+    char path[] = "/tmp/kolvar-reader-XXXXXX";
+    const int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(write(fd, bytes.data(), bytes.size()), ssize_t(bytes.size()));
+    close(fd);
+    std::vector<Object3DS> fromFile, fromBuffer;
+    {
+        Reader3DS reader;
+        reader.readFile(path);
+        fromFile = std::move(reader.objects);
+        auto buffer = std::make_unique<std::string>(bytes);
+        reader.read(reinterpret_cast<const std::uint8_t*>(buffer->data()), buffer->size());
+        fromBuffer = std::move(reader.objects);
+        buffer->assign(buffer->size(), '\xff');
+        reader.read(nullptr, 0);
+    }
+    std::remove(path);
+    for (const std::vector<Object3DS>* objects : {&fromFile, &fromBuffer}) {
+        ASSERT_EQ(objects->size(), 1u);
+        const Object3DS& o = objects->front();
+        EXPECT_EQ(o.vertices, (Floats{1, 3, -2, 4, 6, -5, 7, 9, -8}));
+        EXPECT_EQ(o.texCoords, (Floats{0.5f, 1, 2, 4, 0, 0})); // the third pair (0, 0)
+        ASSERT_EQ(o.groups.size(), 1u);
+        EXPECT_EQ(o.groups[0].drawn, std::vector<std::uint16_t>{0});
+    }
+}
+
 // Drawing normals: a face's normal points to the side from which its corners
 // run counterclockwise, and at a shared corner a face weighs with its area.
 TEST(Reader3DS, VertexNormalsFaceOutwardAndWeighFacesByArea) {
@@ -50,7 +89,8 @@ TEST(Reader3DS, VertexNormalsFaceOutwardAndWeighFacesByArea) {
 }
 
 // What a file gave, in short: "[material]..." then, per object, its name,
-// vertex and face counts, and each group's material, face count and vertex indices.
+// vertex and face counts, and each group's material, face count and the
+// vertex indices of the faces it draws.
 static std::string summary(const Reader3DS& r) {
     std::string s;
     for (const Material3DS& m : r.materials)
@@ -60,8 +100,9 @@ static std::string summary(const Reader3DS& r) {
              std::to_string(o.faceCount());
         for (const Group3DS& g : o.groups) {
             s += " " + std::to_string(g.material) + "/" + std::to_string(g.faces.size()) + ":";
-            for (std::uint16_t i : g.indices)
-                s += std::to_string(i);
+            for (std::uint16_t f : g.drawn)
+                for (std::uint16_t i : o.faces.record(f))
+                    s += std::to_string(i);
         }
     }
     return s;
@@ -122,7 +163,7 @@ TEST(Reader3DS, DamagedFilesAreReportedAndKeepWhatIsConsistent) {
         read(file(m + object("c", tri + chunk(0x4120, u16({65535}) + faceWords + groups))));
     std::size_t drawn = 0;
     for (const Group3DS& group : capped.objects.at(0).groups)
-        drawn += group.indices.size() / 3;
+        drawn += group.drawn.size();
     EXPECT_EQ(drawn, Reader3DS::kMaxDrawnFaces);
     EXPECT_EQ(capped.facesLeftOut, 62u * 65535 - Reader3DS::kMaxDrawnFaces);
 }
