@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QOpenGLContext>
 #include <QString>
+#include <algorithm>
 #include <iostream>
 #include <map>
 
@@ -143,6 +144,8 @@ std::string Model_3DS::texturePath(const std::string& modelPath, const std::stri
 // one another can show in another order than one draw per group gave.
 void Model_3DS::prepareDrawing(const std::vector<Object3DS>& objects) {
     batches.clear();
+    std::fill(low, low + 3, INFINITY);
+    std::fill(high, high + 3, -INFINITY);
     std::map<std::pair<int, bool>, std::size_t> batchOf; // (material, textured) -> batch
     // Per batch, for the object at hand: its vertex number -> the batch's, plus 1 (0: not yet in).
     std::vector<std::vector<unsigned>> remap;

@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <limits>
 #include <numeric>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -564,8 +563,8 @@ void Reader3DS::resolve() {
     for (Object3DS& object : objects)
         resolveObject(object, byName);
     if (facesLeftOut)
-        problem("%zu group face numbers past the first %zu drawn faces are left out",
-                facesLeftOut, kMaxDrawnFaces);
+        problem("%zu group face numbers past the first %zu drawn faces are left out", facesLeftOut,
+                kMaxDrawnFaces);
 }
 
 void Reader3DS::resolveObject(Object3DS& object, const std::vector<int>& byName) {
@@ -664,8 +663,8 @@ void Reader3DS::resolveObject(Object3DS& object, const std::vector<int>& byName)
         }
         const std::uint8_t* first = kept->data();
         const std::size_t count = kept->size() / kFaceNumberBytes;
-        group.drawn = PackedArray<packed::Words>(std::shared_ptr<const void>(std::move(kept), first),
-                                                 first, count);
+        group.drawn = PackedArray<packed::Words>(
+            std::shared_ptr<const void>(std::move(kept), first), first, count);
         if (pastFaces)
             problem(
                 "object \"%s\": group \"%s\": %zu face numbers are past its %zu faces; they are "

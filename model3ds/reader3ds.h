@@ -46,9 +46,10 @@ struct Object3DS {
     PackedArray<packed::YUpVertices> vertices;
     // u, v per vertex when textured: at least a pair per vertex, (0, 0) past the file's.
     PackedArray<packed::FloatPairs> texCoords;
-    PackedArray<packed::FaceCorners> faces; // a, b, c per face as written (may name missing vertices)
-    std::vector<Group3DS> groups;     // in file order
-    bool textured = false;            // the mesh has mapping coordinates
+    // a, b, c per face as written (may name missing vertices).
+    PackedArray<packed::FaceCorners> faces;
+    std::vector<Group3DS> groups; // in file order
+    bool textured = false;        // the mesh has mapping coordinates
     // Vertices with a NaN or infinite coordinate, counted as they are read;
     // their faces are left out of the groups.
     std::size_t nonFiniteVertices = 0;

@@ -18,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::all_of(normals.begin(), normals.end(), [](float x) { return std::isfinite(x); }) &&
             (!o.textured || o.texCoords.size() >= 2 * vertices);
         for (const Group3DS& g : o.groups)
-            ok = ok && g.material < int(reader.materials.size()) && std::all_of(g.drawn.begin(), g.drawn.end(), [&](std::uint16_t f) {
+            ok = ok && g.material < int(reader.materials.size()) &&
+                 std::all_of(g.drawn.begin(), g.drawn.end(), [&](std::uint16_t f) {
                      const auto corners = o.faces.record(f);
                      return f < o.faceCount() && corners[0] < vertices && corners[1] < vertices &&
                             corners[2] < vertices;
