@@ -73,6 +73,17 @@ template <typename Name> int sectionIndex(const Name& name) {
     return indexIn(names().sections, name);
 }
 
+// What to add to "unknown element" for name, standing in section standsIn
+// (-1: at the root): where it belongs when it is the item element of another
+// section (an <object> written outside <objects>, the usual slip), else the
+// nearest of known, if any.
+QString hint(const QString& name, int standsIn, const std::vector<QString>& known) {
+    for (int s = 0; s < kSectionCount; ++s)
+        if (s != standsIn && name == QLatin1String(kItemNames[s]))
+            return " (hoort in <" + names().sections[std::size_t(s)] + ">)";
+    return suggestion(name, known);
+}
+
 // A number of one of these kinds is read as a float once, when it is checked.
 bool numeric(ValueKind kind) {
     switch (kind) {
@@ -311,7 +322,7 @@ bool MapLoader::Pass::run(int forcedSection, qint64 forcedOffset) {
                     known.push_back(QLatin1String(format.name));
                 warn(place,
                      "onbekende sectie <" + name.toString() + ">" +
-                         suggestion(name.toString(), known) + ", wordt genegeerd",
+                         hint(name.toString(), -1, known) + ", wordt genegeerd",
                      "sectie");
                 skipBelow = depth;
                 continue;
@@ -366,7 +377,7 @@ void MapLoader::Pass::startElement(const QXmlStreamReader& xml, const MapPlace& 
     if (element < 0) {
         warn(place,
              "onbekend element <" + name.toString() + "> in sectie " + QLatin1String(format.name) +
-                 suggestion(name.toString(), names().elements[std::size_t(section)]) +
+                 hint(name.toString(), section, names().elements[std::size_t(section)]) +
                  ", het element zelf wordt genegeerd",
              "element");
     }

@@ -63,6 +63,9 @@ TEST(MapCheck, EveryMistakeIsNamedWhereItStandsWithAndWithoutAWorld) {
         {wrap("blueprints", quad + "<textures><texture textureKye=\"t\"/></textures></blueprint>"),
          "maps/main.xml:2:", "bedoelt u textureKey?"},
         {wrap("camera", "<startingPos posx=\"inf\"/>"), "maps/main.xml:2:", "geen eindig getal"},
+        // An item outside its section says where it belongs, at the root and in another section.
+        {"<map>\n<startingPos posx=\"1\"/></map>", "maps/main.xml:2:", "(hoort in <camera>)"},
+        {wrap("blueprints", "<object key=\"o\"/>"), "maps/main.xml:2:", "(hoort in <objects>)"},
         {wrap("blueprints", quad + "<params width=\"0\"/></blueprint>"),
          "maps/main.xml:2:", "niet groter dan 0"},
         {wrap("blueprints",
