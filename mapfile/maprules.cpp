@@ -3,6 +3,7 @@
 #include "mapfile/maprules.h"
 
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <cmath>
 #include <map>
@@ -26,10 +27,6 @@ constexpr int kLightKeys = 8; // keys 0..7
 // The two straight keys whose pieces are measured by each one's own length.
 const std::string kFlatAlongZ = "road_flat_Z";
 const std::string kFlatAlongX = "road_flat_X";
-
-QString quoted(const std::string& text) {
-    return '"' + QString::fromStdString(text).left(80) + '"';
-}
 
 QString number(double value) {
     return QString::number(value, 'g', 6);
@@ -229,6 +226,27 @@ void checkMobile(const World& world, MapDiagnostics& report) {
                            "mobiel");
 }
 
+// A model is drawn scaled by its object's <scale>, whose factors are 0 where
+// not given: <scale x="2"/> flattens the model to a sheet in y and z.
+void checkScale(const World& world, MapDiagnostics& report) {
+    for (const auto& [keys, object] : world.objects) {
+        if (world.blueprints.at(keys.first)->type != QLatin1String("smax"))
+            continue;
+        const double factors[3] = {object->scale.x, object->scale.y, object->scale.z};
+        QStringList flat;
+        for (int i = 0; i < 3; ++i)
+            if (factors[i] == 0)
+                flat << QString(QChar('x' + i));
+        if (!flat.isEmpty())
+            report.warning(object->place,
+                           "object " + quoted(keys.second) + ": <scale> is 0 langs " +
+                               flat.join(" en ") +
+                               " (een factor die er niet staat is 0): het model wordt "
+                               "platgedrukt; <scale value=\"...\"/> schaalt in alle richtingen",
+                           "schaal");
+    }
+}
+
 // The cells a quad of this size centred at x, z is drawn with, as the quad
 // counts them; 0 when it cannot be drawn at all.
 double quadCells(double width, double height, double x, double z) {
@@ -278,6 +296,7 @@ void check(const MapData& data, MapDiagnostics& report) {
     checkLights(world, report);
     checkWalker(world, report);
     checkMobile(world, report);
+    checkScale(world, report);
     checkCells(world, report);
 }
 

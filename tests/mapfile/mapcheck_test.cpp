@@ -152,6 +152,10 @@ TEST(MapCheck, EveryMistakeIsNamedWhereItStandsWithAndWithoutAWorld) {
                             "<object key=\"o\" blueprintKey=\"g\" mobile=\"1\"/></objects>"
                             "<blueprints>"),
          "maps/main.xml:2:", "mobiel maar een girder"},
+        {wrap("blueprints", "<blueprint type=\"smax\" key=\"m\"/></blueprints><objects>"
+                            "<object key=\"o\" blueprintKey=\"m\"><scale x=\"2\"/></object>"
+                            "</objects><blueprints>"),
+         "maps/main.xml:2:", "0 langs y en z"},
         {wrap("objects", "<object key=\"o\" mobile=\"yes\"/>"),
          "maps/main.xml:2:", "is niet true, 1, false of 0"},
         {wrap("blueprints", "<blueprint type=\"quad\" key=\"q\"><params width=\"3000\" "
