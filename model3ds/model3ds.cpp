@@ -40,6 +40,13 @@ void Model_3DS::load(const char* path, ModelTextures& textures) {
     const std::string given = path ? path : "";
     std::cout << "Model_3DS : " << given << " inladen is begonnen \n";
     const std::string file = filePath(given);
+    // What an earlier load made goes, whatever this one finds.
+    prepareDrawing({});
+    objectCount = 0;
+    materials.clear();
+    if (batchList && QOpenGLContext::currentContext())
+        glDeleteLists(batchList, 1);
+    batchList = 0;
 
     Reader3DS reader;
     reader.readFile(file.c_str());
@@ -177,8 +184,11 @@ void Model_3DS::prepareDrawing(const std::vector<Object3DS>& objects) {
             std::vector<unsigned>& to = remap[found->second];
             if (to.empty())
                 to.assign(count, 0);
-            for (const std::uint16_t face : group.drawn)
-                for (const std::uint16_t index : object.faces.record(face)) {
+            for (const std::uint16_t face : group.drawn) {
+                const auto corners = object.faces.record(face);
+                if (corners[0] >= count || corners[1] >= count || corners[2] >= count)
+                    continue;
+                for (const std::uint16_t index : corners) {
                     unsigned& at = to[index];
                     if (at == 0) {
                         const auto xyz = object.vertices.record(index);
@@ -193,6 +203,7 @@ void Model_3DS::prepareDrawing(const std::vector<Object3DS>& objects) {
                     }
                     batch.indices.push_back(at - 1);
                 }
+            }
         }
     }
 }

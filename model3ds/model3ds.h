@@ -101,10 +101,13 @@ public:
     };
     std::vector<Batch> batches; // built by load from objects; in the order their first group comes
 
-private:
-    // Merges the groups of objects into batches, and measures the box. The
-    // objects view the file, and are dropped once this is done.
+    // Merges the groups of objects into batches, and measures the box; load
+    // does this with what it read, then drops the objects, which view the
+    // file. Their bytes may have changed since the read (a model saved again
+    // meanwhile): a face naming a vertex past its object's is left out.
     void prepareDrawing(const std::vector<Object3DS>& objects);
+
+private:
     // Emits the batches from their arrays.
     void drawBatches();
 

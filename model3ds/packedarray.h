@@ -91,9 +91,9 @@ public:
     // The kPer values of record r, r < size() / kPer.
     std::array<value_type, Layout::kPer> record(std::size_t r) const {
         std::array<value_type, Layout::kPer> values{};
-        const std::uint8_t* at = first + r * Layout::kStride;
         for (std::size_t k = 0; k < Layout::kPer; ++k)
-            values[k] = r * Layout::kPer + k < held ? Layout::load(at, k) : value_type();
+            if (r * Layout::kPer + k < held)
+                values[k] = Layout::load(first + r * Layout::kStride, k);
         return values;
     }
     // Makes the array size values long: added values read as 0, and values
