@@ -237,13 +237,15 @@ void checkScale(const World& world, MapDiagnostics& report) {
         for (int i = 0; i < 3; ++i)
             if (factors[i] == 0)
                 flat << QString(QChar('x' + i));
-        if (!flat.isEmpty())
-            report.warning(object->place,
-                           "object " + quoted(keys.second) + ": <scale> is 0 langs " +
-                               flat.join(" en ") +
-                               " (een factor die er niet staat is 0): het model wordt "
-                               "platgedrukt; <scale value=\"...\"/> schaalt in alle richtingen",
-                           "schaal");
+        if (flat.isEmpty())
+            continue;
+        const QString axes = flat.size() == 3 ? "x, y en z" : flat.join(" en ");
+        report.warning(object->place,
+                       "object " + quoted(keys.second) + ": <scale> is 0 langs " + axes +
+                           " (een weggelaten factor is ook 0): het model " +
+                           (flat.size() == 3 ? "krimpt tot een punt" : "wordt platgedrukt") +
+                           "; <scale value=\"...\"/> schaalt in alle richtingen",
+                       "schaal");
     }
 }
 

@@ -9,13 +9,16 @@
 #include <QFile>
 #include <cstdio>
 #include <cstdlib>
+#include <unistd.h>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const bool ready = [] {
         // The lines a map's problems print are not what is looked for.
         if (!std::freopen("/dev/null", "w", stdout))
             std::abort();
-        const QString folder = QDir::temp().filePath("kolvar-fuzz-map");
+        // A folder per process, so that workers of one run (-jobs) keep apart.
+        const QString folder =
+            QDir::temp().filePath("kolvar-fuzz-map-" + QString::number(::getpid()));
         return QDir().mkpath(folder + "/maps") && QDir::setCurrent(folder);
     }();
     if (!ready)
