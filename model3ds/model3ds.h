@@ -43,6 +43,10 @@ public:
         bool tooLarge = false;        // refused: over Reader3DS::kMaxFileBytes
         std::uintmax_t fileBytes = 0; // its size
         std::string firstProblem;     // the first damage found; empty for a sound file
+        std::size_t faces = 0;        // of all objects
+        // Faces that no material group names: they are not drawn (a model
+        // exported without materials draws nothing at all).
+        std::size_t ungroupedFaces = 0;
     };
     static ReadReport reportOf(const Reader3DS& reader);
 

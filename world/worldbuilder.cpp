@@ -307,6 +307,17 @@ void model(MapDiagnostics& report, const mapdata::Blueprint& blueprint, const Mo
                                   "; enkel de leesbare delen worden getoond (alle problemen: "
                                   "kolvar-3ds " +
                                   path + ")");
+    if (read.ungroupedFaces == read.faces && read.faces > 0)
+        report.warning(place,
+                       "3DS-bestand " + path +
+                           ": geen enkel vlak staat in een materiaalgroep, het model is "
+                           "onzichtbaar (geef de vlakken een materiaal in het 3D-programma)");
+    else if (read.ungroupedFaces > 0)
+        report.warning(place, QString("3DS-bestand %1: %2 van de %3 vlakken staan in geen "
+                                      "materiaalgroep en worden niet getekend")
+                                  .arg(path)
+                                  .arg(qulonglong(read.ungroupedFaces))
+                                  .arg(qulonglong(read.faces)));
     if (loaded) {
         // What the model's own load found: each image read once.
         for (const Model_3DS::Material& material : loaded->materials) {

@@ -46,6 +46,14 @@ TEST(MapCheck, EveryMistakeIsNamedWhereItStandsWithAndWithoutAWorld) {
     testgl::TempWorkDir dir;
     testgl::writeImage(dir.path + "/img.png", 2, 2, [](int, int) { return 0xffff0000u; });
     dir.write("maps/up.3ds", fx::file(fx::material("m", 1, 0, 0, "../img.png")));
+    // Faces in no material group: none of two, and one of two (the other named twice).
+    const std::string square = fx::vertices(4, {0, 0, 0, 1, 0, 0, 1, 0, 1, 0, 0, 1});
+    dir.write("maps/bare.3ds",
+              fx::file(fx::object("b", square + fx::faces(2, {0, 1, 2, 0, 0, 2, 3, 0}, ""))));
+    dir.write("maps/half.3ds",
+              fx::file(fx::material("m", 1, 0, 0) +
+                       fx::object("h", square + fx::faces(2, {0, 1, 2, 0, 0, 2, 3, 0},
+                                                          fx::group("m", 2, {1, 1})))));
     dir.write("maps/huge.xml", "");
     QFile::resize(dir.path + "/maps/huge.xml", 100LL << 20); // sparse
     dir.write("maps/leak.xml",
@@ -156,6 +164,10 @@ TEST(MapCheck, EveryMistakeIsNamedWhereItStandsWithAndWithoutAWorld) {
                             "<object key=\"o\" blueprintKey=\"m\"><scale x=\"2\"/></object>"
                             "</objects><blueprints>"),
          "maps/main.xml:2:", "0 langs y en z"},
+        {wrap("blueprints", "<blueprint type=\"smax\" key=\"b\" file=\"maps/bare.3ds\"/>"),
+         "maps/main.xml:2:", "geen enkel vlak staat in een materiaalgroep"},
+        {wrap("blueprints", "<blueprint type=\"smax\" key=\"h\" file=\"maps/half.3ds\"/>"),
+         "maps/main.xml:2:", "1 van de 2 vlakken staan in geen materiaalgroep"},
         {wrap("objects", "<object key=\"o\" mobile=\"yes\"/>"),
          "maps/main.xml:2:", "is niet true, 1, false of 0"},
         {wrap("blueprints", "<blueprint type=\"quad\" key=\"q\"><params width=\"3000\" "
