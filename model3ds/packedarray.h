@@ -82,13 +82,14 @@ public:
 
     std::size_t size() const { return count; }
     bool empty() const { return count == 0; }
-    // Value i, i < size(); 0 past the values the block holds (see resize).
+    // Value i; 0 past the values the block holds (see resize), so no index
+    // reads outside the block, even one taken from bytes changed since.
     value_type operator[](std::size_t i) const {
         if (i >= held)
             return value_type();
         return Layout::load(first + i / Layout::kPer * Layout::kStride, i % Layout::kPer);
     }
-    // The kPer values of record r, r < size() / kPer.
+    // The kPer values of record r; as operator[], 0 past what the block holds.
     std::array<value_type, Layout::kPer> record(std::size_t r) const {
         std::array<value_type, Layout::kPer> values{};
         for (std::size_t k = 0; k < Layout::kPer; ++k)
