@@ -33,19 +33,9 @@ Model_3DS::ReadReport Model_3DS::reportOf(const Reader3DS& reader) {
     report.fileBytes = reader.fileBytes;
     if (reader.damaged() && !reader.problems.empty())
         report.firstProblem = dutchProblem3DS(reader.problems.front());
-    std::vector<bool> grouped;
     for (const Object3DS& object : reader.objects) {
-        const std::size_t count = std::size_t(object.faceCount());
-        grouped.assign(count, false);
-        std::size_t named = 0;
-        for (const Group3DS& group : object.groups)
-            for (const std::uint16_t face : group.faces)
-                if (face < count && !grouped[face]) {
-                    grouped[face] = true;
-                    ++named;
-                }
-        report.faces += count;
-        report.ungroupedFaces += count - named;
+        report.faces += std::size_t(object.faceCount());
+        report.ungroupedFaces += ungroupedFaces(object);
     }
     return report;
 }

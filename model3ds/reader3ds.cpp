@@ -673,3 +673,13 @@ void Reader3DS::resolveObject(Object3DS& object, const std::vector<int>& byName)
                 faceCount);
     }
 }
+
+std::size_t ungroupedFaces(const Object3DS& object) {
+    const std::size_t count = std::size_t(object.faceCount());
+    // One byte a face (at most 64 KB): marked without a branch, counted once.
+    std::vector<std::uint8_t> grouped(count + 1);
+    for (const Group3DS& group : object.groups)
+        for (std::size_t k = 0; k < group.faces.size(); ++k)
+            grouped[std::min<std::size_t>(group.faces[k], count)] = 1;
+    return count - std::size_t(std::count(grouped.begin(), grouped.end() - 1, 1));
+}

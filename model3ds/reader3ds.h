@@ -61,6 +61,10 @@ struct Object3DS {
     int faceCount() const { return int(faces.size() / 3); }
 };
 
+// Faces of object that no material group names: they are not drawn (a
+// model exported without materials draws nothing).
+std::size_t ungroupedFaces(const Object3DS& object);
+
 class Reader3DS {
 public:
     static constexpr std::size_t kMaxNameBytes = 79; // longer names are cut to this many bytes

@@ -7,6 +7,7 @@
 //     build/kolvar-3ds maps/models/car_red.3ds ...
 #include "app/commandline.h"
 #include "console/printable.h"
+#include "model3ds/problems3ds.h"
 #include "model3ds/reader3ds.h"
 
 #include <cstdio>
@@ -20,51 +21,55 @@ int report(const char* path) {
     reader.readFile(path);
     std::printf("%s\n", path);
     if (reader.tooLarge) {
-        std::printf("  %ju bytes, more than the %ju a model may have: not read\n", reader.fileBytes,
-                    Reader3DS::kMaxFileBytes);
+        std::printf("  %ju bytes, meer dan de %ju die een model mag hebben: niet gelezen\n",
+                    reader.fileBytes, Reader3DS::kMaxFileBytes);
         return 2;
     }
     if (!reader.opened) {
-        std::printf("  cannot be opened\n");
+        std::printf("  kan niet geopend worden\n");
         return 2;
     }
-    std::printf("  %zu objects\n", reader.objects.size());
+    std::printf("  %zu objecten\n", reader.objects.size());
     for (const Object3DS& object : reader.objects) {
-        std::printf("    \"%s\": %d vertices, %d faces, %zu mapping coordinates%s, %zu groups\n",
+        std::printf("    \"%s\": %d hoekpunten, %d vlakken, %zu textuurcoordinaten%s, %zu groepen",
                     printable(object.name).c_str(), object.vertexCount(), object.faceCount(),
-                    object.texCoords.size() / 2, object.textured ? "" : " (untextured)",
+                    object.texCoords.size() / 2, object.textured ? "" : " (zonder textuur)",
                     object.groups.size());
+        if (const std::size_t ungrouped = ungroupedFaces(object))
+            std::printf(", %zu vlakken in geen groep (niet getekend)", ungrouped);
+        std::printf("\n");
         for (const Group3DS& group : object.groups) {
-            std::printf("      group \"%s\"", printable(group.materialName).c_str());
+            std::printf("      groep \"%s\"", printable(group.materialName).c_str());
             if (group.material >= 0)
-                std::printf(" (material %d)", group.material);
+                std::printf(" (materiaal %d)", group.material);
             else
-                std::printf(" (no such material)");
-            std::printf(": %zu face numbers, %zu faces drawn\n", group.faces.size(),
+                std::printf(" (geen zulk materiaal)");
+            std::printf(": %zu vlaknummers, %zu vlakken getekend\n", group.faces.size(),
                         group.drawn.size());
         }
     }
-    std::printf("  %zu materials\n", reader.materials.size());
+    std::printf("  %zu materialen\n", reader.materials.size());
     for (std::size_t i = 0; i < reader.materials.size(); ++i) {
         const Material3DS& material = reader.materials[i];
-        std::printf("    %zu \"%s\": colour %u %u %u", i, printable(material.name).c_str(),
+        std::printf("    %zu \"%s\": kleur %u %u %u", i, printable(material.name).c_str(),
                     unsigned(material.colour[0]), unsigned(material.colour[1]),
                     unsigned(material.colour[2]));
         if (!material.textureMap.empty())
-            std::printf(", texture map \"%s\"", printable(material.textureMap).c_str());
+            std::printf(", textuur \"%s\"", printable(material.textureMap).c_str());
         std::printf("\n");
     }
-    std::printf("  %zu problems\n", reader.problemCount);
+    std::printf("  %zu problemen\n", reader.problemCount);
     for (const std::string& line : reader.problems)
-        std::printf("    %s\n", line.c_str());
+        std::printf("    %s\n", dutchProblem3DS(line).c_str());
     if (reader.problemCount > reader.problems.size())
-        std::printf("    ... and %zu more\n", reader.problemCount - reader.problems.size());
+        std::printf("    ... en nog %zu\n", reader.problemCount - reader.problems.size());
     return reader.damaged() ? 1 : 0;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0); // each line out as it is written
     CommandLine line("kolvar-3ds", "FILE...",
                      "Toont wat elk 3DS-bestand bevat en elk probleem erin.\n"
                      "\n"

@@ -39,6 +39,10 @@ TEST(CommandLineE2e, EachLineEndsWithItsStatusAndSaysSo) {
          "\"$K\" --check \"$(printf 'caf\\351.xml')\"",
          1, "caf\\xe9.xml:2:", "bestaat niet"},
         {"\"$B/kolvar-3ds\" --version", 0, "kolvar-3ds " + CommandLine::version(), "gebruik"},
+        // The inspector speaks Dutch too, its reader's problems included.
+        {"head -c 900 \"$KOLVAR_SOURCE_DIR/maps/models/car_red.3ds\" >cut.3ds && "
+         "\"$B/kolvar-3ds\" cut.3ds",
+         1, "reikt voorbij het einde van het bestand", "past the end"},
         {"\"$B/kolvar-make-images\" --help && test ! -e ./--help", 0, "gebruik: kolvar-make-images",
          "sky_north"},
         {"\"$B/kolvar-make-models\" -h && test ! -e ./-h", 0, "gebruik: kolvar-make-models",
