@@ -130,9 +130,6 @@ public:
     const_iterator begin() const { return const_iterator(this, 0); }
     const_iterator end() const { return const_iterator(this, count); }
 
-    // Every value, in an array of its own: for GL calls that want one.
-    std::vector<value_type> values() const { return std::vector<value_type>(begin(), end()); }
-
 private:
     std::shared_ptr<const void> keep;
     const std::uint8_t* first = nullptr;

@@ -18,8 +18,8 @@ namespace {
 void drawGroupByGroup(const Reader3DS& reader) {
     for (const Object3DS& object : reader.objects) {
         const std::vector<float> normals = vertexNormals(object);
-        const std::vector<float> vertices = object.vertices.values();
-        const std::vector<float> texCoords = object.texCoords.values();
+        const std::vector<float> vertices(object.vertices.begin(), object.vertices.end());
+        const std::vector<float> texCoords(object.texCoords.begin(), object.texCoords.end());
         if (object.textured) {
             glEnableClientState(GL_TEXTURE_COORD_ARRAY);
             glTexCoordPointer(2, GL_FLOAT, 0, texCoords.data());
