@@ -13,7 +13,9 @@ command -v debootstrap >/dev/null || { echo "try-package.sh: apt-get install deb
 
 root=$(mktemp -d /tmp/kolvar-bookworm.XXXXXX)
 cleanup() {
-    for m in dev/pts dev proc sys; do umount "$root/$m" 2>/dev/null || true; done
+    for m in dev/pts dev proc sys; do
+        while mountpoint -q "$root/$m"; do umount "$root/$m" || break; done
+    done
     rm -rf --one-file-system "$root"
 }
 trap cleanup EXIT
@@ -22,8 +24,8 @@ echo "== debootstrap --variant=minbase bookworm $root"
 debootstrap --variant=minbase bookworm "$root" "$mirror" >"$root.log" 2>&1 ||
     { tail -20 "$root.log"; exit 1; }
 rm -f "$root.log"
-mount -t proc proc "$root/proc"
-mount -t sysfs sys "$root/sys"
+mountpoint -q "$root/proc" || mount -t proc proc "$root/proc"
+mountpoint -q "$root/sys" || mount -t sysfs sys "$root/sys"
 mount --bind /dev "$root/dev"
 mount --bind /dev/pts "$root/dev/pts"
 cp "$deb" "$root/tmp/"
@@ -33,16 +35,19 @@ in_root() { chroot "$root" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root 
 echo "== before: is Qt there?"
 in_root sh -c 'ls /usr/lib/x86_64-linux-gnu | grep -c -i qt || true'
 echo "== apt-get install ./$(basename "$deb")"
-in_root apt-get update -qq
-in_root sh -c "cd /tmp && apt-get install -y -q --no-install-recommends ./$(basename "$deb")" |
-    grep -E '^(Setting up|The following NEW|  |[0-9]+ upgraded)' | head -40
+in_root apt-get -o APT::Sandbox::User=root update -qq
+in_root sh -c "cd /tmp && apt-get -o APT::Sandbox::User=root install -y -q \
+    --no-install-recommends ./$(basename "$deb")" >"$root/tmp/install.log" 2>&1 ||
+    { cat "$root/tmp/install.log"; exit 1; }
+grep -E '^[0-9]+ upgraded|^Setting up (kolvar|libqt6gui|libgl1)' "$root/tmp/install.log"
 in_root sh -c 'dpkg -L kolvar | grep -E "bin/|man1|doc/kolvar/|metainfo"'
 
 echo "== kolvar --version; kolvar --check (from an empty folder)"
 in_root sh -c 'mkdir -p /tmp/empty && cd /tmp/empty && kolvar --version && kolvar --check; echo "status $?"'
 
 echo "== xvfb-run -a kolvar --frames 3 (from an empty folder)"
-in_root apt-get install -y -qq --no-install-recommends xvfb xauth >/dev/null
+in_root apt-get -o APT::Sandbox::User=root install -y -qq --no-install-recommends \
+    xvfb xauth >/dev/null
 in_root sh -c 'cd /tmp/empty && xvfb-run -a kolvar --frames 3; echo "status $?"'
 
 echo "== apt-get purge kolvar: what it leaves"
