@@ -1,5 +1,7 @@
-// Canvas: the GL view that fills the main window. Owns the 50 ms frame timer,
-// the world and its texture store, sets the fixed GL state, hands input to
+// Canvas: the GL view that fills the main window. Owns the frame loop (the
+// world steps every 50 ms, frames are drawn at the display's rate between
+// the steps, and nothing is drawn while nothing moves), the world and its
+// texture store, sets the fixed GL state, hands input to
 // the world and draws the overlay. Follows the map's files: a save of the
 // map, an include, an image or a 3DS file (or F5) loads the world anew
 // beside the old one and swaps it in, with the viewer where they stood. A window of its own that
@@ -10,9 +12,14 @@
 #include <QOpenGLWindow>
 
 #include "app/options.h"
+#include "app/settings.h"
+#include "app/stepclock.h"
 
+#include <QElapsedTimer>
+#include <QSet>
 #include <QStringList>
 #include <chrono>
+#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -30,7 +37,8 @@ public:
     // anew: an editor's save (write, rename, touch) is one reload.
     static constexpr int kReloadDelayMs = 250;
 
-    explicit Canvas(const Options& options = Options(), QWindow* parent = nullptr);
+    explicit Canvas(const Options& options = Options(), const Settings& settings = Settings(),
+                    QWindow* parent = nullptr);
     ~Canvas() override;
 
     // Loads the map anew now (F5, or the watcher after a change). The new
@@ -43,14 +51,22 @@ public:
     void renderOverlay(const QString& text);
 
     // Saves the current view as kolvar-YYYYMMDD-HHMMSS-zzz.png in the folder
-    // the program was started from and says so (or that it could not be written); from paintGL only.
+    // the program was started from and says so (or that it could not be written); from paintGL
+    // only.
     void saveScreenshot();
 
-    QTimer* timer;                            // child
+    // Something changed (a key, the mouse, a reload): draw frames again,
+    // and step the world, until it is still.
+    void wake();
+    // Ends the frame log with its count of late frames (before Escape ends the program).
+    void closeFrameLog();
+
+    QTimer* timer;                            // child; the design's loop (frameRate 20)
     std::unique_ptr<TextureFactory> textures; // the world's texture store
     std::unique_ptr<Map> world;
     const Options options;
-    bool showFrameTime = false; // key I: the frame-time line in the overlay
+    const Settings settings;
+    bool showFrameTime = false; // key I: the frame-time lines in the overlay
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -62,8 +78,14 @@ protected:
     void paintGL() override;
 
 private:
-    // One tick of the frame timer: the world steps, then a frame is drawn.
+    // One tick of the design's loop (and of --frames): the world steps, then a frame is drawn.
     void tick();
+    // A frame reached the screen: the next one, or none when all is still.
+    void frameDone();
+    // The world's steps due now, and where between them this frame shows it.
+    void advanceWorld();
+    // The instruments of a drawn frame: rates, late frames, the frame log.
+    void countFrame(qint64 startNs);
     // Reads, checks and builds the map into a new world and texture store;
     // false, with the world unchanged, when the map cannot be read at all.
     bool loadWorld();
@@ -83,6 +105,28 @@ private:
     double smoothedFrameMs = 0;  // for the overlay line: start to start of a frame
     double smoothedWorkMs = 0;   // for the overlay line: the drawing of a frame
     std::vector<double> frameMs; // --frames: one entry a frame after the first
+    // The frame loop (see wake). Times are nanoseconds of sinceStart.
+    QElapsedTimer sinceStart;
+    StepClock stepClock;
+    int frameRate = 0;          // as set: 0 the display's, 20 the design's loop
+    double frameIntervalNs = 0; // the pace aimed at
+    bool running = false;       // frames follow one another; false: still
+    bool swapPaced = false;     // the buffer swap waits for the display
+    std::vector<double> swapMs; // the first frames' swap times, to tell
+    qint64 paintEndNs = 0;
+    qint64 lastPaintNs = -1; // start of the last frame of this run; -1: none
+    double nextFrameNs = 0;  // deadline of the next paced frame
+    double requestLagNs = 0; // from asking for a frame to its start
+    qint64 requestedNs = 0;
+    QTimer* pacer;         // child; single shot, precise
+    QSet<qint64> heldKeys; // places (or key codes) down now
+    // The I readout and the frame log.
+    int framesCounted = 0, stepsCounted = 0;
+    qint64 rateStartNs = 0;
+    double framesPerSecond = 0, stepsPerSecond = 0;
+    int lateFrames = 0; // longer than 1.5 refresh intervals
+    int loggedFrames = 0;
+    std::FILE* frameLog = nullptr;
     bool reported = false;
     bool screenshotPending = false; // F12 pressed: save the next frame
     QFileSystemWatcher* watcher;    // child

@@ -1,7 +1,9 @@
 // Program entry: the command line, the display, the world's folder, then
 // the Qt application and the main window at (500, 10).
+#include "app/keylabels.h"
 #include "app/options.h"
 #include "app/platformchoice.h"
+#include "app/settings.h"
 #include "app/window.h"
 #include "app/worldplace.h"
 
@@ -9,6 +11,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QFile>
 #include <iostream>
 #include <malloc.h>
 #include <unistd.h>
@@ -60,6 +63,9 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
+    // The frame log is named from where the program was started.
+    if (!options.frameLog.isEmpty() && !options.frameLog.startsWith('/'))
+        options.frameLog = QFile::decodeName(currentFolder()) + "/" + options.frameLog;
     // Before anything is read: includes, images and models are named from the world's folder.
     const WorldPlace place =
         WorldPlace::locate(options.givenMap, currentFolder(), WorldPlace::installedWorld());
@@ -87,7 +93,14 @@ int main(int argc, char** argv) {
     if (QGuiApplication::platformName().startsWith("wayland"))
         std::cout << "Wayland zonder XWayland: de muisblik (T) kan de muis niet terugzetten en "
                      "werkt niet; draai met A en E, of start met QT_QPA_PLATFORM=xcb\n";
-    Window window(options); // closed and freed before the application
+    // The user's settings, and the keys named as this keyboard labels them.
+    QStringList problems;
+    const QString settingsFile = Settings::defaultPath();
+    Settings settings = Settings::read(settingsFile, problems);
+    problems << KeyLabels::fromDisplay().apply(settings.keys, settingsFile);
+    for (const QString& line : problems)
+        std::cout << line.toStdString() << "\n";
+    Window window(options, settings); // closed and freed before the application
     QApplication::setActiveWindow(&window);
     window.show();
     window.move(500, 10);

@@ -64,6 +64,7 @@ void Map::ensureCamera() {
 void Map::resetViewer() {
     camera->setLookAt(startEye[0], startEye[1], startEye[2], startCentre[0], startCentre[1],
                       startCentre[2], 0.0, 1.0, 0.0);
+    camera->settle();
 }
 
 void Map::takeViewerFrom(const Map& old) {
@@ -74,6 +75,7 @@ void Map::takeViewerFrom(const Map& old) {
     camera = new Camera(*before);
     delete start;
     camera->leaveCar();
+    camera->settle();
     lightingOn = old.lightingOn;
     mouseTracking = old.mouseTracking;
     collisionOn = old.collisionOn;
@@ -93,6 +95,7 @@ void Map::takeViewerFrom(const Map& old) {
     camera->tracker = before->tracker; // speed, steering and where it stands
     camera->tracker.object = car;
     camera->tracker.writeBack(); // where it stands now, not where the file puts it
+    camera->settle();
 }
 
 void Map::addBlueprint(const std::string& key, TObject* blueprint) {

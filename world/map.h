@@ -91,9 +91,11 @@ public:
     // lists are made again, the old ones deleted, when anything has been
     // added since; drawFrame sees to that too.
     void compileDisplayLists();
-    // One tick of the frame timer: the camera (or the driven car) takes its
-    // step. Drawing and picking never move anything.
+    // One step of the world (every 50 ms): the camera (or the driven car)
+    // takes its step. Drawing and picking never move anything.
     void step();
+    // Nothing moves until a key or the mouse says so (see Camera::isStill).
+    bool isStill();
     // Draws the scene from where the camera stands.
     void drawFrame();
     // Keys (map_keys.cpp).
@@ -139,6 +141,7 @@ public:
     QString overlayText;
     bool overlayShown = true; // H hides and shows the overlay (the canvas's rows too)
     RoadTrack roadTrack;
+    KeyBindings keys; // which keys move the viewer, and their names in the overlay
     double startEye[3] = {0.0, 2.5, 35.0};    // Space puts the viewer here (world units)
     double startCentre[3] = {0.0, 2.5, 30.0}; // looking at this point
 

@@ -220,12 +220,18 @@ void Map::compileBatch(DrawStep& step) {
 
 void Map::step() {
     ensureCamera();
+    camera->keepPrevious();
     if (!collisionOn)
         camera->update();
     else if (camera->isInCar())
         camera->carFrame(*this);
     else
         camera->footFrame(*this);
+}
+
+bool Map::isStill() {
+    ensureCamera();
+    return camera->isStill();
 }
 
 void Map::drawFrame() {
@@ -240,20 +246,20 @@ void Map::drawFrame() {
     glShadeModel(shadeModel);
 
     camera->applyView();
+    double eye[3], centre[3]; // as shown, between the last two steps
+    camera->shownView(eye, centre);
 
     // Flashlights sit at the eye and shine where the viewer looks.
     for (Light* light : flashlights) {
-        light->setPosition(float(camera->eye[0]), float(camera->eye[1]), float(camera->eye[2]),
-                           1.0f);
-        light->setSpot(light->spotCutoff, float(camera->centre[0] - camera->eye[0]),
-                       float(camera->centre[1] - camera->eye[1]),
-                       float(camera->centre[2] - camera->eye[2]), 1.0f);
+        light->setPosition(float(eye[0]), float(eye[1]), float(eye[2]), 1.0f);
+        light->setSpot(light->spotCutoff, float(centre[0] - eye[0]), float(centre[1] - eye[1]),
+                       float(centre[2] - eye[2]), 1.0f);
     }
 
     ViewVolume view;
     view.fromGL();
     culledLastFrame = 0;
-    occlusion.beginFrame(camera->eye);
+    occlusion.beginFrame(eye);
     // Lights are switched on when the set a step needs changes, and off at
     // the end: between two steps nothing is drawn, so each object sees the
     // same lights as when they went on and off around every one of them.
@@ -302,15 +308,16 @@ void Map::drawFrame() {
             }
             continue;
         }
-        if (view.outside(boundingSphere(step.blueprint, *step.object))) {
+        const TObject shown = camera->shownPlacement(*step.object);
+        if (view.outside(boundingSphere(step.blueprint, shown))) {
             ++culledLastFrame;
             continue;
         }
-        if (occlusion.hidden(step.unit, boundingBox(step.blueprint, *step.object)))
+        if (occlusion.hidden(step.unit, boundingBox(step.blueprint, shown)))
             continue;
         switchLights(step.skybox ? SkyLights : SceneLights);
         glPushName(step.pickName);
-        step.blueprint->draw(*step.object, textures);
+        step.blueprint->draw(shown, textures);
         glPopName();
     }
     switchLights(NoLights);

@@ -48,12 +48,21 @@ void Map::keyPressed(QKeyEvent* event) {
     } else if (key == Qt::Key_Escape) {
         std::exit(kEscapeExitStatus);
     }
-    camera->keyPressed(event);
+    // A held key's repeats change nothing: the step holds while it is down.
+    if (event->isAutoRepeat()) {
+        event->ignore();
+        return;
+    }
+    camera->press(keys.moveFor(event->nativeScanCode(), key, event->modifiers(), true));
 }
 
 void Map::keyReleased(QKeyEvent* event) {
     ensureCamera();
-    camera->keyReleased(event);
+    if (event->isAutoRepeat()) {
+        event->ignore();
+        return;
+    }
+    camera->release(keys.moveFor(event->nativeScanCode(), event->key(), event->modifiers(), false));
 }
 
 void Map::mouseMoved(QMouseEvent* event) {

@@ -84,7 +84,8 @@ void Map::printObjectAt(int x, int y) {
     camera->applyView();
     for (std::size_t i = 0; i < named.size(); ++i) {
         glLoadName(GLuint(i));
-        getBlueprint(*named[i].blueprintKey)->draw(*named[i].object, textures);
+        getBlueprint(*named[i].blueprintKey)
+            ->draw(camera->shownPlacement(*named[i].object), textures);
     }
     const GLint hits = endSelection();
     GLuint bestDepth = std::numeric_limits<GLuint>::max();

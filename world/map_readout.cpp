@@ -23,10 +23,11 @@ std::string mapNumber(double value) {
 void Map::printViewerPlace() const {
     if (!camera)
         return;
-    std::cout << "<startingPos posx=\"" << mapNumber(camera->eye[0]) << "\" posy=\""
-              << mapNumber(camera->eye[1]) << "\" posz=\"" << mapNumber(camera->eye[2])
-              << "\" viewx=\"" << mapNumber(camera->centre[0]) << "\" viewy=\""
-              << mapNumber(camera->centre[1]) << "\" viewz=\"" << mapNumber(camera->centre[2])
+    double eye[3], centre[3]; // where the viewer is shown
+    camera->shownView(eye, centre);
+    std::cout << "<startingPos posx=\"" << mapNumber(eye[0]) << "\" posy=\"" << mapNumber(eye[1])
+              << "\" posz=\"" << mapNumber(eye[2]) << "\" viewx=\"" << mapNumber(centre[0])
+              << "\" viewy=\"" << mapNumber(centre[1]) << "\" viewz=\"" << mapNumber(centre[2])
               << "\"/>" << std::endl;
 }
 
