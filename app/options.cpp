@@ -1,7 +1,7 @@
 // Options: the command line of kolvar.
 #include "app/options.h"
 
-#include "app/commandline.h"
+#include "console/commandline.h"
 
 #include <QFile>
 

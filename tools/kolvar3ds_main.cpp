@@ -5,7 +5,7 @@
 // given).
 //
 //     build/kolvar-3ds maps/models/car_red.3ds ...
-#include "app/commandline.h"
+#include "console/commandline.h"
 #include "console/printable.h"
 #include "model3ds/problems3ds.h"
 #include "model3ds/reader3ds.h"

@@ -1,7 +1,7 @@
 // The real program and tools on command lines as a user types them: help,
 // version, an unknown option, no display, a map opened by its absolute path
 // from another folder, a file name that is not UTF-8.
-#include "app/commandline.h"
+#include "console/commandline.h"
 #include "tests/e2e/e2e.h"
 #include "tests/support/gltest.h"
 
