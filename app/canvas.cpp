@@ -195,12 +195,12 @@ void Canvas::paintGL() {
     glMatrixMode(GL_MODELVIEW);
     world->drawFrame();
     glLoadIdentity();
-    QString overlay = world->overlayText;
+    QString overlay = world->overlayText();
     // The text ends in a line break: these take the rows below it.
     if (!reloadFailure.isEmpty())
         overlay += "Herladen mislukt, de vorige wereld blijft: " + reloadFailure + "\n" +
                    QString::number(reloadFailureProblems) + " problemen\n";
-    else if (loadProblems > 0 && world->overlayShown)
+    else if (loadProblems > 0 && world->overlayShown())
         overlay += QString::number(loadProblems) + " problemen bij het laden (zie de console)\n";
     if (showFrameTime && smoothedFrameMs > 0 && smoothedWorkMs > 0) {
         // The time a frame takes to draw, and the frames drawn per second.
@@ -342,10 +342,10 @@ void Canvas::mouseMoveEvent(QMouseEvent* event) {
     if (!world)
         return;
     // Without mouse tracking only a drag turns the view.
-    if (!world->mouseTracking && event->buttons() == Qt::NoButton)
+    if (!world->mouseTracking() && event->buttons() == Qt::NoButton)
         return;
     world->mouseMoved(event);
     const QPoint centre(width() / 2, height() / 2);
     QCursor::setPos(mapToGlobal(centre));
-    world->camera->setMouseReference(centre.x(), centre.y());
+    world->camera().setMouseReference(centre.x(), centre.y());
 }

@@ -222,6 +222,7 @@ private:
     void readTexture(int node);
     void readLight(int node);
     void readBlueprint(int node);
+    mapdata::GirderParams readGirder(int node, int params, int texturesElement);
     void readObject(int node);
     void warn(const MapPlace& place, const QString& text, const char* kind = nullptr) {
         report.warning(place, text, kind);
@@ -562,8 +563,6 @@ void MapLoader::Pass::readBlueprint(int node) {
     blueprint.type = tree.text(node, "type");
     blueprint.hasKey = tree.has(node, "key");
     blueprint.key = tree.string(node, "key");
-    blueprint.subtype = tree.text(node, "subtype");
-    blueprint.file = tree.text(node, "file");
     const int box = tree.firstBelow(node, tree.element("boundingBox"));
     if (box >= 0) {
         blueprint.hasBox = true;
@@ -572,22 +571,55 @@ void MapLoader::Pass::readBlueprint(int node) {
         blueprint.box[2] = tree.number(box, "depth");
     }
     const int params = tree.firstBelow(node, tree.element("params"));
-    blueprint.paramsPlace = tree.nodes[std::size_t(params >= 0 ? params : node)].place;
-    blueprint.width = tree.number(params, "width");
-    blueprint.height = tree.number(params, "height");
-    blueprint.direction = tree.string(params, "direction");
     const int texturesElement = tree.firstBelow(node, tree.element("textures"));
-    const int texture = tree.firstBelow(texturesElement, tree.element("texture"));
-    if (texture >= 0) {
-        blueprint.hasTexture = true;
-        blueprint.textureKey = tree.string(texture, "textureKey");
-        blueprint.texturePlace = tree.nodes[std::size_t(texture)].place;
+    // The first texture, of a quad or a road.
+    auto firstTexture = [&] {
+        mapdata::TextureUse use;
+        const int texture = tree.firstBelow(texturesElement, tree.element("texture"));
+        if (texture >= 0) {
+            use.present = true;
+            use.key = tree.string(texture, "textureKey");
+            use.place = tree.nodes[std::size_t(texture)].place;
+        }
+        return use;
+    };
+    const std::optional<BlueprintKind> kind = MapFormat::kindOf(blueprint.type);
+    if (kind) {
+        switch (*kind) {
+        case BlueprintKind::Smax:
+            blueprint.params = mapdata::SmaxParams{tree.text(node, "file")};
+            break;
+        case BlueprintKind::Girder:
+            blueprint.params = readGirder(node, params, texturesElement);
+            break;
+        case BlueprintKind::Quad: {
+            mapdata::QuadParams quad;
+            quad.width = tree.number(params, "width");
+            quad.height = tree.number(params, "height");
+            quad.texture = firstTexture();
+            blueprint.params = std::move(quad);
+            break;
+        }
+        case BlueprintKind::Road: {
+            mapdata::RoadParams road;
+            road.subtype = tree.text(node, "subtype");
+            road.shape = MapFormat::roadShapeOf(road.subtype);
+            road.direction = tree.string(params, "direction");
+            road.paramsPlace = tree.nodes[std::size_t(params >= 0 ? params : node)].place;
+            road.texture = firstTexture();
+            blueprint.params = std::move(road);
+            break;
+        }
+        }
     }
+    file.blueprints.push_back(std::move(blueprint));
+}
 
-    mapdata::Girder& girder = blueprint.girder;
-    girder.subtype = tree.text(params, "subtype");
-    girder.width = blueprint.width;
-    girder.height = blueprint.height;
+mapdata::GirderParams MapLoader::Pass::readGirder(int node, int params, int texturesElement) {
+    mapdata::GirderParams girder;
+    girder.shape = MapFormat::girderShapeOf(tree.text(params, "subtype"));
+    girder.width = tree.number(params, "width");
+    girder.height = tree.number(params, "height");
     girder.depth = tree.number(params, "depth");
     static const char* const kCorners[8] = {"ftl", "ftr", "fbl", "fbr", "btl", "btr", "bbl", "bbr"};
     const int points = tree.firstBelow(node, tree.element("points"));
@@ -618,7 +650,7 @@ void MapLoader::Pass::readBlueprint(int node) {
     const int normals = tree.firstBelow(node, tree.element("normals"));
     for (int n : tree.allBelow(normals, tree.element("normal")))
         girder.normals.push_back({tree.string(n, "side"), tree.point(n)});
-    file.blueprints.push_back(std::move(blueprint));
+    return girder;
 }
 
 void MapLoader::Pass::readObject(int node) {
@@ -664,10 +696,6 @@ const MapData& MapLoader::data() const {
     return session->data;
 }
 
-MapData MapLoader::takeData() {
-    return std::move(session->data);
-}
-
 MapDiagnostics& MapLoader::diagnostics() {
     return session->diagnostics;
 }
@@ -692,7 +720,7 @@ bool MapLoader::load(const QString& name, const QString& shownName) {
 bool MapLoader::readFile(mapdata::File& file) {
     MapDiagnostics& report = session->diagnostics;
     XmlHandler handler;
-    bool ok = handler.load(openPath, "map");
+    bool ok = handler.load(openPath);
     if (ok) {
         Pass pass(*this, handler, file);
         ok = pass.run();

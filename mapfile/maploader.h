@@ -42,7 +42,6 @@ public:
     // user typed it, when the program opens it by another).
     bool load(const QString& fileName, const QString& shownName = QString());
     const MapData& data() const;
-    MapData takeData();
     MapDiagnostics& diagnostics();
 
     // prefix + name, the path of an included map file.

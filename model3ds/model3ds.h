@@ -1,9 +1,9 @@
 // Model_3DS: the scene object of a 3DS model file. load() reads the file with
 // Reader3DS and gives each material a GL texture (its texture map, or else a
-// 2 x 2 texture of its colour), shared with every material of the process
-// naming the same file or colour, and merges the objects' material groups
-// per material for drawing; draw() emits each material's faces as one
-// indexed triangle batch from vertex arrays.
+// 2 x 2 texture of its colour), shared with every material of the world
+// naming the same file or colour (the world's ModelTextures), and merges the objects' material
+// groups per material for drawing; draw() emits each material's faces as one indexed triangle batch
+// from vertex arrays.
 #pragma once
 
 #include "model3ds/reader3ds.h"
@@ -66,9 +66,10 @@ public:
     // the compiling of a display list, from a list of the batches made at
     // the first draw, so a mobile model does not send its arrays each frame.
     void draw(const TObject& placement, const TextureFactory& textures) override;
+    // The model's own box (measured when it was loaded) as draw places it.
+    Bounds bounds(const TObject& placement) const override;
 
     int getObjectCount() const { return objectCount; }
-    int getMaterialCount() const { return int(materials.size()); }
 
     // Directory path -> its entries by case-folded name, listed during one load.
     using Listings = std::map<std::string, std::map<QString, QString>>;

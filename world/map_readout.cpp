@@ -21,8 +21,7 @@ std::string mapNumber(double value) {
 } // namespace
 
 void Map::printViewerPlace() const {
-    if (!camera)
-        return;
+    const Camera* camera = &viewer;
     std::cout << "<startingPos posx=\"" << mapNumber(camera->eye[0]) << "\" posy=\""
               << mapNumber(camera->eye[1]) << "\" posz=\"" << mapNumber(camera->eye[2])
               << "\" viewx=\"" << mapNumber(camera->centre[0]) << "\" viewy=\""
@@ -30,14 +29,17 @@ void Map::printViewerPlace() const {
               << "\"/>" << std::endl;
 }
 
-void Map::printObject(const std::string& blueprintKey, const std::string& objectKey,
-                      const TObject* object) const {
+void Map::printObject(ObjectId id) const {
+    const PlacedObject& placedObject = placed[id];
+    const std::string& blueprintKey = placedObject.blueprintKey;
+    const std::string& objectKey = placedObject.objectKey;
+    const TObject* object = placedObject.object;
     // The file's y: every object but the sky box was raised when it was placed.
-    const double fileY = object->position.y - (objectKey == "skybox" ? 0.0f : heightOffset);
-    const auto place = objectPlaces.find(object);
-    if (place != objectPlaces.end())
-        std::cout << place->second.file.toStdString() << ":" << place->second.line << ":"
-                  << place->second.column << ": ";
+    const double fileY =
+        object->position.y - (WorldRules::isSkyBox(objectKey) ? 0.0f : heightOffset);
+    const MapPlace& place = placedObject.source;
+    if (!place.file.isEmpty())
+        std::cout << place.file.toStdString() << ":" << place.line << ":" << place.column << ": ";
     std::cout << "object \"" << objectKey << "\" van blueprint \"" << blueprintKey
               << "\" staat nu hier:\n";
     std::cout << "<object key=\"" << objectKey << "\" blueprintKey=\"" << blueprintKey << "\""

@@ -14,9 +14,9 @@
 static std::pair<std::vector<int>, std::string> load(Map& world) {
     testgl::makeCurrent();
     testgl::StdoutCapture out;
-    EXPECT_FALSE(WorldBuilder::load("maps/main.xml", world, world.textures).lost);
+    EXPECT_FALSE(WorldBuilder::load("maps/main.xml", world, world.textureStore()).lost);
     std::vector<int> lights;
-    for (const Light* light : world.lights)
+    for (const Light* light : world.lightList())
         lights.push_back(int(light->lightId - GL_LIGHT0));
     return {lights, out.text()};
 }
@@ -46,7 +46,7 @@ TEST(MapLoader, IncludesAreReadDepthFirstFromMapsAndLaterDefinitionsWin) {
     TextureFactory store;
     Map world(store);
     EXPECT_EQ(load(world).first, (std::vector<int>{1, 2, 3}));
-    EXPECT_EQ(world.camera ? world.camera->eye[0] : -1, 3); // the including file's camera wins
+    EXPECT_EQ(world.camera().eye[0], 3); // the including file's camera wins
     auto width = [&](const char* key) {
         return dynamic_cast<Quad&>(*world.getBlueprint(key)).width;
     };

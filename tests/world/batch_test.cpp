@@ -70,15 +70,16 @@ TEST(Batching, TheBatchedWorldDrawsThePictureOfObjectByObjectDrawing) {
         Map world(store);
         world.own(box);
         world.own(ground);
-        world.lightingOn = false;
-        world.setCamera(new Camera(0, 6, 20, 0, 0, 0, 0, 1, 0));
+        world.setLighting(false);
+        world.setCamera(Camera(0, 6, 20, 0, 0, 0, 0, 1, 0));
         world.addBlueprint("box", box);
         world.addBlueprint("ground", ground);
         world.addObject("ground", "e", at(world, 0, -2, 0));
         // "b" turns about the world origin; "c" and "d" after it must not turn with it.
         const float x[] = {-7, -2, 2, 6};
         for (int i = 0; i < 4; ++i)
-            world.addObject("box", std::string(1, char('a' + i)), at(world, x[i], 0, 0, i == 1 ? 30 : 0));
+            world.addObject("box", std::string(1, char('a' + i)),
+                            at(world, x[i], 0, 0, i == 1 ? 30 : 0));
         for (const char* key : {"a", "b", "c", "d", "e"})
             if (mobile) // drawn directly, one by one, as before any batching
                 world.addMobileKey(key);
@@ -101,7 +102,7 @@ TEST(Batching, ObjectsOutsideTheViewAreNotDrawnAndThoseInsideAre) {
     TextureFactory store;
     Map world(store);
     world.own(box);
-    world.setCamera(new Camera(0, 0, 20, 0, 0, 0, 0, 1, 0)); // looking along -z
+    world.setCamera(Camera(0, 0, 20, 0, 0, 0, 0, 1, 0)); // looking along -z
     world.addBlueprint("box", box);
     world.addObject("box", "ahead", at(world, 0, 0, 0));
     world.addObject("box", "behind", at(world, 0, 0, 40));
@@ -110,13 +111,14 @@ TEST(Batching, ObjectsOutsideTheViewAreNotDrawnAndThoseInsideAre) {
     world.addObject("box", "static_ahead", at(world, -3, 0, -10));
     world.addObject("box", "static_behind", at(world, 0, 0, 80));
     for (int i = 1; i <= 7; ++i) // in the same batch: its sphere must stay behind the viewer
-        world.addObject("box", "static_behind" + std::to_string(i), at(world, 3.0f * i, 0, 80.0f + i));
+        world.addObject("box", "static_behind" + std::to_string(i),
+                        at(world, 3.0f * i, 0, 80.0f + i));
     for (const char* key : {"ahead", "behind", "turned"})
         world.addMobileKey(key);
     world.compileDisplayLists();
     render(world);
-    EXPECT_EQ(box->draws, 2);            // the mobile boxes "ahead" and "turned"
-    EXPECT_EQ(world.culledLastFrame, 2); // "behind" and the static list behind the viewer
+    EXPECT_EQ(box->draws, 2);              // the mobile boxes "ahead" and "turned"
+    EXPECT_EQ(world.culledLastFrame(), 2); // "behind" and the static list behind the viewer
 }
 
 } // namespace

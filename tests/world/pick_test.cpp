@@ -22,7 +22,7 @@ protected:
         world.own(panel);
         world.addBlueprint("panel", panel);
         // The eye 20 in front of the origin at the panels' height, looking along -z.
-        world.setCamera(new Camera(0, 1, 20, 0, 1, 0, 0, 1, 0));
+        world.setCamera(Camera(0, 1, 20, 0, 1, 0, 0, 1, 0));
     }
     // Places a panel centred at (x, y, z); placed objects go 1 up.
     TObject* place(const std::string& key, float x, float y, float z, bool mobile) {
@@ -37,10 +37,10 @@ protected:
     // What a click at widget pixel (x, y), origin top left, prints and drives.
     std::pair<std::string, const TObject*> pickAt(int x, int y) {
         testgl::StdoutCapture out;
-        world.camera->leaveCar();
+        world.camera().leaveCar();
         world.pick(x, y);
         glLoadIdentity();
-        return {out.text(), world.camera->isInCar() ? world.camera->tracker.object : nullptr};
+        return {out.text(), world.camera().isInCar() ? world.camera().tracker.object : nullptr};
     }
     TextureFactory store;
     Map world{store};
@@ -59,7 +59,7 @@ TEST_F(Picking, TheNearestOfACrowdUnderTheCursorIsDriven) {
     world.compileDisplayLists();
     EXPECT_EQ(pickAt(160, 120),
               std::make_pair(std::string("\npicking: 290\n"), (const TObject*)nearest));
-    EXPECT_FALSE(world.mouseTracking);
+    EXPECT_FALSE(world.mouseTracking());
 }
 
 // The cursor is not always at the centre: the pick must use the display's
@@ -84,10 +84,10 @@ TEST_F(Picking, AClickDoesNotMoveTheViewer) {
     place("a", 0, 1, 0, true);
     world.compileDisplayLists();
     QKeyEvent forward(QEvent::KeyPress, Qt::Key_Z, Qt::NoModifier);
-    world.camera->keyPressed(&forward);
-    const double before = world.camera->eye[2];
+    world.camera().keyPressed(&forward);
+    const double before = world.camera().eye[2];
     pickAt(5, 5);
-    EXPECT_EQ(world.camera->eye[2], before);
+    EXPECT_EQ(world.camera().eye[2], before);
     world.step();
-    EXPECT_LT(world.camera->eye[2], before);
+    EXPECT_LT(world.camera().eye[2], before);
 }

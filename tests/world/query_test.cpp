@@ -48,3 +48,46 @@ TEST(World, PlacedBoxesAndTheSkyBoxBlockAndRoadPiecesCarry) {
     world.addObject("box", "c", placed(0, -1, 30));
     EXPECT_TRUE(world.isBlocked(FPoint(0, 2, 30)));
 }
+
+// Two blueprints each place a car under the same object key; the driven one
+// is the second. A reload drives on that very car (its two keys), not the
+// first object of the key, and every object keeps its handle, a replaced one
+// included, with the place the map gave it.
+TEST(World, AReloadDrivesOnTheCarOfTheSameBlueprintAndKey) {
+    TextureFactory store;
+    auto build = [](Map& world) {
+        for (const char* blueprint : {"a", "b"}) {
+            auto* shape = new TObject;
+            shape->boxWidth = shape->boxHeight = shape->boxDepth = 1;
+            world.own(shape);
+            world.addBlueprint(blueprint, shape);
+        }
+        std::vector<TObject*> cars;
+        for (const char* blueprint : {"a", "b", "b"}) {
+            auto* car = new TObject;
+            world.own(car);
+            car->position = FPoint(float(cars.size()) * 10, 0, 0);
+            EXPECT_EQ(world.addObject(blueprint, "car", car,
+                                      {"maps/m.xml", int(cars.size()) + 1, 3}),
+                      cars.size());
+            cars.push_back(car);
+        }
+        world.addMobileKey("car");
+        return cars;
+    };
+    Map old(store);
+    const std::vector<TObject*> oldCars = build(old);
+    EXPECT_EQ(old.objectCount(), 3u);
+    EXPECT_TRUE(old.placedObject(1).replaced); // b/car placed again
+    EXPECT_EQ(old.idOf(oldCars[1]), Map::kNoObject);
+    EXPECT_EQ(old.idOf(oldCars[2]), 2u);
+    EXPECT_EQ(old.placedObject(2).source.line, 3);
+    EXPECT_EQ(old.findObject("car"), oldCars[0]); // the key alone: the first group's
+    old.camera().enterCar(oldCars[2]);
+
+    Map fresh(store);
+    const std::vector<TObject*> freshCars = build(fresh);
+    fresh.takeViewerFrom(old);
+    ASSERT_TRUE(fresh.camera().isInCar());
+    EXPECT_EQ(fresh.camera().tracker.object, freshCars[2]);
+}
