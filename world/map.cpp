@@ -109,14 +109,14 @@ void Map::addObject(const std::string& blueprintKey, const std::string& objectKe
     if (!hasBlueprint(blueprintKey))
         return;
     objects[blueprintKey][objectKey] = object;
+    loadOrder[object] = placedSoFar++;
     ++additions;
     if (objectKey != "skybox")
         object->position.y += heightOffset;
 }
 
 void Map::addMobileKey(const std::string& objectKey) {
-    GLuint count = GLuint(mobileKeys.size());
-    mobileKeys[objectKey] = 10 * count;
+    mobileKeys.insert(objectKey);
     ++additions;
 }
 
@@ -139,13 +139,6 @@ TObject* Map::getBlueprint(const std::string& key) const {
 
 bool Map::isMobile(const std::string& objectKey) const {
     return mobileKeys.count(objectKey) != 0;
-}
-
-std::string Map::mobileKeyForName(GLuint name) const {
-    for (const auto& [key, pickName] : mobileKeys)
-        if (pickName == name)
-            return key;
-    return std::string();
 }
 
 TObject* Map::findObject(const std::string& objectKey) const {
@@ -215,6 +208,22 @@ bool Map::isBlocked(const FPoint& point) {
                               blueprint->getDepth(*object) / 2);
             if (placed.skybox ? !inside(point, FPoint(0, kSkyBoxCentreY, 0), half)
                               : inside(point, object->position, half))
+                return true;
+        }
+    }
+    return false;
+}
+
+bool Map::entersBlock(const FPoint& from, const FPoint& to) {
+    for (const Placement& placed : placements()) {
+        const TObject* blueprint = placed.blueprint;
+        for (const TObject* object : placed.objects) {
+            const FPoint half(blueprint->getWidth(*object) / 2, blueprint->getHeight(*object) / 2,
+                              blueprint->getDepth(*object) / 2);
+            // Outside the sky box every point is blocked, wherever the viewer stood.
+            if (placed.skybox
+                    ? !inside(to, FPoint(0, kSkyBoxCentreY, 0), half)
+                    : inside(to, object->position, half) && !inside(from, object->position, half))
                 return true;
         }
     }

@@ -22,6 +22,7 @@
 #include <QString>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -73,7 +74,6 @@ public:
     bool hasBlueprint(const std::string& key) const;
     TObject* getBlueprint(const std::string& key) const;
     bool isMobile(const std::string& objectKey) const;
-    std::string mobileKeyForName(GLuint name) const;
     TObject* findObject(const std::string& objectKey) const;
     // The key of a placed object, or an empty string.
     std::string keyOf(const TObject* object) const;
@@ -83,6 +83,7 @@ public:
     // its blueprint's box centred on its position (neither scaled nor
     // turned); the sky box's box is centred at (0, 50, 0) wherever it stands.
     bool isBlocked(const FPoint& point) override;
+    bool entersBlock(const FPoint& from, const FPoint& to) override;
     bool isOnRoad(const FPoint& point) override;
 
     // Drawing (map_draw.cpp). Static objects are compiled into lists that
@@ -128,8 +129,14 @@ public:
     std::map<std::string, Group> objects; // blueprint key -> group
     // blueprint key -> (object key -> the list that draws it, shared by its batch)
     std::map<std::string, std::map<std::string, GLuint>> displayLists;
-    std::map<std::string, GLuint> mobileKeys; // object key -> pick name
-    std::vector<Light*> lights;               // load order; index = light number of the keys 0..7
+    std::set<std::string> mobileKeys; // object keys whose placements are mobile
+    // Each placed object's place in load order (0 first), kept across a key
+    // placed again: the cell budget and pick names go by it.
+    std::map<const TObject*, std::size_t> loadOrder;
+    std::size_t placedSoFar = 0; // objects added so far, the next one's place in load order
+    // The mobile placements in load order; the pick name of each is 10 x its index.
+    std::vector<TObject*> mobilePlacements;
+    std::vector<Light*> lights; // load order; index = light number of the keys 0..7
     std::vector<Light*> flashlights;
     bool lightingOn = true;
     bool mouseTracking = true;
@@ -154,7 +161,7 @@ public:
         // Batch: its list is compiled when the batch is first drawn, so a
         // large world pays at load only for what is in view.
         bool compiled = false;
-        std::vector<bool> drawn;              // Batch: per object, within the cell budget
+        bool tiled = false;                   // Batch: one large quad, drawn by its tiles
         Sphere sphere;                        // Batch: around all its objects
         Box box;                              // Batch: around all its objects
         std::size_t unit = 0;                 // its number for occlusion
@@ -203,8 +210,12 @@ private:
     void compileBatches();
     void compileBatch(DrawStep& step);
     // Counts a quad's cells at a placement against the world's budget;
-    // false (with a message once per blueprint) when it would go over.
+    // false (with a message once per blueprint) when it would go over, or
+    // when the quad cannot be drawn at that placement at all.
     bool withinCellBudget(TObject* blueprint, const TObject& placement, const std::string& key);
+    // Judges the cell budget over every placement in load order, and names
+    // the mobile placements in that order.
+    void resolveLoadOrder();
 
     void resolvePlacements();
 
@@ -217,6 +228,8 @@ private:
     std::vector<Placement> placementList;
     std::vector<RoadTrack::Pieces> roadPieceList;
     double quadCells = 0; // cells of every quad compiled or drawn, against Quad::kMaxCells
+    // Placements the cell budget refused: never compiled, drawn or picked.
+    std::set<const TObject*> refusedPlacements;
     std::vector<std::unique_ptr<TObject>> owned;
     std::vector<std::unique_ptr<Light>> ownedLights;
 };

@@ -7,6 +7,7 @@
 #include "scene/girder.h"
 #include "scene/quad.h"
 
+#include <algorithm>
 #include <cmath>
 #include <iostream>
 #include <typeinfo>
@@ -52,17 +53,50 @@ bool Map::withinCellBudget(TObject* blueprint, const TObject& placement, const s
     auto* quad = dynamic_cast<Quad*>(blueprint);
     if (!quad)
         return true;
+    if (!quad->drawableAt(placement))
+        return false; // too large on its own, or a negative size: it said so
     const double cells = quad->gridCells(placement);
-    if (cells <= double(Quad::kMaxCells) && quadCells + cells > double(Quad::kMaxCells)) {
+    if (quadCells + cells > double(Quad::kMaxCells)) {
         if (!quad->refused)
             std::cout << "Quad " << key << ": alle quads samen zouden meer dan " << Quad::kMaxCells
                       << " cellen hebben: deze en verdere plaatsingen worden niet getekend \n";
         quad->refused = true;
         return false;
     }
-    if (cells <= double(Quad::kMaxCells))
-        quadCells += cells;
-    return true; // a quad too large on its own refuses itself when drawn
+    quadCells += cells;
+    return true;
+}
+
+void Map::resolveLoadOrder() {
+    struct Placed {
+        std::size_t order;
+        TObject* blueprint;
+        const std::string* blueprintKey;
+        const std::string* objectKey;
+        TObject* object;
+    };
+    std::vector<Placed> placed;
+    for (const auto& [blueprintKey, group] : objects) {
+        TObject* blueprint = getBlueprint(blueprintKey);
+        if (!blueprint)
+            continue;
+        for (const auto& [objectKey, object] : group) {
+            const auto order = loadOrder.find(object);
+            if (object && order != loadOrder.end())
+                placed.push_back({order->second, blueprint, &blueprintKey, &objectKey, object});
+        }
+    }
+    std::sort(placed.begin(), placed.end(),
+              [](const Placed& a, const Placed& b) { return a.order < b.order; });
+    quadCells = 0;
+    refusedPlacements.clear();
+    mobilePlacements.clear();
+    for (const Placed& p : placed) {
+        if (isMobile(*p.objectKey))
+            mobilePlacements.push_back(p.object);
+        if (!withinCellBudget(p.blueprint, *p.object, *p.blueprintKey))
+            refusedPlacements.insert(p.object);
+    }
 }
 
 void Map::resolve() {
@@ -78,7 +112,11 @@ void Map::resolve() {
     }
     steps.clear();
     displayLists.clear();
-    quadCells = 0;
+    resolveLoadOrder();
+    // The pick name of each mobile placement: 10 x its place among them.
+    std::map<const TObject*, GLuint> pickNames;
+    for (std::size_t i = 0; i < mobilePlacements.size(); ++i)
+        pickNames[mobilePlacements[i]] = GLuint(10 * i);
 
     for (const auto& [blueprintKey, group] : objects) {
         TObject* blueprint = getBlueprint(blueprintKey);
@@ -96,10 +134,10 @@ void Map::resolve() {
                 steps.push_back(step);
                 continue;
             }
-            auto mobile = mobileKeys.find(objectKey);
-            if (mobile != mobileKeys.end()) {
-                if (!withinCellBudget(blueprint, *object, blueprintKey))
-                    continue;
+            if (refusedPlacements.count(object))
+                continue;
+            const auto mobile = pickNames.find(object);
+            if (mobile != pickNames.end()) {
                 step.kind = DrawStep::Mobile;
                 step.pickName = mobile->second;
                 steps.push_back(step);
@@ -153,8 +191,7 @@ void Map::compileBatches() {
             typeid(*step.blueprint) == typeid(Quad)) {
             auto* quad = static_cast<Quad*>(step.blueprint);
             const TObject& placement = *step.objects.front();
-            if (!withinCellBudget(quad, placement, *step.blueprintKey))
-                continue;
+            step.tiled = true;
             quad->drawTiles(
                 placement, textures, kTileCells,
                 [&](const float* lowest, const float* highest) {
@@ -173,15 +210,8 @@ void Map::compileBatches() {
         }
         step.list = glGenLists(1);
         step.compiled = false;
-        // The cell budget is judged here, in load order, whatever comes into
-        // view first.
-        step.drawn.assign(step.objects.size(), false);
-        for (std::size_t i = 0; i < step.objects.size(); ++i) {
-            if (!withinCellBudget(step.blueprint, *step.objects[i], *step.blueprintKey))
-                continue;
-            step.drawn[i] = true;
-            displayLists[*step.blueprintKey][*step.keys[i]] = step.list;
-        }
+        for (const std::string* key : step.keys)
+            displayLists[*step.blueprintKey][*key] = step.list;
     }
 }
 
@@ -192,10 +222,8 @@ void Map::compileBatch(DrawStep& step) {
     // The girders of a batch send a texture or material only where it
     // changes; every other blueprint draws itself in full.
     GirderDrawState state;
-    for (std::size_t i = 0; i < step.objects.size(); ++i) {
-        if (!step.drawn[i])
-            continue;
-        const TObject& object = *step.objects[i];
+    for (const TObject* placed : step.objects) {
+        const TObject& object = *placed;
         if (!girder) {
             step.blueprint->draw(object, textures);
             continue;
@@ -286,10 +314,10 @@ void Map::drawFrame() {
                 ++culledLastFrame;
                 continue;
             }
-            if (step.tiles.empty() && occlusion.hidden(step.unit, step.box))
+            if (!step.tiled && occlusion.hidden(step.unit, step.box))
                 continue;
             switchLights(step.skybox ? SkyLights : SceneLights);
-            if (step.tiles.empty()) {
+            if (!step.tiled) {
                 if (!step.compiled)
                     compileBatch(step);
                 glCallList(step.list);

@@ -75,7 +75,7 @@ void Map::printObjectAt(int x, int y) {
     std::vector<Named> named;
     for (const auto& [blueprintKey, group] : objects)
         for (const auto& [objectKey, object] : group)
-            if (object && getBlueprint(blueprintKey))
+            if (object && getBlueprint(blueprintKey) && !refusedPlacements.count(object))
                 named.push_back({&blueprintKey, &objectKey, object});
     // One name a record: four words each, whatever is hit.
     std::vector<GLuint> buffer(std::max(kMinSelectWords, kMaxRecordWords * (named.size() + 1)));
@@ -115,7 +115,8 @@ void Map::pick(int x, int y) {
         processHits(0, buffer.data());
         return;
     }
-    // Mobile objects push their one name on an empty stack.
+    // Mobile objects push their one name on an empty stack. drawFrame
+    // resolves the steps, and with them the mobile placements the names count.
     glInitNames();
     drawFrame();
     processHits(endSelection(), buffer.data());
@@ -141,12 +142,10 @@ void Map::processHits(GLint hits, const GLuint* buffer) {
     }
     std::cout << std::endl << "picking: " << GLint(picked) << std::endl;
 
-    const std::string key = mobileKeyForName(picked);
-    if (key.empty())
+    // Each mobile placement is named 10 x its place among them in load order.
+    if (picked % 10 != 0 || picked / 10 >= mobilePlacements.size() || !camera)
         return;
-    TObject* object = findObject(key);
-    if (!object || !camera)
-        return;
+    TObject* object = mobilePlacements[picked / 10];
     mouseTracking = false;
     camera->enterCar(object);
 }

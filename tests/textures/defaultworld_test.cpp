@@ -52,7 +52,7 @@ TEST(DefaultWorld, LoadsCleanlyWithADrivableRoadNetworkAndACarAhead) {
     EXPECT_FALSE(carFits(30, 30, 0)) << "the grass between the roads is not road";
 
     bool carAhead = false; // in the view along -z from the start point (0, 2.5, 35)
-    for (const auto& [key, name] : world.mobileKeys) {
+    for (const std::string& key : world.mobileKeys) {
         const TObject* car = world.findObject(key);
         ASSERT_NE(car, nullptr) << key;
         EXPECT_TRUE(carFits(car->position.x, car->position.z, car->rotation.y)) << key;
