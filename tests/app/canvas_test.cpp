@@ -57,7 +57,7 @@ TEST(Canvas, TheOverlayLooksTheSameWhateverStateTexturesAndModelsLeave) {
 TEST(Canvas, TheOverlayListsTheLoadsProblemsAndAHalfSavedIncludeKeepsTheWorld) {
     testgl::TempWorkDir dir;
     const std::string longKey(200, 'k');
-    dir.write("maps/inc.xml", "<map><lights><light nr=\"1\" on=\"true\"/></lights></map>");
+    dir.write("maps/inc.xml", "<map><lights><light nr=\"0\" on=\"true\"/></lights></map>");
     dir.write("maps/basicMap.xml",
               "<map><includes><include file=\"inc.xml\"/></includes>"
               "<blueprints><blueprint type=\"quad\" key=\"" +
@@ -91,7 +91,7 @@ TEST(Canvas, TheOverlayListsTheLoadsProblemsAndAHalfSavedIncludeKeepsTheWorld) {
     canvas.world->overlayShown = true;
 
     const Map* shown = canvas.world.get();
-    dir.write("maps/inc.xml", "<map><lights><light nr=\"1\"");
+    dir.write("maps/inc.xml", "<map><lights><light nr=\"0\"");
     {
         testgl::StdoutCapture out;
         canvas.reload();
