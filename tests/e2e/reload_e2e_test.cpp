@@ -100,6 +100,15 @@ TEST(ReloadE2e, SavesShowInTheWindowWithTheViewerInPlaceAndABrokenSaveLosesNothi
 // an include the top map names before it exists is seen when it appears.
 TEST(ReloadE2e, OnlyTheWorldsFilesReloadAndAHalfSavedIncludeKeepsTheWorld) {
     e2e::Display display;
+    // The lit pad is darker than its image: judged by its hue.
+    const auto reddish = [](const QImage& shot) {
+        return e2e::countPixels(
+            shot, [](int r, int g, int b) { return r > 30 && g < r / 3 && b < r / 3; });
+    };
+    const auto greenish = [](const QImage& shot) {
+        return e2e::countPixels(
+            shot, [](int r, int g, int b) { return g > 30 && r < g / 3 && b < g / 3; });
+    };
     testgl::TempWorkDir dir;
     testgl::writeImage(dir.path + "/maps/textures/red.png", 4, 4,
                        [](int, int) { return 0xffff0000u; });
@@ -127,7 +136,10 @@ TEST(ReloadE2e, OnlyTheWorldsFilesReloadAndAHalfSavedIncludeKeepsTheWorld) {
     ASSERT_TRUE(kolvar.waitForOutput(loaded));
     ASSERT_FALSE(kolvar.window().isEmpty());
     e2e::Program::frames(4);
-    const int pad = countOf(kolvar.shot(), 255, 0, 0);
+    // On a loaded machine the first frames may come late.
+    int pad = 0;
+    for (int wait = 0; wait < 100 && (pad = reddish(kolvar.shot())) <= 2000; ++wait)
+        e2e::Program::frames(2);
     ASSERT_GT(pad, 2000) << kolvar.output();
     EXPECT_EQ(occurrences(kolvar.output(), ": fout: "), 0) << kolvar.output();
 
@@ -147,13 +159,13 @@ TEST(ReloadE2e, OnlyTheWorldsFilesReloadAndAHalfSavedIncludeKeepsTheWorld) {
     ASSERT_TRUE(kolvar.waitForCount(loaded, 2)) << kolvar.output();
     e2e::Program::frames(6);
     EXPECT_EQ(occurrences(kolvar.output(), ": fout: "), 1) << kolvar.output();
-    EXPECT_NEAR(countOf(kolvar.shot(), 255, 0, 0), pad, pad / 10) << kolvar.output();
+    EXPECT_NEAR(reddish(kolvar.shot()), pad, pad / 10) << kolvar.output();
 
     // The rest of the save: the pad turns green.
     dir.write("maps/pads.xml", whole);
     ASSERT_TRUE(kolvar.waitForCount(loaded, 3)) << kolvar.output();
     e2e::Program::frames(6);
-    EXPECT_NEAR(countOf(kolvar.shot(), 0, 255, 0), pad, pad / 10) << kolvar.output();
+    EXPECT_NEAR(greenish(kolvar.shot()), pad, pad / 10) << kolvar.output();
 
     // The top map names an include not written yet: the world stays, and
     // the include's first save is seen.
@@ -162,5 +174,5 @@ TEST(ReloadE2e, OnlyTheWorldsFilesReloadAndAHalfSavedIncludeKeepsTheWorld) {
     dir.write("maps/extra.xml", "<map/>");
     ASSERT_TRUE(kolvar.waitForCount(loaded, 5)) << kolvar.output();
     e2e::Program::frames(6);
-    EXPECT_NEAR(countOf(kolvar.shot(), 0, 255, 0), pad, pad / 10) << kolvar.output();
+    EXPECT_NEAR(greenish(kolvar.shot()), pad, pad / 10) << kolvar.output();
 }
