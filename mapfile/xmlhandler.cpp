@@ -2,6 +2,8 @@
 // limits before it is parsed.
 #include "mapfile/xmlhandler.h"
 
+#include "console/narration.h"
+
 #include <QFile>
 #include <QXmlStreamReader>
 #include <algorithm>
@@ -189,7 +191,8 @@ bool XmlHandler::load(const QString& fileName, const QString& documentName) {
     Q_UNUSED(documentName); // the root element's name is never checked against it
     if (!readBounded(fileName, content)) {
         notOpened = true;
-        std::cout << "Den fileerror is : " << int(QFile::OpenError) << "\n";
+        if (narration::on())
+            std::cout << "Den fileerror is : " << int(QFile::OpenError) << "\n";
         return false;
     }
     if (!withinLimits()) {

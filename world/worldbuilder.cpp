@@ -214,6 +214,7 @@ LoadReport WorldBuilder::load(const QString& path, Map& world, TextureFactory& t
     result.errors = report.errors;
     result.warnings = report.warnings;
     result.firstError = report.firstError;
+    result.firstLines = report.firstLines;
     return result;
 }
 
@@ -242,6 +243,7 @@ LoadReport WorldBuilder::check(const QString& path, const QString& shownName) {
     result.errors = report.errors;
     result.warnings = report.warnings;
     result.firstError = report.firstError;
+    result.firstLines = report.firstLines;
     return result;
 }
 
