@@ -298,6 +298,12 @@ void model(MapDiagnostics& report, const mapdata::Blueprint& blueprint, const Mo
                          .arg(qulonglong(Reader3DS::kMaxFileBytes)));
         return;
     }
+    if (read.changed) {
+        report.error(place, "3DS-bestand " + path +
+                                " veranderde tijdens het lezen (een ander programma schrijft "
+                                "het), het model blijft leeg tot het opnieuw ingeladen wordt");
+        return;
+    }
     if (!read.opened) {
         report.error(place,
                      "3DS-bestand " + path + " kan niet gelezen worden, het model blijft leeg");
