@@ -1,6 +1,7 @@
 // Canvas: GL set-up, the frame loop, input hand-over and the overlay.
 #include "app/canvas.h"
 
+#include "console/narration.h"
 #include "textures/texturefactory.h"
 #include "world/map.h"
 #include "world/worldbuilder.h"
@@ -12,6 +13,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
+#include <QFontMetrics>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -22,6 +24,7 @@
 #include <algorithm>
 #include <iostream>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 constexpr int kOverlayX = 10; // pixels from the left
@@ -66,7 +69,7 @@ Canvas::Canvas(const Options& options, QWindow* parent)
     setFormat(surface);
     watcher = new QFileSystemWatcher(this);
     connect(watcher, &QFileSystemWatcher::fileChanged, this, &Canvas::fileChanged);
-    connect(watcher, &QFileSystemWatcher::directoryChanged, this, &Canvas::fileChanged);
+    connect(watcher, &QFileSystemWatcher::directoryChanged, this, &Canvas::folderChanged);
     reloadTimer = new QTimer(this);
     reloadTimer->setSingleShot(true);
     connect(reloadTimer, &QTimer::timeout, this, &Canvas::reload);
@@ -83,18 +86,30 @@ Canvas::~Canvas() {
 }
 
 bool Canvas::loadWorld() {
-    std::cout << "We gaan de map inladen : \n";
+    if (narration::on())
+        std::cout << "We gaan de map inladen : \n";
     auto newTextures = std::make_unique<TextureFactory>();
     auto newWorld = std::make_unique<Map>(*newTextures);
     const LoadReport report =
         WorldBuilder::load(options.mapPath, *newWorld, *newTextures, options.mapName);
-    watch(report.files);
-    if (report.lost && world) {
+    // A reload that could not open, read or parse one of its files (a
+    // half-saved include or image) would show a world with pieces missing:
+    // the last world stays while it came from a load without such errors.
+    // The first load builds what it can.
+    if (world && (report.lost || (report.errors > 0 && worldErrors == 0))) {
         reloadFailure = report.firstError;
         reloadFailureProblems = report.errors + report.warnings;
+        problemLines = report.firstLines;
+        problemRowsWidth = -1;
+        // Both loads' files: the save that mends the file is seen, and so
+        // is one that brings back a file the new load no longer names.
+        watch(worldFiles + report.files);
         std::cout << "We hebben gedaan de map in te laden \n";
         return false;
     }
+    worldFiles = report.files;
+    worldErrors = report.errors;
+    watch(worldFiles);
     newWorld->ensureCamera();
     std::cout << "We hebben gedaan de map in te laden \n";
     newWorld->compileDisplayLists();
@@ -104,6 +119,8 @@ bool Canvas::loadWorld() {
     textures = std::move(newTextures);
     reloadFailure.clear();
     loadProblems = report.errors + report.warnings;
+    problemLines = report.firstLines;
+    problemRowsWidth = -1;
     return true;
 }
 
@@ -114,8 +131,22 @@ void Canvas::reload() {
     loadWorld();
 }
 
+Canvas::FileStamp Canvas::stampOf(const QString& path) {
+    FileStamp stamp;
+    struct stat info;
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return stamp;
+    stamp.exists = true;
+    stamp.device = quint64(info.st_dev);
+    stamp.inode = quint64(info.st_ino);
+    stamp.bytes = qint64(info.st_size);
+    stamp.modifiedNs = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    return stamp;
+}
+
 void Canvas::watch(const QStringList& files) {
     QStringList paths;
+    stamps.clear();
     for (const QString& file : files) {
         if (file.isEmpty())
             continue;
@@ -124,8 +155,10 @@ void Canvas::watch(const QStringList& files) {
             paths << info.absoluteFilePath();
         // Its folder sees a file appear, and a new file renamed over it.
         const QString folder = info.absolutePath();
-        if (QFileInfo(folder).isDir())
+        if (QFileInfo(folder).isDir()) {
             paths << folder;
+            stamps[folder][info.absoluteFilePath()] = stampOf(file);
+        }
     }
     paths.removeDuplicates();
     const QStringList old = watcher->files() + watcher->directories();
@@ -137,6 +170,19 @@ void Canvas::watch(const QStringList& files) {
 
 void Canvas::fileChanged() {
     reloadTimer->start(kReloadDelayMs);
+}
+
+void Canvas::folderChanged(const QString& folder) {
+    // Editors make swap files, locks and backups beside the files they
+    // save: only a change to a file the world reads, or looked for, counts.
+    const auto files = stamps.constFind(folder);
+    if (files == stamps.constEnd())
+        return;
+    for (auto file = files->constBegin(); file != files->constEnd(); ++file)
+        if (!(stampOf(file.key()) == file.value())) {
+            fileChanged();
+            return;
+        }
 }
 
 void Canvas::initializeGL() {
@@ -195,19 +241,7 @@ void Canvas::paintGL() {
     glMatrixMode(GL_MODELVIEW);
     world->drawFrame();
     glLoadIdentity();
-    QString overlay = world->overlayText();
-    // The text ends in a line break: these take the rows below it.
-    if (!reloadFailure.isEmpty())
-        overlay += "Herladen mislukt, de vorige wereld blijft: " + reloadFailure + "\n" +
-                   QString::number(reloadFailureProblems) + " problemen\n";
-    else if (loadProblems > 0 && world->overlayShown())
-        overlay += QString::number(loadProblems) + " problemen bij het laden (zie de console)\n";
-    if (showFrameTime && smoothedFrameMs > 0 && smoothedWorkMs > 0) {
-        // The time a frame takes to draw, and the frames drawn per second.
-        overlay += "Beeldtijd: " + oneDecimal(smoothedWorkMs) + " ms (" +
-                   oneDecimal(1000.0 / smoothedFrameMs) + " fps)";
-    }
-    renderOverlay(overlay);
+    renderOverlay(overlayText());
     if (showFrameTime) {
         glFinish(); // the drawing itself, not only the sending of it
         const double ms = milliseconds(Clock::now() - start);
@@ -232,6 +266,24 @@ void Canvas::paintGL() {
             << " s\n";
         cpuAtFirstFrame = processCpuSeconds();
     }
+}
+
+QString Canvas::overlayText() {
+    QString overlay = world ? world->overlayText() : QString();
+    const bool shown = !world || world->overlayShown();
+    // The text ends in a line break: these take the rows below it.
+    if (!reloadFailure.isEmpty() || (loadProblems > 0 && shown)) {
+        layOutProblems();
+        overlay += problemHead;
+        if (shown) // H hides the lines with the rest
+            overlay += problemRows;
+    }
+    if (showFrameTime && smoothedFrameMs > 0 && smoothedWorkMs > 0) {
+        // The time a frame takes to draw, and the frames drawn per second.
+        overlay += "Beeldtijd: " + oneDecimal(smoothedWorkMs) + " ms (" +
+                   oneDecimal(1000.0 / smoothedFrameMs) + " fps)";
+    }
+    return overlay;
 }
 
 void Canvas::tick() {
@@ -274,6 +326,34 @@ void Canvas::saveScreenshot() {
         return;
     }
     std::cout << "Schermafdruk bewaard als " << name.toStdString() << "\n";
+}
+
+QString Canvas::problemCount(int count) {
+    return count == 1 ? QStringLiteral("1 probleem") : QString::number(count) + " problemen";
+}
+
+void Canvas::layOutProblems() {
+    const int width = this->width();
+    if (problemRowsWidth == width)
+        return;
+    // Each row cut to the window's width; the console holds them whole.
+    const QFontMetrics metrics{QFont()};
+    const int room = std::max(1, width - 2 * kOverlayX);
+    auto row = [&](const QString& text) {
+        return metrics.elidedText(text, Qt::ElideRight, room) + "\n";
+    };
+    problemHead.clear();
+    problemRows.clear();
+    if (!reloadFailure.isEmpty()) {
+        problemHead += row("Herladen mislukt, de vorige wereld blijft: " + reloadFailure);
+        problemHead += row(problemCount(reloadFailureProblems));
+    } else {
+        problemHead += row(problemCount(loadProblems) + " bij het laden (zie de console)");
+    }
+    for (const QString& line : problemLines)
+        if (line != reloadFailure)
+            problemRows += row(line);
+    problemRowsWidth = width;
 }
 
 void Canvas::renderOverlay(const QString& text) {

@@ -4,6 +4,7 @@
 #include "app/platformchoice.h"
 #include "app/window.h"
 #include "app/worldplace.h"
+#include "console/narration.h"
 
 #include "world/worldbuilder.h"
 
@@ -50,6 +51,7 @@ int main(int argc, char** argv) {
     int status = 0;
     if (!parseOptions(argc, argv, options, status))
         return status;
+    narration::quiet = options.quiet;
     PlatformChoice platform;
     if (!options.check) {
         platform = PlatformChoice::choose([](const char* name) { return qgetenv(name); });

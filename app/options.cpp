@@ -4,6 +4,7 @@
 #include "console/commandline.h"
 
 #include <QFile>
+#include <iostream>
 
 bool parseOptions(int argc, char** argv, Options& options, int& exitStatus) {
     CommandLine line("kolvar", "[MAP]",
@@ -20,9 +21,13 @@ bool parseOptions(int argc, char** argv, Options& options, int& exitStatus) {
                  "1: waarschuwingen, 2: fouten"));
     line.addOption(QCommandLineOption(
         "frames", "tekent N beelden zo snel als het kan, meldt de beeldtijden en stopt", "N"));
+    line.addOption(QCommandLineOption(
+        {"q", "quiet"}, "laat de voortgangsregels weg (\"Texture inladen : ...\"); elk probleem "
+                        "en de samenvatting blijven"));
     if (!line.parse(argc, argv, exitStatus))
         return false;
     options.check = line.isSet("check");
+    options.quiet = line.isSet("quiet");
     if (line.isSet("frames")) {
         bool ok = false;
         options.frames = line.value("frames").toInt(&ok);
@@ -35,6 +40,13 @@ bool parseOptions(int argc, char** argv, Options& options, int& exitStatus) {
     if (maps.size() > 1) {
         exitStatus = line.refuse("slechts een map kan geopend worden, niet ook " +
                                  QFile::decodeName(maps[1]));
+        return false;
+    }
+    // An empty name is no map: a script whose map variable is unset would
+    // otherwise open or check the default world and pass.
+    if (!maps.isEmpty() && maps.first().isEmpty()) {
+        std::cout << "kolvar: de naam van de map is leeg; geef een map of laat MAP weg\n";
+        exitStatus = 2;
         return false;
     }
     if (!maps.isEmpty())

@@ -2,6 +2,7 @@
 //   kolvar [MAP]               open MAP (default maps/basicMap.xml)
 //   kolvar --check [MAP]       read and check MAP without a window
 //   kolvar --frames N [MAP]    render N frames as fast as possible, print timings, exit
+//   kolvar -q [MAP]            no progress lines, only problems and summaries
 #pragma once
 
 #include <QByteArray>
@@ -13,6 +14,7 @@ struct Options {
     QString screenshotFolder; // where F12 saves; empty: the working directory
     QByteArray givenMap;      // MAP as the system gave it; empty when none was given
     bool check = false;       // --check: no window, report problems
+    bool quiet = false;       // -q, --quiet: no progress lines, problems only
     int frames = 0;           // --frames N: N > 0 times N frames and exits
 };
 

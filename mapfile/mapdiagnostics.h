@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <map>
 #include <set>
 #include <string>
@@ -45,6 +46,10 @@ public:
     int errors = 0;
     int warnings = 0;
     QString firstError; // the first error line printed, for the window's overlay
+    // The first kKeptLines problem lines printed, errors and warnings in the
+    // order found, for the window's overlay.
+    static constexpr int kKeptLines = 8;
+    QStringList firstLines;
 
 private:
     struct Held {

@@ -73,6 +73,14 @@ template <typename Name> int sectionIndex(const Name& name) {
     return indexIn(names().sections, name);
 }
 
+// Whether name is the item element of some section.
+template <typename Name> bool isItemName(const Name& name) {
+    for (const char* item : kItemNames)
+        if (name == QLatin1String(item))
+            return true;
+    return false;
+}
+
 // What to add to "unknown element" for name, standing in section standsIn
 // (-1: at the root): where it belongs when it is the item element of another
 // section (an <object> written outside <objects>, the usual slip), else the
@@ -237,6 +245,14 @@ private:
     MapPlace sectionPlace;
     bool cameraRead = false;
     int skipBelow = 0; // > 0: the elements below this depth are not read
+    // > 0: the depth of the item element (an <object>, a <blueprint>, ...)
+    // being passed; nothing inside it is ever a section, so a blueprint's own
+    // <textures> is not taken for the textures section.
+    int itemElementDepth = 0;
+    // Whether a section element at depth may stand for the section of its name.
+    bool mayBeSection(int depth) const {
+        return itemElementDepth == 0 || depth <= itemElementDepth;
+    }
     ItemTree tree;
     std::vector<int> open; // tree nodes not yet closed
     int itemDepth = 0;     // depth of the tree's root element
@@ -258,6 +274,8 @@ bool MapLoader::Pass::run(int forcedSection, qint64 forcedOffset) {
         if (token == QXmlStreamReader::EndElement) {
             if (section >= 0 && depth >= sectionDepth)
                 endElement(depth);
+            if (itemElementDepth == depth)
+                itemElementDepth = 0;
             if (skipBelow == depth)
                 skipBelow = 0;
             --depth;
@@ -301,6 +319,8 @@ bool MapLoader::Pass::run(int forcedSection, qint64 forcedOffset) {
             }
         }
         const auto name = xml.name();
+        if (itemElementDepth == 0 && isItemName(name))
+            itemElementDepth = depth;
         if (forcedSection >= 0) {
             if (section < 0 && offset == forcedOffset)
                 startSection(forcedSection, depth, place);
@@ -347,7 +367,7 @@ bool MapLoader::Pass::run(int forcedSection, qint64 forcedOffset) {
         }
         // Below an unknown root child, or a section element deeper in a section.
         const int id = sectionIndex(name);
-        if (id >= 0 && candidates[id].offset < 0) {
+        if (id >= 0 && candidates[id].offset < 0 && mayBeSection(depth)) {
             candidates[id].offset = offset;
             candidates[id].place = place;
         }
@@ -370,7 +390,7 @@ void MapLoader::Pass::startElement(const QXmlStreamReader& xml, const MapPlace& 
     // A section element deeper in another section may have to be read as
     // the section of its name, when the root has none of its own.
     const int id = sectionIndex(name);
-    if (id >= 0 && id != section && candidates[id].offset < 0) {
+    if (id >= 0 && id != section && candidates[id].offset < 0 && mayBeSection(depth)) {
         candidates[id].offset = offset;
         candidates[id].place = place;
     }
@@ -724,9 +744,8 @@ bool MapLoader::readFile(mapdata::File& file) {
     if (ok) {
         Pass pass(*this, handler, file);
         ok = pass.run();
-        // NOTE: a section the root lacks is read from the first element of
-        // its name anywhere, as the design finds sections; a blueprint's own
-        // <textures> is then read as the file's textures.
+        // A section the root lacks is read from the first element of its
+        // name outside every item element, wherever that stands.
         for (int id = 0; ok && id < kSectionCount; ++id) {
             if (pass.rootSection[id] || pass.candidates[id].offset < 0)
                 continue;

@@ -2,6 +2,8 @@
 // limits before it is parsed.
 #include "mapfile/xmlhandler.h"
 
+#include "console/narration.h"
+
 #include <QFile>
 #include <QXmlStreamReader>
 #include <algorithm>
@@ -174,7 +176,8 @@ bool XmlHandler::load(const QString& fileName) {
     name = fileName;
     if (!readBounded(fileName, content)) {
         notOpened = true;
-        std::cout << "Den fileerror is : " << int(QFile::OpenError) << "\n";
+        if (narration::on())
+            std::cout << "Den fileerror is : " << int(QFile::OpenError) << "\n";
         return false;
     }
     if (!withinLimits()) {

@@ -31,6 +31,7 @@ Model_3DS::ReadReport Model_3DS::reportOf(const Reader3DS& reader) {
     ReadReport report;
     report.opened = reader.opened;
     report.tooLarge = reader.tooLarge;
+    report.changed = reader.changed;
     report.fileBytes = reader.fileBytes;
     if (reader.damaged() && !reader.problems.empty())
         report.firstProblem = dutchProblem3DS(reader.problems.front());
@@ -59,6 +60,12 @@ void Model_3DS::load(const char* path, ModelTextures& textures) {
     if (reader.tooLarge) {
         std::cout << "Model_3DS : " << file << " is " << reader.fileBytes << " bytes, meer dan "
                   << Reader3DS::kMaxFileBytes << " : wordt niet ingeladen \n";
+        return;
+    }
+    // The map's report names the change at the blueprint; the watcher's
+    // reload after the writer's last change reads the file again.
+    if (reader.changed) {
+        std::cout << "Model_3DS : " << file << " inladen is afgebroken \n";
         return;
     }
     if (!reader.opened) {

@@ -41,6 +41,7 @@ public:
     struct ReadReport {
         bool opened = false;          // the file could be opened and read
         bool tooLarge = false;        // refused: over Reader3DS::kMaxFileBytes
+        bool changed = false;         // the file changed while it was read: left out
         std::uintmax_t fileBytes = 0; // its size
         std::string firstProblem;     // the first damage found; empty for a sound file
         std::size_t faces = 0;        // of all objects
@@ -51,10 +52,10 @@ public:
     static ReadReport reportOf(const Reader3DS& reader);
 
     // Reads the model at path (relative to the working directory; surrounding
-    // double quotes are dropped, see filePath). A file that cannot be opened
-    // leaves the model empty; a damaged one keeps what was consistent. Both
-    // say so on standard output. The materials' textures come from (and are
-    // shared in) textures. Needs a current GL context for them.
+    // double quotes are dropped, see filePath). A file that cannot be opened,
+    // or that changes while it is read, leaves the model empty; a damaged one
+    // keeps what was consistent. Each says so on standard output. The materials' textures come from
+    // (and are shared in) textures. Needs a current GL context for them.
     void load(const char* path, ModelTextures& textures);
     // The file a model path of a map names: the first run of characters that
     // are not double quotes ("a.3ds" -> a.3ds).

@@ -2,6 +2,8 @@
 // own texture, material and normal.
 #include "scene/girder.h"
 
+#include "console/narration.h"
+
 #include <GL/gl.h>
 #include <iostream>
 
@@ -41,7 +43,8 @@ Girder::Girder(FPoint ftl, FPoint ftr, FPoint fbr, FPoint fbl, FPoint btl, FPoin
 }
 
 void Girder::setTextured(int side, bool on) {
-    std::cout << "------> " << side << " wordt op " << (on ? 1 : 0) << " gezet \n";
+    if (narration::on())
+        std::cout << "------> " << side << " wordt op " << (on ? 1 : 0) << " gezet \n";
     if (validSide(side))
         texturedSides[std::size_t(side)] = on;
 }

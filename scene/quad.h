@@ -33,6 +33,9 @@ public:
     // The 2 x 2 cells draw would emit at placement; 0 when the grid cannot
     // be drawn (a negative or non-finite extent).
     double gridCells(const TObject& placement) const;
+    // False, with a message once, when the grid at placement has a negative
+    // size or more cells than one quad may have: then it is never drawn.
+    bool drawableAt(const TObject& placement) { return drawableGrid(gridAt(placement)); }
     // The cells of draw cut into tiles of tileCells x tileCells cells, so
     // that each can be skipped on its own when out of view. Each tile is
     // emitted whole, as draw does (texture step, triangles, texturing on),

@@ -114,8 +114,7 @@ Map::ObjectId Map::addObject(const std::string& blueprintKey, const std::string&
 }
 
 void Map::addMobileKey(const std::string& objectKey) {
-    GLuint count = GLuint(mobileKeys.size());
-    mobileKeys[objectKey] = 10 * count;
+    mobileKeys.insert(objectKey);
     ++additions;
 }
 
@@ -138,13 +137,6 @@ TObject* Map::getBlueprint(const std::string& key) const {
 
 bool Map::isMobile(const std::string& objectKey) const {
     return mobileKeys.count(objectKey) != 0;
-}
-
-std::string Map::mobileKeyForName(GLuint name) const {
-    for (const auto& [key, pickName] : mobileKeys)
-        if (pickName == name)
-            return key;
-    return std::string();
 }
 
 Map::ObjectId Map::findObjectId(const std::string& objectKey) const {
@@ -225,6 +217,22 @@ bool Map::isBlocked(const FPoint& point) {
                               blueprint->getDepth(*object) / 2);
             if (group.skybox ? !inside(point, FPoint(0, WorldRules::kSkyBoxCentreY, 0), half)
                              : inside(point, object->position, half))
+                return true;
+        }
+    }
+    return false;
+}
+
+bool Map::entersBlock(const FPoint& from, const FPoint& to) {
+    for (const Placement& group : placements()) {
+        const TObject* blueprint = group.blueprint;
+        for (const TObject* object : group.objects) {
+            const FPoint half(blueprint->getWidth(*object) / 2, blueprint->getHeight(*object) / 2,
+                              blueprint->getDepth(*object) / 2);
+            // Outside the sky box every point is blocked, wherever the viewer stood.
+            if (group.skybox
+                    ? !inside(to, FPoint(0, WorldRules::kSkyBoxCentreY, 0), half)
+                    : inside(to, object->position, half) && !inside(from, object->position, half))
                 return true;
         }
     }

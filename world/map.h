@@ -28,6 +28,7 @@
 #include <QString>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -92,7 +93,6 @@ public:
     bool hasBlueprint(const std::string& key) const;
     TObject* getBlueprint(const std::string& key) const;
     bool isMobile(const std::string& objectKey) const;
-    std::string mobileKeyForName(GLuint name) const;
     // The placed object of that object key in the first group, in blueprint
     // key order, that has one; null (kNoObject) when none has.
     TObject* findObject(const std::string& objectKey) const;
@@ -112,6 +112,7 @@ public:
     // its blueprint's box centred on its position (neither scaled nor
     // turned); the sky box's box is centred at (0, 50, 0) wherever it stands.
     bool isBlocked(const FPoint& point) override;
+    bool entersBlock(const FPoint& from, const FPoint& to) override;
     bool isOnRoad(const FPoint& point) override;
 
     // Drawing (map_draw.cpp). Static objects are compiled into lists that
@@ -190,11 +191,11 @@ public:
         // Batch: its list is compiled when the batch is first drawn, so a
         // large world pays at load only for what is in view.
         bool compiled = false;
-        std::vector<bool> drawn;       // Batch: per object, within the cell budget
+        bool tiled = false;            // Batch: one large quad, drawn by its tiles
         Sphere sphere;                 // Batch: around all its objects
         Box box;                       // Batch: around all its objects
         std::size_t unit = 0;          // its number for occlusion
-        std::vector<TObject*> objects; // Batch: its placed objects
+        std::vector<const TObject*> objects; // Batch: its placed objects
         // Batch of one large quad: its cells in square tiles, each with its
         // own list and sphere (list stays 0).
         struct Tile {
@@ -218,8 +219,12 @@ private:
     void compileBatches();
     void compileBatch(DrawStep& step);
     // Counts a quad's cells at a placement against the world's budget;
-    // false (with a message once per blueprint) when it would go over.
+    // false (with a message once per blueprint) when it would go over, or
+    // when the quad cannot be drawn at that placement at all.
     bool withinCellBudget(TObject* blueprint, const TObject& placement, const std::string& key);
+    // Judges the cell budget over every placement in load order, and names
+    // the mobile placements in that order.
+    void resolveLoadOrder();
 
     void resolvePlacements();
 
@@ -232,8 +237,8 @@ private:
     std::vector<PlacedObject> placed; // by handle
     // blueprint key -> (object key -> handle), the objects held now
     std::map<std::string, std::map<std::string, ObjectId>> objects;
-    std::map<std::string, GLuint> mobileKeys; // object key -> pick name
-    std::vector<Light*> lights;               // load order; index = light number of the keys 0..7
+    std::set<std::string> mobileKeys; // object keys whose placements are mobile
+    std::vector<Light*> lights;       // load order; index = light number of the keys 0..7
     std::vector<Light*> flashlights;
     bool lightingOn = true;
     bool mouseLook = true; // mouse tracking
@@ -259,6 +264,10 @@ private:
     std::vector<Placement> placementList;
     std::vector<RoadTrack::Pieces> roadPieceList;
     double quadCells = 0; // cells of every quad compiled or drawn, against the world's budget
+    // By handle: placements the cell budget refused, never compiled, drawn or picked.
+    std::vector<bool> refused;
+    // The mobile placements in load order; the pick name of each is 10 x its index.
+    std::vector<ObjectId> mobilePlacements;
     std::vector<std::unique_ptr<TObject>> owned;
     std::vector<std::unique_ptr<Light>> ownedLights;
 };

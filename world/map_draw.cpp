@@ -6,6 +6,7 @@
 
 #include "scene/quad.h"
 
+#include <algorithm>
 #include <cmath>
 #include <iostream>
 #include <typeinfo>
@@ -48,8 +49,10 @@ bool Map::withinCellBudget(TObject* blueprint, const TObject& placement, const s
     if (!quad)
         return true;
     constexpr double kMaxCells = double(WorldRules::kMaxCells);
+    if (!quad->drawableAt(placement))
+        return false; // too large on its own, or a negative size: it said so
     const double cells = quad->gridCells(placement);
-    if (cells <= kMaxCells && quadCells + cells > kMaxCells) {
+    if (quadCells + cells > kMaxCells) {
         if (!quad->refused)
             std::cout << "Quad " << key << ": alle quads samen zouden meer dan "
                       << WorldRules::kMaxCells
@@ -57,9 +60,25 @@ bool Map::withinCellBudget(TObject* blueprint, const TObject& placement, const s
         quad->refused = true;
         return false;
     }
-    if (cells <= kMaxCells)
-        quadCells += cells;
-    return true; // a quad too large on its own refuses itself when drawn
+    quadCells += cells;
+    return true;
+}
+
+void Map::resolveLoadOrder() {
+    // Handles run in load order; a placement replaced by a later one of the
+    // same keys is not held.
+    quadCells = 0;
+    refused.assign(placed.size(), false);
+    mobilePlacements.clear();
+    for (ObjectId id = 0; id < placed.size(); ++id) {
+        const PlacedObject& p = placed[id];
+        if (p.replaced)
+            continue;
+        if (isMobile(p.objectKey))
+            mobilePlacements.push_back(id);
+        if (!withinCellBudget(getBlueprint(p.blueprintKey), *p.object, p.blueprintKey))
+            refused[id] = true;
+    }
 }
 
 void Map::deleteLists() {
@@ -78,7 +97,14 @@ void Map::resolve() {
     // Something was added: the batches are made again, and their lists with them.
     deleteLists();
     steps.clear();
-    quadCells = 0;
+    resolveLoadOrder();
+    // The pick name of each mobile placement: 10 x its place among them.
+    std::vector<GLuint> pickNames(placed.size(), 0);
+    std::vector<bool> mobile(placed.size(), false);
+    for (std::size_t i = 0; i < mobilePlacements.size(); ++i) {
+        pickNames[mobilePlacements[i]] = GLuint(10 * i);
+        mobile[mobilePlacements[i]] = true;
+    }
 
     for (const auto& [blueprintKey, group] : objects) {
         // Only objects of a registered blueprint are held.
@@ -92,12 +118,11 @@ void Map::resolve() {
             step.blueprintKey = &blueprintKey;
             step.object = object;
             step.skybox = WorldRules::isSkyBox(objectKey);
-            auto mobile = mobileKeys.find(objectKey);
-            if (mobile != mobileKeys.end()) {
-                if (!withinCellBudget(blueprint, *object, blueprintKey))
-                    continue;
+            if (refused[id])
+                continue;
+            if (mobile[id]) {
                 step.kind = DrawStep::Mobile;
-                step.pickName = mobile->second;
+                step.pickName = pickNames[id];
                 steps.push_back(step);
                 continue;
             }
@@ -147,8 +172,7 @@ void Map::compileBatches() {
             typeid(*step.blueprint) == typeid(Quad)) {
             auto* quad = static_cast<Quad*>(step.blueprint);
             const TObject& placement = *step.objects.front();
-            if (!withinCellBudget(quad, placement, *step.blueprintKey))
-                continue;
+            step.tiled = true;
             quad->drawTiles(
                 placement, textures, kTileCells,
                 [&](const float* lowest, const float* highest) {
@@ -165,24 +189,13 @@ void Map::compileBatches() {
         }
         step.list = glGenLists(1);
         step.compiled = false;
-        // The cell budget is judged here, in load order, whatever comes into
-        // view first.
-        step.drawn.assign(step.objects.size(), false);
-        for (std::size_t i = 0; i < step.objects.size(); ++i) {
-            if (withinCellBudget(step.blueprint, *step.objects[i], *step.blueprintKey))
-                step.drawn[i] = true;
-        }
     }
 }
 
 void Map::compileBatch(DrawStep& step) {
     step.compiled = true;
-    std::vector<const TObject*> drawn;
-    for (std::size_t i = 0; i < step.objects.size(); ++i)
-        if (step.drawn[i])
-            drawn.push_back(step.objects[i]);
     glNewList(step.list, GL_COMPILE);
-    step.blueprint->drawBatch(drawn, textures);
+    step.blueprint->drawBatch(step.objects, textures);
     glEndList();
 }
 
@@ -246,10 +259,10 @@ void Map::drawFrame() {
                 ++culled;
                 continue;
             }
-            if (step.tiles.empty() && hidden.hidden(step.unit, step.box))
+            if (!step.tiled && hidden.hidden(step.unit, step.box))
                 continue;
             switchLights(step.skybox ? SkyLights : SceneLights);
-            if (step.tiles.empty()) {
+            if (!step.tiled) {
                 if (!step.compiled)
                     compileBatch(step);
                 glCallList(step.list);

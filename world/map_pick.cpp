@@ -70,7 +70,8 @@ void Map::printObjectAt(int x, int y) {
     std::vector<ObjectId> named;
     for (const auto& [blueprintKey, group] : objects)
         for (const auto& entry : group)
-            named.push_back(entry.second);
+            if (entry.second >= refused.size() || !refused[entry.second])
+                named.push_back(entry.second);
     // One name a record: four words each, whatever is hit.
     std::vector<GLuint> buffer(std::max(kMinSelectWords, kMaxRecordWords * (named.size() + 1)));
     if (!beginSelection(buffer, x, y))
@@ -110,7 +111,8 @@ void Map::pick(int x, int y) {
         processHits(0, buffer.data());
         return;
     }
-    // Mobile objects push their one name on an empty stack.
+    // Mobile objects push their one name on an empty stack. drawFrame
+    // resolves the steps, and with them the mobile placements the names count.
     glInitNames();
     drawFrame();
     processHits(endSelection(), buffer.data());
@@ -136,12 +138,9 @@ void Map::processHits(GLint hits, const GLuint* buffer) {
     }
     std::cout << std::endl << "picking: " << GLint(picked) << std::endl;
 
-    const std::string key = mobileKeyForName(picked);
-    if (key.empty())
-        return;
-    const ObjectId id = findObjectId(key);
-    if (id == kNoObject)
+    // Each mobile placement is named 10 x its place among them in load order.
+    if (picked % 10 != 0 || picked / 10 >= mobilePlacements.size())
         return;
     mouseLook = false;
-    viewer.enterCar(placed[id].object);
+    viewer.enterCar(placed[mobilePlacements[picked / 10]].object);
 }

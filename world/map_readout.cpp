@@ -18,6 +18,15 @@ std::string mapNumber(double value) {
     return (text == "-0" ? QString("0") : text).toStdString();
 }
 
+// A turn as the same turn in [0, 360) degrees, rounded as mapNumber rounds.
+float turnDegrees(float degrees) {
+    double turn = std::fmod(double(degrees), 360.0);
+    if (turn < 0)
+        turn += 360.0;
+    turn = std::round(turn * 1000.0) / 1000.0;
+    return float(turn >= 360.0 ? 0.0 : turn);
+}
+
 } // namespace
 
 void Map::printViewerPlace() const {
@@ -46,7 +55,10 @@ void Map::printObject(ObjectId id) const {
               << (isMobile(objectKey) ? " mobile=\"true\"" : "") << "><pos x=\""
               << mapNumber(object->position.x) << "\" y=\"" << mapNumber(fileY) << "\" z=\""
               << mapNumber(object->position.z) << "\"/>";
-    const FPoint& r = object->rotation;
+    // Turns in degrees from 0 up to 360: a driven car's heading runs on past
+    // a full turn either way.
+    const FPoint r(turnDegrees(object->rotation.x), turnDegrees(object->rotation.y),
+                   turnDegrees(object->rotation.z));
     if (r.x == 0.0f && r.z == 0.0f && r.y != 0.0f)
         std::cout << "<rot value=\"" << mapNumber(r.y) << "\"/>";
     else if (r.x != 0.0f || r.y != 0.0f || r.z != 0.0f)

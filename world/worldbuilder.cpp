@@ -232,6 +232,7 @@ LoadReport WorldBuilder::load(const QString& path, Map& world, TextureFactory& t
     result.errors = report.errors;
     result.warnings = report.warnings;
     result.firstError = report.firstError;
+    result.firstLines = report.firstLines;
     return result;
 }
 
@@ -260,6 +261,7 @@ LoadReport WorldBuilder::check(const QString& path, const QString& shownName) {
     result.errors = report.errors;
     result.warnings = report.warnings;
     result.firstError = report.firstError;
+    result.firstLines = report.firstLines;
     return result;
 }
 
@@ -316,6 +318,12 @@ void model(MapDiagnostics& report, const mapdata::Blueprint& blueprint, const Mo
                          .arg(path)
                          .arg(qulonglong(read.fileBytes))
                          .arg(qulonglong(Reader3DS::kMaxFileBytes)));
+        return;
+    }
+    if (read.changed) {
+        report.error(place, "3DS-bestand " + path +
+                                " veranderde tijdens het lezen (een ander programma schrijft "
+                                "het), het model blijft leeg tot het opnieuw ingeladen wordt");
         return;
     }
     if (!read.opened) {

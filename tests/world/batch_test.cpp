@@ -121,4 +121,56 @@ TEST(Batching, ObjectsOutsideTheViewAreNotDrawnAndThoseInsideAre) {
     EXPECT_EQ(world.culledLastFrame(), 2); // "behind" and the static list behind the viewer
 }
 
+// A 60 x 60 ground placed first, then quads that do not fit the world's cell
+// budget (4000000 cells of 2 x 2) below it, seen from 120 up: the ground is
+// drawn, the refused quads are neither compiled nor drawn (their batch was
+// once left without its objects' marks, and the first frame crashed), and the
+// budget goes by load order, not by key order ("big" before "ground").
+TEST(Batching, QuadsOverTheCellBudgetAreRefusedInLoadOrderAndTheRestIsDrawn) {
+    const struct {
+        const char* what;
+        float width, height;
+        int count;
+    } cases[] = {
+        {"one of 3999 x 3999", 3999, 3999, 1},
+        {"eight of 3999 x 3999", 3999, 3999, 8},
+        {"one 1e9 wide", 1e9f, 10, 1},
+        {"one -1e9 high", 10, -1e9f, 1},
+    };
+    for (const auto& c : cases) {
+        TextureFactory store;
+        Map world(store);
+        Quad ground, big;
+        ground.width = ground.height = 60;
+        ground.textured = false;
+        big.width = c.width;
+        big.height = c.height;
+        big.textured = false;
+        ground.name = "ground"; // as the builder names them
+        big.name = "big";
+        world.addBlueprint("ground", &ground);
+        world.addBlueprint("big", &big);
+        world.addObject("ground", "g", at(world, 0, -1, 0)); // raised 1: y 0
+        for (int i = 0; i < c.count; ++i)
+            world.addObject("big", "b" + std::to_string(i), at(world, 0, -3, 0));
+        world.setLighting(false);
+        world.setCamera(Camera(0, 120, 0, 0, 0, 0, 0, 0, -1)); // looking down
+        glClearColor(0, 0, 0, 0);
+        glColor3f(1, 1, 1);
+        testgl::StdoutCapture out;
+        const std::vector<unsigned char> picture = render(world);
+        // The ground spans the middle third of the picture; the corners see past it.
+        const std::size_t middle = (kSize / 2 * kSize + kSize / 2) * 3,
+                          corner = (2 * kSize + 2) * 3;
+        EXPECT_EQ(picture[middle], 255) << c.what << ": the ground is drawn";
+        EXPECT_EQ(picture[corner], 0) << c.what << ": a refused quad is drawn";
+        const std::string text = out.text();
+        EXPECT_EQ(text.find("Quad ground"), std::string::npos) << c.what << "\n" << text;
+        const std::size_t named = text.find("Quad big");
+        EXPECT_NE(named, std::string::npos) << c.what << "\n" << text;
+        EXPECT_EQ(text.find("Quad big", named + 1), std::string::npos) << c.what << ": named once\n"
+                                                                       << text;
+    }
+}
+
 } // namespace
