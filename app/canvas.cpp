@@ -1,6 +1,7 @@
 // Canvas: GL set-up, the frame loop, input hand-over and the overlay.
 #include "app/canvas.h"
 
+#include "console/narration.h"
 #include "textures/texturefactory.h"
 #include "world/map.h"
 #include "world/worldbuilder.h"
@@ -13,6 +14,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
+#include <QFontMetrics>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -26,6 +28,7 @@
 #include <cmath>
 #include <iostream>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 constexpr int kOverlayX = 10; // pixels from the left
@@ -94,7 +97,7 @@ Canvas::Canvas(const Options& options, const Settings& settings, QWindow* parent
     setFormat(surface);
     watcher = new QFileSystemWatcher(this);
     connect(watcher, &QFileSystemWatcher::fileChanged, this, &Canvas::fileChanged);
-    connect(watcher, &QFileSystemWatcher::directoryChanged, this, &Canvas::fileChanged);
+    connect(watcher, &QFileSystemWatcher::directoryChanged, this, &Canvas::folderChanged);
     reloadTimer = new QTimer(this);
     reloadTimer->setSingleShot(true);
     connect(reloadTimer, &QTimer::timeout, this, &Canvas::reload);
@@ -112,22 +115,34 @@ Canvas::~Canvas() {
 }
 
 bool Canvas::loadWorld() {
-    std::cout << "We gaan de map inladen : \n";
+    if (narration::on())
+        std::cout << "We gaan de map inladen : \n";
     auto newTextures = std::make_unique<TextureFactory>();
     auto newWorld = std::make_unique<Map>(*newTextures);
     const LoadReport report =
         WorldBuilder::load(options.mapPath, *newWorld, *newTextures, options.mapName);
-    watch(report.files);
-    if (report.lost && world) {
+    // A reload that could not open, read or parse one of its files (a
+    // half-saved include or image) would show a world with pieces missing:
+    // the last world stays while it came from a load without such errors.
+    // The first load builds what it can.
+    if (world && (report.lost || (report.errors > 0 && worldErrors == 0))) {
         reloadFailure = report.firstError;
         reloadFailureProblems = report.errors + report.warnings;
+        problemLines = report.firstLines;
+        problemRowsWidth = -1;
+        // Both loads' files: the save that mends the file is seen, and so
+        // is one that brings back a file the new load no longer names.
+        watch(worldFiles + report.files);
         std::cout << "We hebben gedaan de map in te laden \n";
         return false;
     }
+    worldFiles = report.files;
+    worldErrors = report.errors;
+    watch(worldFiles);
     newWorld->ensureCamera();
-    newWorld->keys = settings.keys;
-    newWorld->camera->mouseSensitivity = float(settings.sensitivity);
-    newWorld->camera->invertY = settings.invertY;
+    newWorld->setKeyBindings(settings.keys);
+    newWorld->camera().mouseSensitivity = float(settings.sensitivity);
+    newWorld->camera().invertY = settings.invertY;
     std::cout << "We hebben gedaan de map in te laden \n";
     newWorld->compileDisplayLists();
     if (world)
@@ -136,6 +151,8 @@ bool Canvas::loadWorld() {
     textures = std::move(newTextures);
     reloadFailure.clear();
     loadProblems = report.errors + report.warnings;
+    problemLines = report.firstLines;
+    problemRowsWidth = -1;
     return true;
 }
 
@@ -147,8 +164,22 @@ void Canvas::reload() {
     wake();
 }
 
+Canvas::FileStamp Canvas::stampOf(const QString& path) {
+    FileStamp stamp;
+    struct stat info;
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return stamp;
+    stamp.exists = true;
+    stamp.device = quint64(info.st_dev);
+    stamp.inode = quint64(info.st_ino);
+    stamp.bytes = qint64(info.st_size);
+    stamp.modifiedNs = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    return stamp;
+}
+
 void Canvas::watch(const QStringList& files) {
     QStringList paths;
+    stamps.clear();
     for (const QString& file : files) {
         if (file.isEmpty())
             continue;
@@ -157,8 +188,10 @@ void Canvas::watch(const QStringList& files) {
             paths << info.absoluteFilePath();
         // Its folder sees a file appear, and a new file renamed over it.
         const QString folder = info.absolutePath();
-        if (QFileInfo(folder).isDir())
+        if (QFileInfo(folder).isDir()) {
             paths << folder;
+            stamps[folder][info.absoluteFilePath()] = stampOf(file);
+        }
     }
     paths.removeDuplicates();
     const QStringList old = watcher->files() + watcher->directories();
@@ -170,6 +203,19 @@ void Canvas::watch(const QStringList& files) {
 
 void Canvas::fileChanged() {
     reloadTimer->start(kReloadDelayMs);
+}
+
+void Canvas::folderChanged(const QString& folder) {
+    // Editors make swap files, locks and backups beside the files they
+    // save: only a change to a file the world reads, or looked for, counts.
+    const auto files = stamps.constFind(folder);
+    if (files == stamps.constEnd())
+        return;
+    for (auto file = files->constBegin(); file != files->constEnd(); ++file)
+        if (!(stampOf(file.key()) == file.value())) {
+            fileChanged();
+            return;
+        }
 }
 
 void Canvas::initializeGL() {
@@ -226,7 +272,7 @@ void Canvas::advanceWorld() {
     for (int i = 0; i < steps; ++i)
         world->step();
     stepsCounted += steps;
-    world->camera->setBlend(stepClock.alpha());
+    world->camera().setBlend(stepClock.alpha());
 }
 
 void Canvas::frameDone() {
@@ -306,30 +352,13 @@ void Canvas::paintGL() {
     if (running)
         advanceWorld();
     else
-        world->camera->setBlend(1.0); // each frame shows the last step
+        world->camera().setBlend(1.0); // each frame shows the last step
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
     glMatrixMode(GL_MODELVIEW);
     world->drawFrame();
     glLoadIdentity();
-    QString overlay = world->overlayText;
-    // The text ends in a line break: these take the rows below it.
-    if (!reloadFailure.isEmpty())
-        overlay += "Herladen mislukt, de vorige wereld blijft: " + reloadFailure + "\n" +
-                   QString::number(reloadFailureProblems) + " problemen\n";
-    else if (loadProblems > 0 && world->overlayShown)
-        overlay += QString::number(loadProblems) + " problemen bij het laden (zie de console)\n";
-    if (showFrameTime && smoothedFrameMs > 0 && smoothedWorkMs > 0) {
-        // The time a frame takes to draw, and the frames drawn per second.
-        overlay += "Beeldtijd: " + oneDecimal(smoothedWorkMs) + " ms (" +
-                   oneDecimal(1000.0 / smoothedFrameMs) + " fps)\n";
-        // Over the last whole second: frames drawn, steps of the world, and
-        // the late frames of the whole run.
-        overlay += oneDecimal(framesPerSecond) + " beelden/s, " + oneDecimal(stepsPerSecond) +
-                   " stappen/s, " + QString::number(lateFrames) + " beelden later dan " +
-                   oneDecimal(kLateFactor * frameIntervalNs / kNsPerMs) + " ms";
-    }
-    renderOverlay(overlay);
+    renderOverlay(overlayText());
     if (showFrameTime) {
         glFinish(); // the drawing itself, not only the sending of it
         const double ms = milliseconds(Clock::now() - start);
@@ -358,6 +387,29 @@ void Canvas::paintGL() {
     }
 }
 
+QString Canvas::overlayText() {
+    QString overlay = world ? world->overlayText() : QString();
+    const bool shown = !world || world->overlayShown();
+    // The text ends in a line break: these take the rows below it.
+    if (!reloadFailure.isEmpty() || (loadProblems > 0 && shown)) {
+        layOutProblems();
+        overlay += problemHead;
+        if (shown) // H hides the lines with the rest
+            overlay += problemRows;
+    }
+    if (showFrameTime && smoothedFrameMs > 0 && smoothedWorkMs > 0) {
+        // The time a frame takes to draw, and the frames drawn per second.
+        overlay += "Beeldtijd: " + oneDecimal(smoothedWorkMs) + " ms (" +
+                   oneDecimal(1000.0 / smoothedFrameMs) + " fps)\n";
+        // Over the last whole second: frames drawn, steps of the world, and
+        // the late frames of the whole run.
+        overlay += oneDecimal(framesPerSecond) + " beelden/s, " + oneDecimal(stepsPerSecond) +
+                   " stappen/s, " + QString::number(lateFrames) + " beelden later dan " +
+                   oneDecimal(kLateFactor * frameIntervalNs / kNsPerMs) + " ms";
+    }
+    return overlay;
+}
+
 void Canvas::tick() {
     if (world) {
         world->step();
@@ -384,7 +436,7 @@ void Canvas::countFrame(qint64 startNs) {
     if (!frameLog)
         return;
     double eye[3], centre[3];
-    world->camera->shownView(eye, centre);
+    world->camera().shownView(eye, centre);
     const double dx = centre[0] - eye[0], dy = centre[1] - eye[1], dz = centre[2] - eye[2];
     // Yaw 0 looks along -z and grows turning right; pitch grows looking up; degrees.
     const double yaw = std::atan2(dx, -dz) * kDegreesPerRadian;
@@ -439,6 +491,34 @@ void Canvas::saveScreenshot() {
         return;
     }
     std::cout << "Schermafdruk bewaard als " << name.toStdString() << "\n";
+}
+
+QString Canvas::problemCount(int count) {
+    return count == 1 ? QStringLiteral("1 probleem") : QString::number(count) + " problemen";
+}
+
+void Canvas::layOutProblems() {
+    const int width = this->width();
+    if (problemRowsWidth == width)
+        return;
+    // Each row cut to the window's width; the console holds them whole.
+    const QFontMetrics metrics{QFont()};
+    const int room = std::max(1, width - 2 * kOverlayX);
+    auto row = [&](const QString& text) {
+        return metrics.elidedText(text, Qt::ElideRight, room) + "\n";
+    };
+    problemHead.clear();
+    problemRows.clear();
+    if (!reloadFailure.isEmpty()) {
+        problemHead += row("Herladen mislukt, de vorige wereld blijft: " + reloadFailure);
+        problemHead += row(problemCount(reloadFailureProblems));
+    } else {
+        problemHead += row(problemCount(loadProblems) + " bij het laden (zie de console)");
+    }
+    for (const QString& line : problemLines)
+        if (line != reloadFailure)
+            problemRows += row(line);
+    problemRowsWidth = width;
 }
 
 void Canvas::renderOverlay(const QString& text) {
@@ -524,11 +604,11 @@ void Canvas::mouseMoveEvent(QMouseEvent* event) {
     if (!world)
         return;
     // Without mouse tracking only a drag turns the view.
-    if (!world->mouseTracking && event->buttons() == Qt::NoButton)
+    if (!world->mouseTracking() && event->buttons() == Qt::NoButton)
         return;
     world->mouseMoved(event);
     const QPoint centre(width() / 2, height() / 2);
     QCursor::setPos(mapToGlobal(centre));
-    world->camera->setMouseReference(centre.x(), centre.y());
+    world->camera().setMouseReference(centre.x(), centre.y());
     wake();
 }

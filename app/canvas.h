@@ -17,6 +17,7 @@
 
 #include <QElapsedTimer>
 #include <QSet>
+#include <QMap>
 #include <QStringList>
 #include <chrono>
 #include <cstdio>
@@ -42,9 +43,16 @@ public:
     ~Canvas() override;
 
     // Loads the map anew now (F5, or the watcher after a change). The new
-    // world replaces the old one only when the map could be read; otherwise
-    // the old one stays and the overlay names the problem.
+    // world replaces the old one unless the map, or any file it reads (an
+    // include, an image, a 3DS file), could not be opened, read or parsed
+    // while the old world's load could; then the old one stays and the
+    // overlay names the problem.
     void reload();
+
+    // The overlay of the last frame: the world's text, then the problems of
+    // the last load (its count, its first lines cut to the window's width;
+    // H hides them with the world's text) and the frame time.
+    QString overlayText();
 
     // Draws the overlay text top-left, one 15-pixel row a line, in the
     // current GL colour; leaves the GL state as it found it.
@@ -92,8 +100,28 @@ private:
     // Watches the files of the last load, and their folders (editors that
     // save by renaming a new file over the old one replace the file).
     void watch(const QStringList& files);
-    // A watched file or folder changed: reload after kReloadDelayMs of quiet.
+    // A watched file changed: reload after kReloadDelayMs of quiet.
     void fileChanged();
+    // A watched folder changed: reload as fileChanged does, but only when
+    // one of the files watched in it changed, appeared or went.
+    void folderChanged(const QString& folder);
+    // The overlay's rows about the problems of the last load, cut to the
+    // window's width: made again after a load or a change of width.
+    void layOutProblems();
+    static QString problemCount(int count); // "1 probleem", "3 problemen"
+
+    // What a file was at the last load: a change to any of this is a save.
+    struct FileStamp {
+        bool exists = false;
+        quint64 device = 0, inode = 0; // a new file renamed over the old one has a new inode
+        qint64 bytes = 0;
+        qint64 modifiedNs = 0; // nanoseconds since the epoch
+        bool operator==(const FileStamp& o) const {
+            return exists == o.exists && device == o.device && inode == o.inode &&
+                   bytes == o.bytes && modifiedNs == o.modifiedNs;
+        }
+    };
+    static FileStamp stampOf(const QString& path);
 
     using Clock = std::chrono::steady_clock;
     // The --frames run: prints the figures once the frames are drawn and ends.
@@ -132,6 +160,13 @@ private:
     QFileSystemWatcher* watcher;    // child
     QTimer* reloadTimer;            // child; single shot
     int loadProblems = 0;           // of the load the world comes from
-    QString reloadFailure;          // the first line of a reload that lost the map
+    int worldErrors = 0;            // file-level errors (fout) of the load the world comes from
+    QStringList worldFiles;         // every file that load read or looked for
+    QString reloadFailure;          // the first error of a reload whose world was not taken
     int reloadFailureProblems = 0;
+    QStringList problemLines;         // the first problem lines of the last load
+    QString problemHead, problemRows; // laid out for the overlay
+    int problemRowsWidth = -1;        // the window width they were laid out for; -1: not yet
+    // Per watched folder (absolute path), the files watched in it and their stamps.
+    QMap<QString, QMap<QString, FileStamp>> stamps;
 };

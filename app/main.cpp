@@ -6,6 +6,7 @@
 #include "app/settings.h"
 #include "app/window.h"
 #include "app/worldplace.h"
+#include "console/narration.h"
 
 #include "world/worldbuilder.h"
 
@@ -53,6 +54,7 @@ int main(int argc, char** argv) {
     int status = 0;
     if (!parseOptions(argc, argv, options, status))
         return status;
+    narration::quiet = options.quiet;
     PlatformChoice platform;
     if (!options.check) {
         platform = PlatformChoice::choose([](const char* name) { return qgetenv(name); });

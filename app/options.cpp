@@ -1,9 +1,10 @@
 // Options: the command line of kolvar.
 #include "app/options.h"
 
-#include "app/commandline.h"
+#include "console/commandline.h"
 
 #include <QFile>
+#include <iostream>
 
 bool parseOptions(int argc, char** argv, Options& options, int& exitStatus) {
     CommandLine line("kolvar", "[MAP]",
@@ -30,9 +31,13 @@ bool parseOptions(int argc, char** argv, Options& options, int& exitStatus) {
         "schrijft een regel per getekend beeld naar FILE: ms_sinds_start oog_x oog_y oog_z "
         "yaw pitch",
         "FILE"));
+    line.addOption(QCommandLineOption(
+        {"q", "quiet"}, "laat de voortgangsregels weg (\"Texture inladen : ...\"); elk probleem "
+                        "en de samenvatting blijven"));
     if (!line.parse(argc, argv, exitStatus))
         return false;
     options.check = line.isSet("check");
+    options.quiet = line.isSet("quiet");
     if (line.isSet("frames")) {
         bool ok = false;
         options.frames = line.value("frames").toInt(&ok);
@@ -57,6 +62,13 @@ bool parseOptions(int argc, char** argv, Options& options, int& exitStatus) {
     if (maps.size() > 1) {
         exitStatus = line.refuse("slechts een map kan geopend worden, niet ook " +
                                  QFile::decodeName(maps[1]));
+        return false;
+    }
+    // An empty name is no map: a script whose map variable is unset would
+    // otherwise open or check the default world and pass.
+    if (!maps.isEmpty() && maps.first().isEmpty()) {
+        std::cout << "kolvar: de naam van de map is leeg; geef een map of laat MAP weg\n";
+        exitStatus = 2;
         return false;
     }
     if (!maps.isEmpty())

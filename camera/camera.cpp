@@ -73,6 +73,7 @@ void Camera::leaveCar() {
 void Camera::update() {
     if (inCar) {
         carStep();
+        viewPending = false;
     } else {
         moveForward(forwardStep);
         turn(turnStep);
@@ -124,6 +125,8 @@ TObject Camera::shownPlacement(const TObject& object) const {
 }
 
 bool Camera::isStill() const {
+    if (viewPending)
+        return false; // the next step puts the eye where the new view has it
     for (int i = 0; i < 3; ++i)
         if (previousEye[i] != eye[i] || previousCentre[i] != centre[i])
             return false;
@@ -198,32 +201,29 @@ void Camera::carStep() {
 
 void Camera::footFrame(WorldQuery& world) {
     const double old[3] = {eye[0], eye[1], eye[2]};
-    const double oldCentre[3] = {centre[0], centre[1], centre[2]};
+    const FPoint from{float(old[0]), float(old[1]), float(old[2])};
     update();
-    if (!world.isBlocked(FPoint(eye[0], eye[1], eye[2])))
+    // A move along an axis is undone only where it enters a box the eye was
+    // not already in, so a viewer standing in one can walk out of it. The
+    // eye goes back and the centre goes with it by the same amount, so a
+    // turn of the same frame stays.
+    auto undo = [&](int axis) {
+        centre[axis] -= eye[axis] - old[axis];
+        eye[axis] = old[axis];
+    };
+    if (!world.entersBlock(from, FPoint(eye[0], eye[1], eye[2])))
         return;
-    if (world.isBlocked(FPoint(eye[0], old[1], old[2]))) {
-        eye[0] = old[0];
-        centre[0] = oldCentre[0];
-    }
-    if (world.isBlocked(FPoint(old[0], old[1], eye[2]))) {
-        eye[2] = old[2];
-        centre[2] = oldCentre[2];
-    }
-    if (world.isBlocked(FPoint(old[0], eye[1], old[2]))) {
-        eye[1] = old[1];
-        centre[1] = oldCentre[1];
-    }
+    if (world.entersBlock(from, FPoint(eye[0], old[1], old[2])))
+        undo(0);
+    if (world.entersBlock(from, FPoint(old[0], old[1], eye[2])))
+        undo(2);
+    if (world.entersBlock(from, FPoint(old[0], eye[1], old[2])))
+        undo(1);
     // A diagonal step across a box corner passes each single-axis test but
-    // still ends inside the box, where every later step would be refused:
-    // such a step is refused whole.
-    if (world.isBlocked(FPoint(eye[0], eye[1], eye[2])) &&
-        !world.isBlocked(FPoint(old[0], old[1], old[2]))) {
-        for (int i = 0; i < 3; ++i) {
-            eye[i] = old[i];
-            centre[i] = oldCentre[i];
-        }
-    }
+    // still ends inside the box: such a step is undone whole.
+    if (world.entersBlock(from, FPoint(eye[0], eye[1], eye[2])))
+        for (int axis = 0; axis < 3; ++axis)
+            undo(axis);
 }
 
 void Camera::carFrame(WorldQuery& world) {
@@ -339,6 +339,7 @@ void Camera::release(Move move) {
         break;
     case Move::View:
         viewMode = viewMode == kViewModes - 1 ? 0 : viewMode + 1;
+        viewPending = inCar;
         break;
     default:
         break;

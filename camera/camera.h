@@ -72,6 +72,7 @@ public:
     static bool isCarOnRoad(const ObjectTracker& tracker, WorldQuery& world);
 
     int viewMode = 1;       // car view 0..3, cycled by Tab
+    bool viewPending = false; // in a car: Tab changed the view, no step has shown it yet
     ObjectTracker tracker;  // the vehicle while inCar
     double eye[3];          // viewer position, world units
     double centre[3];       // point looked at

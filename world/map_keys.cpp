@@ -11,15 +11,14 @@ constexpr int kEscapeExitStatus = 1;
 }
 
 void Map::keyPressed(QKeyEvent* event) {
-    ensureCamera();
     const int key = event->key();
     if (key == Qt::Key_T) {
-        mouseTracking = !mouseTracking;
+        mouseLook = !mouseLook;
     } else if (key == Qt::Key_C) {
         collisionOn = !collisionOn;
     } else if (key == Qt::Key_Space) {
-        mouseTracking = true;
-        camera->leaveCar();
+        mouseLook = true;
+        viewer.leaveCar();
         resetViewer();
     } else if (key == Qt::Key_L) {
         lightingOn = !lightingOn;
@@ -44,7 +43,7 @@ void Map::keyPressed(QKeyEvent* event) {
     } else if (key == Qt::Key_G) {
         printViewerPlace();
     } else if (key == Qt::Key_H) {
-        overlayShown = !overlayShown;
+        overlayOn = !overlayOn;
     } else if (key == Qt::Key_Escape) {
         std::exit(kEscapeExitStatus);
     }
@@ -53,19 +52,17 @@ void Map::keyPressed(QKeyEvent* event) {
         event->ignore();
         return;
     }
-    camera->press(keys.moveFor(event->nativeScanCode(), key, event->modifiers(), true));
+    viewer.press(keys.moveFor(event->nativeScanCode(), key, event->modifiers(), true));
 }
 
 void Map::keyReleased(QKeyEvent* event) {
-    ensureCamera();
     if (event->isAutoRepeat()) {
         event->ignore();
         return;
     }
-    camera->release(keys.moveFor(event->nativeScanCode(), event->key(), event->modifiers(), false));
+    viewer.release(keys.moveFor(event->nativeScanCode(), event->key(), event->modifiers(), false));
 }
 
 void Map::mouseMoved(QMouseEvent* event) {
-    ensureCamera();
-    camera->mouseMoved(event);
+    viewer.mouseMoved(event);
 }
