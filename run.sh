@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 tools/install-deps.sh build-essential cmake qt6-base-dev libqt6opengl6-dev \
-    libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
+    libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri libxkbcommon-x11-dev
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOLVAR_QT=6 -DKOLVAR_TESTS=OFF >/dev/null
 cmake --build build -j2
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then

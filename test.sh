@@ -14,7 +14,7 @@ case "$qt" in
     *) echo "KOLVAR_QT must be 5 or 6, not '$qt'" >&2; exit 2 ;;
 esac
 tools/install-deps.sh build-essential cmake "${qt_packages[@]}" \
-    libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri libgtest-dev \
+    libgl1-mesa-dev libglu1-mesa-dev libxkbcommon-x11-dev libgl1-mesa-dri libgtest-dev \
     xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core desktop-file-utils \
     lintian appstream
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOLVAR_QT="$qt" -DKOLVAR_SANITIZE=ON \

@@ -1,6 +1,7 @@
 // Canvas: GL set-up, the frame loop, input hand-over and the overlay.
 #include "app/canvas.h"
 
+#include "console/narration.h"
 #include "textures/texturefactory.h"
 #include "world/map.h"
 #include "world/worldbuilder.h"
@@ -10,23 +11,35 @@
 #include <QCursor>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
+#include <QFontMetrics>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QOpenGLContext>
 #include <QPainter>
+#include <QScreen>
 #include <QStringList>
 #include <QSurfaceFormat>
 #include <QTimer>
 #include <algorithm>
+#include <cmath>
 #include <iostream>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 constexpr int kOverlayX = 10; // pixels from the left
 constexpr int kOverlayRowPixels = 15;
-constexpr double kSmoothing = 0.1; // weight of the newest frame in the overlay's running mean
+constexpr double kSmoothing = 0.1;  // weight of the newest frame in the overlay's running mean
+constexpr int kProbeFrames = 10;    // frames whose buffer swaps tell whether the swap waits
+constexpr double kLateFactor = 1.5; // a frame this many intervals after the last one is late
+constexpr double kNsPerMs = 1e6;
+constexpr double kNsPerSecond = 1e9;
+constexpr double kDefaultRefreshHz = 60; // when the screen does not say
+constexpr double kDegreesPerRadian = 180.0 / 3.14159265;
 
 // CPU time of the whole process, all threads (llvmpipe renders in threads of its own), seconds.
 double processCpuSeconds() {
@@ -51,10 +64,26 @@ QString oneDecimal(double v) {
 }
 } // namespace
 
-Canvas::Canvas(const Options& options, QWindow* parent)
-    : QOpenGLWindow(QOpenGLWindow::NoPartialUpdate, parent), options(options) {
+Canvas::Canvas(const Options& options, const Settings& settings, QWindow* parent)
+    : QOpenGLWindow(QOpenGLWindow::NoPartialUpdate, parent), options(options), settings(settings) {
+    sinceStart.start();
+    frameRate = options.frameRate >= 0 ? options.frameRate : settings.frameRate;
     timer = new QTimer(this);
     connect(timer, &QTimer::timeout, this, &Canvas::tick);
+    pacer = new QTimer(this);
+    pacer->setSingleShot(true);
+    pacer->setTimerType(Qt::PreciseTimer);
+    connect(pacer, &QTimer::timeout, this, [this] {
+        requestedNs = sinceStart.nsecsElapsed();
+        update();
+    });
+    connect(this, &QOpenGLWindow::frameSwapped, this, &Canvas::frameDone);
+    if (!options.frameLog.isEmpty()) {
+        frameLog = std::fopen(QFile::encodeName(options.frameLog).constData(), "w");
+        if (!frameLog)
+            std::cout << "Beeldlog " << options.frameLog.toStdString()
+                      << " kan niet geschreven worden; er komt geen\n";
+    }
     // Keyboard focus is the container's in the main window; a window always
     // gets mouse moves, and mouseMoveEvent follows the world's tracking switch.
     setCursor(Qt::CrossCursor);
@@ -63,10 +92,12 @@ Canvas::Canvas(const Options& options, QWindow* parent)
     QSurfaceFormat surface = format();
     surface.setDepthBufferSize(24);
     surface.setStencilBufferSize(8);
+    // Swaps wait for the display's refresh where the driver can (see frameDone).
+    surface.setSwapInterval(1);
     setFormat(surface);
     watcher = new QFileSystemWatcher(this);
     connect(watcher, &QFileSystemWatcher::fileChanged, this, &Canvas::fileChanged);
-    connect(watcher, &QFileSystemWatcher::directoryChanged, this, &Canvas::fileChanged);
+    connect(watcher, &QFileSystemWatcher::directoryChanged, this, &Canvas::folderChanged);
     reloadTimer = new QTimer(this);
     reloadTimer->setSingleShot(true);
     connect(reloadTimer, &QTimer::timeout, this, &Canvas::reload);
@@ -74,6 +105,7 @@ Canvas::Canvas(const Options& options, QWindow* parent)
 
 // The world's lists and textures belong to this window's context.
 Canvas::~Canvas() {
+    closeFrameLog();
     if (!world && !textures)
         return;
     makeCurrent();
@@ -83,19 +115,34 @@ Canvas::~Canvas() {
 }
 
 bool Canvas::loadWorld() {
-    std::cout << "We gaan de map inladen : \n";
+    if (narration::on())
+        std::cout << "We gaan de map inladen : \n";
     auto newTextures = std::make_unique<TextureFactory>();
     auto newWorld = std::make_unique<Map>(*newTextures);
     const LoadReport report =
         WorldBuilder::load(options.mapPath, *newWorld, *newTextures, options.mapName);
-    watch(report.files);
-    if (report.lost && world) {
+    // A reload that could not open, read or parse one of its files (a
+    // half-saved include or image) would show a world with pieces missing:
+    // the last world stays while it came from a load without such errors.
+    // The first load builds what it can.
+    if (world && (report.lost || (report.errors > 0 && worldErrors == 0))) {
         reloadFailure = report.firstError;
         reloadFailureProblems = report.errors + report.warnings;
+        problemLines = report.firstLines;
+        problemRowsWidth = -1;
+        // Both loads' files: the save that mends the file is seen, and so
+        // is one that brings back a file the new load no longer names.
+        watch(worldFiles + report.files);
         std::cout << "We hebben gedaan de map in te laden \n";
         return false;
     }
+    worldFiles = report.files;
+    worldErrors = report.errors;
+    watch(worldFiles);
     newWorld->ensureCamera();
+    newWorld->setKeyBindings(settings.keys);
+    newWorld->camera().mouseSensitivity = float(settings.sensitivity);
+    newWorld->camera().invertY = settings.invertY;
     std::cout << "We hebben gedaan de map in te laden \n";
     newWorld->compileDisplayLists();
     if (world)
@@ -104,6 +151,8 @@ bool Canvas::loadWorld() {
     textures = std::move(newTextures);
     reloadFailure.clear();
     loadProblems = report.errors + report.warnings;
+    problemLines = report.firstLines;
+    problemRowsWidth = -1;
     return true;
 }
 
@@ -112,10 +161,25 @@ void Canvas::reload() {
         return; // the first load is initializeGL's
     makeCurrent();
     loadWorld();
+    wake();
+}
+
+Canvas::FileStamp Canvas::stampOf(const QString& path) {
+    FileStamp stamp;
+    struct stat info;
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return stamp;
+    stamp.exists = true;
+    stamp.device = quint64(info.st_dev);
+    stamp.inode = quint64(info.st_ino);
+    stamp.bytes = qint64(info.st_size);
+    stamp.modifiedNs = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    return stamp;
 }
 
 void Canvas::watch(const QStringList& files) {
     QStringList paths;
+    stamps.clear();
     for (const QString& file : files) {
         if (file.isEmpty())
             continue;
@@ -124,8 +188,10 @@ void Canvas::watch(const QStringList& files) {
             paths << info.absoluteFilePath();
         // Its folder sees a file appear, and a new file renamed over it.
         const QString folder = info.absolutePath();
-        if (QFileInfo(folder).isDir())
+        if (QFileInfo(folder).isDir()) {
             paths << folder;
+            stamps[folder][info.absoluteFilePath()] = stampOf(file);
+        }
     }
     paths.removeDuplicates();
     const QStringList old = watcher->files() + watcher->directories();
@@ -137,6 +203,19 @@ void Canvas::watch(const QStringList& files) {
 
 void Canvas::fileChanged() {
     reloadTimer->start(kReloadDelayMs);
+}
+
+void Canvas::folderChanged(const QString& folder) {
+    // Editors make swap files, locks and backups beside the files they
+    // save: only a change to a file the world reads, or looked for, counts.
+    const auto files = stamps.constFind(folder);
+    if (files == stamps.constEnd())
+        return;
+    for (auto file = files->constBegin(); file != files->constEnd(); ++file)
+        if (!(stampOf(file.key()) == file.value())) {
+            fileChanged();
+            return;
+        }
 }
 
 void Canvas::initializeGL() {
@@ -151,11 +230,83 @@ void Canvas::initializeGL() {
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_COLOR_MATERIAL);
-    // --frames: each frame asks for the next (see paintGL), no 50 ms pacing.
-    if (options.frames > 0)
+    // --frames: each frame asks for the next (see paintGL), one step a frame.
+    if (options.frames > 0) {
         update();
-    else
+        return;
+    }
+    // The design's loop: one step and one frame every 50 ms.
+    if (frameRate == Settings::kDesignFrameRate) {
+        frameIntervalNs = kFramePeriodMs * kNsPerMs;
         timer->start(kFramePeriodMs);
+        return;
+    }
+    double hz = frameRate;
+    if (hz == 0) {
+        hz = screen() && screen()->refreshRate() > 1 ? screen()->refreshRate() : kDefaultRefreshHz;
+        // A swap interval the driver did not grant cannot pace anything.
+        if (context()->format().swapInterval() < 1)
+            swapMs.resize(kProbeFrames, 0.0);
+    } else {
+        swapMs.resize(kProbeFrames, 0.0); // a rate of its own: the timer paces
+    }
+    frameIntervalNs = kNsPerSecond / hz;
+    wake();
+}
+
+void Canvas::wake() {
+    // --frames and the design's loop draw all the time anyway.
+    if (running || options.frames > 0 || frameRate == Settings::kDesignFrameRate || !world)
+        return;
+    running = true;
+    const qint64 now = sinceStart.nsecsElapsed();
+    stepClock.restart(now);
+    nextFrameNs = double(now);
+    lastPaintNs = -1;
+    requestedNs = now;
+    update();
+}
+
+void Canvas::advanceWorld() {
+    const int steps = stepClock.advance(sinceStart.nsecsElapsed());
+    for (int i = 0; i < steps; ++i)
+        world->step();
+    stepsCounted += steps;
+    world->camera().setBlend(stepClock.alpha());
+}
+
+void Canvas::frameDone() {
+    if (!running)
+        return;
+    const qint64 now = sinceStart.nsecsElapsed();
+    const bool probing = swapMs.size() < std::size_t(kProbeFrames);
+    if (probing) {
+        swapMs.push_back(double(now - paintEndNs) / kNsPerMs);
+        if (swapMs.size() == std::size_t(kProbeFrames)) {
+            // Swaps that return in under half an interval do not wait for
+            // the display (Xvfb, some drivers): a timer paces instead, so
+            // the loop never spins a core.
+            std::vector<double> sorted = swapMs;
+            std::sort(sorted.begin(), sorted.end());
+            swapPaced = sorted[sorted.size() / 2] >= 0.5 * frameIntervalNs / kNsPerMs;
+        }
+    }
+    if (world && world->isStill() && heldKeys.isEmpty()) {
+        running = false;
+        return;
+    }
+    if (probing || swapPaced) {
+        requestedNs = now;
+        update();
+        return;
+    }
+    // The next frame starts one interval after the last one was due; after
+    // a stall the deadlines start again from now.
+    nextFrameNs += frameIntervalNs;
+    if (nextFrameNs < double(now) - frameIntervalNs)
+        nextFrameNs = double(now);
+    const double waitNs = nextFrameNs - requestLagNs - double(now);
+    pacer->start(std::max(0, int(std::lround(waitNs / kNsPerMs))));
 }
 
 void Canvas::resizeGL(int w, int h) {
@@ -175,6 +326,14 @@ void Canvas::resizeGL(int w, int h) {
 
 void Canvas::paintGL() {
     const Clock::time_point start = Clock::now();
+    const qint64 startNs = sinceStart.nsecsElapsed();
+    if (requestedNs > 0 && running) {
+        // Qt draws a little after it is asked (its update request waits a
+        // few ms): the pacer asks that much early.
+        const double lag = std::clamp(double(startNs - requestedNs), 0.0, frameIntervalNs / 2);
+        requestLagNs += kSmoothing * (lag - requestLagNs);
+        requestedNs = 0;
+    }
     const bool first = lastFrame == Clock::time_point();
     if (!first) {
         // Start to start: the drawing, the buffer swap and the event loop in between.
@@ -190,24 +349,16 @@ void Canvas::paintGL() {
         return;
     }
 
+    if (running)
+        advanceWorld();
+    else
+        world->camera().setBlend(1.0); // each frame shows the last step
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
     glMatrixMode(GL_MODELVIEW);
     world->drawFrame();
     glLoadIdentity();
-    QString overlay = world->overlayText;
-    // The text ends in a line break: these take the rows below it.
-    if (!reloadFailure.isEmpty())
-        overlay += "Herladen mislukt, de vorige wereld blijft: " + reloadFailure + "\n" +
-                   QString::number(reloadFailureProblems) + " problemen\n";
-    else if (loadProblems > 0 && world->overlayShown)
-        overlay += QString::number(loadProblems) + " problemen bij het laden (zie de console)\n";
-    if (showFrameTime && smoothedFrameMs > 0 && smoothedWorkMs > 0) {
-        // The time a frame takes to draw, and the frames drawn per second.
-        overlay += "Beeldtijd: " + oneDecimal(smoothedWorkMs) + " ms (" +
-                   oneDecimal(1000.0 / smoothedFrameMs) + " fps)";
-    }
-    renderOverlay(overlay);
+    renderOverlay(overlayText());
     if (showFrameTime) {
         glFinish(); // the drawing itself, not only the sending of it
         const double ms = milliseconds(Clock::now() - start);
@@ -218,6 +369,8 @@ void Canvas::paintGL() {
         screenshotPending = false;
         saveScreenshot();
     }
+    countFrame(startNs);
+    paintEndNs = sinceStart.nsecsElapsed();
 
     // --frames: the next frame as soon as the window system takes one. A
     // timer of 0 ms would spin the event loop between frames, and that CPU
@@ -234,10 +387,73 @@ void Canvas::paintGL() {
     }
 }
 
+QString Canvas::overlayText() {
+    QString overlay = world ? world->overlayText() : QString();
+    const bool shown = !world || world->overlayShown();
+    // The text ends in a line break: these take the rows below it.
+    if (!reloadFailure.isEmpty() || (loadProblems > 0 && shown)) {
+        layOutProblems();
+        overlay += problemHead;
+        if (shown) // H hides the lines with the rest
+            overlay += problemRows;
+    }
+    if (showFrameTime && smoothedFrameMs > 0 && smoothedWorkMs > 0) {
+        // The time a frame takes to draw, and the frames drawn per second.
+        overlay += "Beeldtijd: " + oneDecimal(smoothedWorkMs) + " ms (" +
+                   oneDecimal(1000.0 / smoothedFrameMs) + " fps)\n";
+        // Over the last whole second: frames drawn, steps of the world, and
+        // the late frames of the whole run.
+        overlay += oneDecimal(framesPerSecond) + " beelden/s, " + oneDecimal(stepsPerSecond) +
+                   " stappen/s, " + QString::number(lateFrames) + " beelden later dan " +
+                   oneDecimal(kLateFactor * frameIntervalNs / kNsPerMs) + " ms";
+    }
+    return overlay;
+}
+
 void Canvas::tick() {
-    if (world)
+    if (world) {
         world->step();
+        ++stepsCounted;
+    }
     update();
+}
+
+void Canvas::countFrame(qint64 startNs) {
+    ++framesCounted;
+    // Frames of one run (the design's loop is always one) against the pace.
+    const bool continuous = running || frameRate == Settings::kDesignFrameRate;
+    if (continuous && lastPaintNs >= 0 && frameIntervalNs > 0 &&
+        double(startNs - lastPaintNs) > kLateFactor * frameIntervalNs)
+        ++lateFrames;
+    lastPaintNs = continuous ? startNs : -1;
+    if (startNs - rateStartNs >= qint64(kNsPerSecond)) {
+        const double seconds = double(startNs - rateStartNs) / kNsPerSecond;
+        framesPerSecond = framesCounted / seconds;
+        stepsPerSecond = stepsCounted / seconds;
+        framesCounted = stepsCounted = 0;
+        rateStartNs = startNs;
+    }
+    if (!frameLog)
+        return;
+    double eye[3], centre[3];
+    world->camera().shownView(eye, centre);
+    const double dx = centre[0] - eye[0], dy = centre[1] - eye[1], dz = centre[2] - eye[2];
+    // Yaw 0 looks along -z and grows turning right; pitch grows looking up; degrees.
+    const double yaw = std::atan2(dx, -dz) * kDegreesPerRadian;
+    const double pitch = std::atan2(dy, std::sqrt(dx * dx + dz * dz)) * kDegreesPerRadian;
+    std::fprintf(frameLog, "%.3f %.4f %.4f %.4f %.3f %.3f\n", double(startNs) / kNsPerMs, eye[0],
+                 eye[1], eye[2], yaw, pitch);
+    ++loggedFrames;
+}
+
+void Canvas::closeFrameLog() {
+    if (!frameLog)
+        return;
+    std::fclose(frameLog);
+    frameLog = nullptr;
+    std::cout << "Beeldlog " << options.frameLog.toStdString() << ": " << loggedFrames
+              << " beelden, " << lateFrames << " later dan "
+              << oneDecimal(kLateFactor * frameIntervalNs / kNsPerMs).toStdString() << " ms\n";
 }
 
 void Canvas::reportFrames() {
@@ -253,7 +469,8 @@ void Canvas::reportFrames() {
     std::cout << "Beeldtijd over " << sorted.size() << " beelden: gemiddeld "
               << oneDecimal(sum / double(sorted.size())).toStdString() << " ms, mediaan "
               << oneDecimal(percentile(sorted, 0.5)).toStdString() << " ms, 95e percentiel "
-              << oneDecimal(percentile(sorted, 0.95)).toStdString() << " ms\n";
+              << oneDecimal(percentile(sorted, 0.95)).toStdString() << " ms, 99e percentiel "
+              << oneDecimal(percentile(sorted, 0.99)).toStdString() << " ms\n";
     std::cout << "CPU per beeld (alle threads): " << oneDecimal(cpuMs).toStdString() << " ms\n";
     QCoreApplication::exit(0);
 }
@@ -274,6 +491,34 @@ void Canvas::saveScreenshot() {
         return;
     }
     std::cout << "Schermafdruk bewaard als " << name.toStdString() << "\n";
+}
+
+QString Canvas::problemCount(int count) {
+    return count == 1 ? QStringLiteral("1 probleem") : QString::number(count) + " problemen";
+}
+
+void Canvas::layOutProblems() {
+    const int width = this->width();
+    if (problemRowsWidth == width)
+        return;
+    // Each row cut to the window's width; the console holds them whole.
+    const QFontMetrics metrics{QFont()};
+    const int room = std::max(1, width - 2 * kOverlayX);
+    auto row = [&](const QString& text) {
+        return metrics.elidedText(text, Qt::ElideRight, room) + "\n";
+    };
+    problemHead.clear();
+    problemRows.clear();
+    if (!reloadFailure.isEmpty()) {
+        problemHead += row("Herladen mislukt, de vorige wereld blijft: " + reloadFailure);
+        problemHead += row(problemCount(reloadFailureProblems));
+    } else {
+        problemHead += row(problemCount(loadProblems) + " bij het laden (zie de console)");
+    }
+    for (const QString& line : problemLines)
+        if (line != reloadFailure)
+            problemRows += row(line);
+    problemRowsWidth = width;
 }
 
 void Canvas::renderOverlay(const QString& text) {
@@ -307,12 +552,25 @@ void Canvas::renderOverlay(const QString& text) {
 }
 
 // Input can only reach the world once the GL context, and with it the world, exists.
+namespace {
+// A held key: its place, or its code where it has no place.
+qint64 heldKey(const QKeyEvent* event) {
+    return event->nativeScanCode() != 0 ? qint64(event->nativeScanCode())
+                                        : -qint64(event->key()) - 1;
+}
+} // namespace
+
 void Canvas::keyPressEvent(QKeyEvent* event) {
+    if (!event->isAutoRepeat())
+        heldKeys.insert(heldKey(event));
+    wake(); // whatever the key does shows on the next frame
     // The canvas's own instruments; the world's keys stay as they are.
     if (event->key() == Qt::Key_I) {
         showFrameTime = !showFrameTime;
         return;
     }
+    if (event->key() == Qt::Key_Escape)
+        closeFrameLog(); // the world ends the program at once
     if (event->key() == Qt::Key_F5) {
         reload();
         return;
@@ -326,8 +584,11 @@ void Canvas::keyPressEvent(QKeyEvent* event) {
 }
 
 void Canvas::keyReleaseEvent(QKeyEvent* event) {
+    if (!event->isAutoRepeat())
+        heldKeys.remove(heldKey(event));
     if (world)
         world->keyReleased(event);
+    wake();
 }
 
 void Canvas::mousePressEvent(QMouseEvent* event) {
@@ -336,16 +597,18 @@ void Canvas::mousePressEvent(QMouseEvent* event) {
     // Picking draws in selection mode and needs this window's context.
     makeCurrent();
     world->mousePressed(event, devicePixelRatio());
+    wake();
 }
 
 void Canvas::mouseMoveEvent(QMouseEvent* event) {
     if (!world)
         return;
     // Without mouse tracking only a drag turns the view.
-    if (!world->mouseTracking && event->buttons() == Qt::NoButton)
+    if (!world->mouseTracking() && event->buttons() == Qt::NoButton)
         return;
     world->mouseMoved(event);
     const QPoint centre(width() / 2, height() / 2);
     QCursor::setPos(mapToGlobal(centre));
-    world->camera->setMouseReference(centre.x(), centre.y());
+    world->camera().setMouseReference(centre.x(), centre.y());
+    wake();
 }

@@ -1,14 +1,18 @@
 // Program entry: the command line, the display, the world's folder, then
 // the Qt application and the main window at (500, 10).
+#include "app/keylabels.h"
 #include "app/options.h"
 #include "app/platformchoice.h"
+#include "app/settings.h"
 #include "app/window.h"
 #include "app/worldplace.h"
+#include "console/narration.h"
 
 #include "world/worldbuilder.h"
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QFile>
 #include <iostream>
 #include <malloc.h>
 #include <unistd.h>
@@ -50,6 +54,7 @@ int main(int argc, char** argv) {
     int status = 0;
     if (!parseOptions(argc, argv, options, status))
         return status;
+    narration::quiet = options.quiet;
     PlatformChoice platform;
     if (!options.check) {
         platform = PlatformChoice::choose([](const char* name) { return qgetenv(name); });
@@ -60,6 +65,9 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
+    // The frame log is named from where the program was started.
+    if (!options.frameLog.isEmpty() && !options.frameLog.startsWith('/'))
+        options.frameLog = QFile::decodeName(currentFolder()) + "/" + options.frameLog;
     // Before anything is read: includes, images and models are named from the world's folder.
     const WorldPlace place =
         WorldPlace::locate(options.givenMap, currentFolder(), WorldPlace::installedWorld());
@@ -87,7 +95,14 @@ int main(int argc, char** argv) {
     if (QGuiApplication::platformName().startsWith("wayland"))
         std::cout << "Wayland zonder XWayland: de muisblik (T) kan de muis niet terugzetten en "
                      "werkt niet; draai met A en E, of start met QT_QPA_PLATFORM=xcb\n";
-    Window window(options); // closed and freed before the application
+    // The user's settings, and the keys named as this keyboard labels them.
+    QStringList problems;
+    const QString settingsFile = Settings::defaultPath();
+    Settings settings = Settings::read(settingsFile, problems);
+    problems << KeyLabels::fromDisplay().apply(settings.keys, settingsFile);
+    for (const QString& line : problems)
+        std::cout << line.toStdString() << "\n";
+    Window window(options, settings); // closed and freed before the application
     QApplication::setActiveWindow(&window);
     window.show();
     window.move(500, 10);

@@ -11,9 +11,10 @@ constexpr int kWidth = 900; // client area, pixels
 constexpr int kHeight = 700;
 } // namespace
 
-Window::Window(const Options& options) : QMainWindow(nullptr, Qt::WindowFlags()) {
+Window::Window(const Options& options, const Settings& settings)
+    : QMainWindow(nullptr, Qt::WindowFlags()) {
     setWindowTitle("Kolvar");
-    canvas = new Canvas(options);
+    canvas = new Canvas(options, settings);
     QWidget* container = QWidget::createWindowContainer(canvas, this);
     // The container passes keyboard focus on to the canvas.
     container->setFocusPolicy(Qt::StrongFocus);

@@ -6,11 +6,12 @@
 
 class Canvas;
 struct Options;
+struct Settings;
 
 class Window : public QMainWindow {
     Q_OBJECT
 public:
-    explicit Window(const Options& options);
+    Window(const Options& options, const Settings& settings);
     ~Window() override = default;
 
     Canvas* canvas;

@@ -3,6 +3,8 @@
 // in radians, vehicle headings in degrees. All steps are per frame.
 #include "camera/camera.h"
 
+#include "scene/tobject.h"
+
 #include <GL/glu.h>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -23,20 +25,18 @@ constexpr double kFollowAheadLook = 10.0; // view 0: point looked at
 constexpr double kFollowBehind = 10.0;    // views 1..3: eye this far behind the vehicle
 constexpr int kViewModes = 4;
 
-// The arrow keys do what the overlay says of them: Up is Z, Down S, Left Q, Right D.
-int letterOf(int key) {
-    switch (key) {
-    case Qt::Key_Up:
-        return Qt::Key_Z;
-    case Qt::Key_Down:
-        return Qt::Key_S;
-    case Qt::Key_Left:
-        return Qt::Key_Q;
-    case Qt::Key_Right:
-        return Qt::Key_D;
-    default:
-        return key;
-    }
+// Yaw of the point c about the vertical line through e (see Camera::turn).
+void turnAbout(const double e[3], double c[3], float a) {
+    const double dx = c[0] - e[0];
+    const double dz = c[2] - e[2];
+    const float s = std::sin(a);
+    const float co = std::cos(a);
+    c[2] = float(e[2] + s * dx + co * dz);
+    c[0] = float(e[0] + co * dx - s * dz);
+}
+
+double mix(double from, double to, double alpha) {
+    return from + (to - from) * alpha;
 }
 
 } // namespace
@@ -44,6 +44,7 @@ int letterOf(int key) {
 Camera::Camera(double eyeX, double eyeY, double eyeZ, double centreX, double centreY,
                double centreZ, double upX, double upY, double upZ) {
     setLookAt(eyeX, eyeY, eyeZ, centreX, centreY, centreZ, upX, upY, upZ);
+    settle();
 }
 
 void Camera::setLookAt(double eyeX, double eyeY, double eyeZ, double centreX, double centreY,
@@ -72,6 +73,7 @@ void Camera::leaveCar() {
 void Camera::update() {
     if (inCar) {
         carStep();
+        viewPending = false;
     } else {
         moveForward(forwardStep);
         turn(turnStep);
@@ -80,7 +82,61 @@ void Camera::update() {
 }
 
 void Camera::applyView() const {
-    gluLookAt(eye[0], eye[1], eye[2], centre[0], centre[1], centre[2], up[0], up[1], up[2]);
+    double e[3], c[3];
+    shownView(e, c);
+    gluLookAt(e[0], e[1], e[2], c[0], c[1], c[2], up[0], up[1], up[2]);
+}
+
+void Camera::keepPrevious() {
+    for (int i = 0; i < 3; ++i) {
+        previousEye[i] = eye[i];
+        previousCentre[i] = centre[i];
+    }
+    previousCarPosition = tracker.position;
+    previousCarRotation = tracker.rotation;
+}
+
+void Camera::settle() {
+    keepPrevious();
+    blend = 1.0;
+}
+
+void Camera::shownView(double shownEye[3], double shownCentre[3]) const {
+    for (int i = 0; i < 3; ++i) {
+        shownEye[i] = mix(previousEye[i], eye[i], blend);
+        shownCentre[i] = mix(previousCentre[i], centre[i], blend);
+    }
+}
+
+TObject Camera::shownPlacement(const TObject& object) const {
+    TObject shown = object;
+    if (!inCar || tracker.object != &object)
+        return shown;
+    const FPoint& p = previousCarPosition;
+    const FPoint& r = previousCarRotation;
+    const FPoint& q = tracker.position;
+    const FPoint& s = tracker.rotation;
+    shown.position = FPoint(float(mix(p.x, q.x, blend)), float(mix(p.y, q.y, blend)),
+                            float(mix(p.z, q.z, blend)));
+    // Headings are never wrapped, so the blend turns the short way.
+    shown.rotation = FPoint(float(mix(r.x, s.x, blend)), float(mix(r.y, s.y, blend)),
+                            float(mix(r.z, s.z, blend)));
+    return shown;
+}
+
+bool Camera::isStill() const {
+    if (viewPending)
+        return false; // the next step puts the eye where the new view has it
+    for (int i = 0; i < 3; ++i)
+        if (previousEye[i] != eye[i] || previousCentre[i] != centre[i])
+            return false;
+    if (inCar) {
+        const ObjectTracker& t = tracker;
+        return t.acceleration == 0 && t.driveState == ObjectTracker::None &&
+               t.speed >= -ObjectTracker::kStandstillSpeed &&
+               t.speed <= ObjectTracker::kStandstillSpeed;
+    }
+    return forwardStep == 0 && turnStep == 0 && strafeStep == 0 && verticalStep == 0;
 }
 
 void Camera::moveForward(float s) {
@@ -96,12 +152,7 @@ void Camera::moveForward(float s) {
 
 // NOTE: sine, cosine and the new centre are rounded to single precision.
 void Camera::turn(float a) {
-    const double dx = centre[0] - eye[0];
-    const double dz = centre[2] - eye[2];
-    const float s = std::sin(a);
-    const float c = std::cos(a);
-    centre[2] = float(eye[2] + s * dx + c * dz);
-    centre[0] = float(eye[0] + c * dx - s * dz);
+    turnAbout(eye, centre, a);
 }
 
 void Camera::strafe(float s) {
@@ -150,32 +201,29 @@ void Camera::carStep() {
 
 void Camera::footFrame(WorldQuery& world) {
     const double old[3] = {eye[0], eye[1], eye[2]};
-    const double oldCentre[3] = {centre[0], centre[1], centre[2]};
+    const FPoint from{float(old[0]), float(old[1]), float(old[2])};
     update();
-    if (!world.isBlocked(FPoint(eye[0], eye[1], eye[2])))
+    // A move along an axis is undone only where it enters a box the eye was
+    // not already in, so a viewer standing in one can walk out of it. The
+    // eye goes back and the centre goes with it by the same amount, so a
+    // turn of the same frame stays.
+    auto undo = [&](int axis) {
+        centre[axis] -= eye[axis] - old[axis];
+        eye[axis] = old[axis];
+    };
+    if (!world.entersBlock(from, FPoint(eye[0], eye[1], eye[2])))
         return;
-    if (world.isBlocked(FPoint(eye[0], old[1], old[2]))) {
-        eye[0] = old[0];
-        centre[0] = oldCentre[0];
-    }
-    if (world.isBlocked(FPoint(old[0], old[1], eye[2]))) {
-        eye[2] = old[2];
-        centre[2] = oldCentre[2];
-    }
-    if (world.isBlocked(FPoint(old[0], eye[1], old[2]))) {
-        eye[1] = old[1];
-        centre[1] = oldCentre[1];
-    }
+    if (world.entersBlock(from, FPoint(eye[0], old[1], old[2])))
+        undo(0);
+    if (world.entersBlock(from, FPoint(old[0], old[1], eye[2])))
+        undo(2);
+    if (world.entersBlock(from, FPoint(old[0], eye[1], old[2])))
+        undo(1);
     // A diagonal step across a box corner passes each single-axis test but
-    // still ends inside the box, where every later step would be refused:
-    // such a step is refused whole.
-    if (world.isBlocked(FPoint(eye[0], eye[1], eye[2])) &&
-        !world.isBlocked(FPoint(old[0], old[1], old[2]))) {
-        for (int i = 0; i < 3; ++i) {
-            eye[i] = old[i];
-            centre[i] = oldCentre[i];
-        }
-    }
+    // still ends inside the box: such a step is undone whole.
+    if (world.entersBlock(from, FPoint(eye[0], eye[1], eye[2])))
+        for (int axis = 0; axis < 3; ++axis)
+            undo(axis);
 }
 
 void Camera::carFrame(WorldQuery& world) {
@@ -195,47 +243,7 @@ void Camera::keyPressed(QKeyEvent* event) {
         event->ignore();
         return;
     }
-    ObjectTracker* car = inCar ? &tracker : nullptr;
-    switch (letterOf(event->key())) {
-    case Qt::Key_Z:
-        forwardStep = kWalkStep;
-        if (car) {
-            car->acceleration = kCarAcceleration;
-            car->driveState = ObjectTracker::Forward;
-        }
-        break;
-    case Qt::Key_S:
-        forwardStep = -kWalkStep;
-        if (car) {
-            car->acceleration = -kCarAcceleration;
-            car->driveState = ObjectTracker::Backward;
-        }
-        break;
-    case Qt::Key_Q:
-        strafeStep = -kStrafeStep;
-        if (car)
-            car->turnRate = kCarTurnRateDeg;
-        break;
-    case Qt::Key_D:
-        strafeStep = kStrafeStep;
-        if (car)
-            car->turnRate = -kCarTurnRateDeg;
-        break;
-    case Qt::Key_A:
-        turnStep = -kTurnStepRad;
-        break;
-    case Qt::Key_E:
-        turnStep = kTurnStepRad;
-        break;
-    case Qt::Key_R:
-        verticalStep = kClimbStep;
-        break;
-    case Qt::Key_F:
-        verticalStep = -kClimbStep;
-        break;
-    default:
-        break;
-    }
+    press(KeyBindings::letterMove(event->key()));
 }
 
 void Camera::keyReleased(QKeyEvent* event) {
@@ -247,9 +255,57 @@ void Camera::keyReleased(QKeyEvent* event) {
 }
 
 void Camera::keyReleased(int key) {
+    release(KeyBindings::letterMove(key));
+}
+
+void Camera::press(Move move) {
     ObjectTracker* car = inCar ? &tracker : nullptr;
-    switch (letterOf(key)) {
-    case Qt::Key_Z:
+    switch (move) {
+    case Move::Forward:
+        forwardStep = kWalkStep;
+        if (car) {
+            car->acceleration = kCarAcceleration;
+            car->driveState = ObjectTracker::Forward;
+        }
+        break;
+    case Move::Backward:
+        forwardStep = -kWalkStep;
+        if (car) {
+            car->acceleration = -kCarAcceleration;
+            car->driveState = ObjectTracker::Backward;
+        }
+        break;
+    case Move::Left:
+        strafeStep = -kStrafeStep;
+        if (car)
+            car->turnRate = kCarTurnRateDeg;
+        break;
+    case Move::Right:
+        strafeStep = kStrafeStep;
+        if (car)
+            car->turnRate = -kCarTurnRateDeg;
+        break;
+    case Move::TurnLeft:
+        turnStep = -kTurnStepRad;
+        break;
+    case Move::TurnRight:
+        turnStep = kTurnStepRad;
+        break;
+    case Move::Up:
+        verticalStep = kClimbStep;
+        break;
+    case Move::Down:
+        verticalStep = -kClimbStep;
+        break;
+    default:
+        break;
+    }
+}
+
+void Camera::release(Move move) {
+    ObjectTracker* car = inCar ? &tracker : nullptr;
+    switch (move) {
+    case Move::Forward:
         if (car) {
             if (car->speed >= -ObjectTracker::kStandstillSpeed)
                 car->acceleration = -kCarAcceleration;
@@ -258,7 +314,7 @@ void Camera::keyReleased(int key) {
         }
         forwardStep = 0;
         break;
-    case Qt::Key_S:
+    case Move::Backward:
         if (car) {
             if (car->speed <= ObjectTracker::kStandstillSpeed)
                 car->acceleration = kCarAcceleration;
@@ -267,29 +323,32 @@ void Camera::keyReleased(int key) {
         }
         forwardStep = 0;
         break;
-    case Qt::Key_Q:
-    case Qt::Key_D:
+    case Move::Left:
+    case Move::Right:
         strafeStep = 0;
         if (car)
             car->turnRate = 0;
         break;
-    case Qt::Key_A:
-    case Qt::Key_E:
+    case Move::TurnLeft:
+    case Move::TurnRight:
         turnStep = 0;
         break;
-    case Qt::Key_R:
-    case Qt::Key_F:
+    case Move::Up:
+    case Move::Down:
         verticalStep = 0;
         break;
-    case Qt::Key_Tab:
+    case Move::View:
         viewMode = viewMode == kViewModes - 1 ? 0 : viewMode + 1;
+        viewPending = inCar;
         break;
     default:
         break;
     }
 }
 
-// NOTE: one fixed step per event; the distance the mouse moved is not used.
+// NOTE: one fixed step per event (times the sensitivity); the distance the
+// mouse moved is not used. The view turns at once, on the drawn frame as
+// well as for the next step: the state before the step turns with it.
 void Camera::mouseMoved(QMouseEvent* event) {
 #if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
     const QPoint at = event->position().toPoint();
@@ -298,14 +357,24 @@ void Camera::mouseMoved(QMouseEvent* event) {
 #endif
     const int x = at.x();
     const int y = at.y();
+    float yaw = 0;
     if (x < mouseRefX)
-        turn(-kMouseTurnRad);
+        yaw = -kMouseTurnRad * mouseSensitivity;
     else if (x > mouseRefX)
-        turn(kMouseTurnRad);
+        yaw = kMouseTurnRad * mouseSensitivity;
+    if (yaw != 0) {
+        turn(yaw);
+        turnAbout(previousEye, previousCentre, yaw);
+    }
+    float tilt = 0;
     if (y > mouseRefY)
-        centre[1] -= kMouseTilt;
+        tilt = -kMouseTilt * mouseSensitivity;
     else if (y < mouseRefY)
-        centre[1] += kMouseTilt;
+        tilt = kMouseTilt * mouseSensitivity;
+    if (invertY)
+        tilt = -tilt;
+    centre[1] += tilt;
+    previousCentre[1] += tilt;
 }
 
 void Camera::setMouseReference(int x, int y) {

@@ -3,6 +3,7 @@
 
 #include "mapfile/mapformat.h"
 #include "mapfile/maprules.h"
+#include "mapfile/worldrules.h"
 
 #include <cmath>
 #include <map>
@@ -20,14 +21,6 @@ constexpr qint64 kSuggestionBudget = 100000000;
 // Beyond this distance along the ground from the camera's pos to its view
 // point (world units), a step on foot (a fifth of it) is over 10 units a frame.
 constexpr double kMaxViewReach = 50.0;
-
-const std::vector<QString> kBlueprintTypes = {"smax", "girder", "quad", "road"};
-const std::vector<QString> kRoadSubtypes = {"flat", "flatTurn", "turn", "turnLarge"};
-// Direction strings of the turn pieces and their values; flatTurn has its own.
-const std::map<std::string, int> kFlatTurnDirections = {
-    {"Z_13", 0}, {"Z_42", 1}, {"X_31", 2}, {"X_24", 3}};
-const std::map<std::string, int> kTurnDirections = {
-    {"upLeft", 0}, {"upRight", 1}, {"downLeft", 2}, {"downRight", 3}};
 
 bool samePlace(const MapPlace& a, const MapPlace& b) {
     return a.file == b.file && a.line == b.line && a.column == b.column;
@@ -52,17 +45,9 @@ std::optional<MapPlace> define(std::map<Key, MapPlace>& keys, const Key& key,
     return earlier;
 }
 
-QString names(const std::map<std::string, int>& table) {
-    QString text;
-    for (const auto& entry : table)
-        text += (text.isEmpty() ? "" : ", ") + QString::fromStdString(entry.first);
-    return text;
-}
-
 class Checker {
 public:
-    Checker(MapDiagnostics& report, const MapCheck::Limits& limits)
-        : report(report), limits(limits) {}
+    explicit Checker(MapDiagnostics& report) : report(report) {}
 
     void file(const mapdata::File& file) {
         for (const mapdata::Camera& camera : file.cameras)
@@ -87,14 +72,8 @@ public:
                                "texture-sleutel");
         };
         for (const mapdata::File& file : data.files)
-            for (const mapdata::Blueprint& blueprint : file.blueprints) {
-                if (blueprint.type == QLatin1String("girder")) {
-                    for (const mapdata::GirderTexture& side : blueprint.girder.textures)
-                        judge(side.key, side.place);
-                } else if (blueprint.hasTexture) {
-                    judge(blueprint.textureKey, blueprint.texturePlace);
-                }
-            }
+            for (const mapdata::Blueprint& blueprint : file.blueprints)
+                blueprint.forEachTextureKey(judge);
     }
 
 private:
@@ -120,11 +99,11 @@ private:
     }
 
     void checkTexture(const mapdata::Texture& texture) {
-        if (texturesLoaded >= limits.maxTextures) {
+        if (texturesLoaded >= WorldRules::kMaxTextures) {
             report.warning(texture.place,
                            QString("texture %1 wordt geweigerd: er zijn al %2 textures geladen")
                                .arg(quoted(texture.key))
-                               .arg(limits.maxTextures),
+                               .arg(WorldRules::kMaxTextures),
                            "texture-limiet");
             return;
         }
@@ -138,32 +117,30 @@ private:
 
     void checkBlueprint(const mapdata::Blueprint& blueprint) {
         const QString& type = blueprint.type;
-        if (!std::count(kBlueprintTypes.begin(), kBlueprintTypes.end(), type)) {
+        if (!blueprint.kind()) {
             report.warning(blueprint.place,
                            "blueprint " + quoted(blueprint.key) + ": type " + quoted(type) +
-                               " is niet gekend" + suggestion(type, kBlueprintTypes) +
+                               " is niet gekend" + suggestion(type, MapFormat::kindNames()) +
                                ", wordt overgeslagen",
                            "blueprint-type");
             return;
         }
-        if (type == QLatin1String("road")) {
-            if (!std::count(kRoadSubtypes.begin(), kRoadSubtypes.end(), blueprint.subtype)) {
+        if (const mapdata::RoadParams* road = blueprint.as<mapdata::RoadParams>()) {
+            const QString kind = MapFormat::kindName(BlueprintKind::Road);
+            if (!road->shape) {
                 report.warning(blueprint.place,
-                               "blueprint " + quoted(blueprint.key) + ": road subtype " +
-                                   quoted(blueprint.subtype) + " is niet gekend" +
-                                   suggestion(blueprint.subtype, kRoadSubtypes) +
+                               "blueprint " + quoted(blueprint.key) + ": " + kind + " subtype " +
+                                   quoted(road->subtype) + " is niet gekend" +
+                                   suggestion(road->subtype, MapFormat::roadShapeNames()) +
                                    ", wordt overgeslagen",
                                "blueprint-type");
                 return;
             }
-            if (MapCheck::roadDirection(blueprint.subtype, blueprint.direction) < 0)
-                report.warning(blueprint.paramsPlace,
-                               "road direction " + quoted(blueprint.direction) +
-                                   " is niet gekend voor " + blueprint.subtype + " (" +
-                                   names(blueprint.subtype == QLatin1String("flatTurn")
-                                             ? kFlatTurnDirections
-                                             : kTurnDirections) +
-                                   "), wordt 0",
+            if (MapFormat::roadDirection(*road->shape, road->direction) < 0)
+                report.warning(road->paramsPlace,
+                               kind + " direction " + quoted(road->direction) +
+                                   " is niet gekend voor " + road->subtype + " (" +
+                                   MapFormat::roadDirectionNames(*road->shape) + "), wordt 0",
                                "road direction");
         }
         if (const auto earlier = define(blueprintKeys, blueprint.key, blueprint.place))
@@ -215,7 +192,6 @@ private:
     }
 
     MapDiagnostics& report;
-    const MapCheck::Limits& limits;
     int texturesLoaded = 0;
     std::map<std::string, MapPlace> textureKeys;
     std::map<std::string, MapPlace> blueprintKeys;
@@ -228,21 +204,12 @@ private:
 
 namespace MapCheck {
 
-void check(const MapData& data, MapDiagnostics& report, const Limits& limits) {
-    Checker checker(report, limits);
+void check(const MapData& data, MapDiagnostics& report) {
+    Checker checker(report);
     for (const mapdata::File& file : data.files)
         checker.file(file);
     checker.textureReferences(data);
     MapRules::check(data, report);
-}
-
-int roadDirection(const QString& subtype, const std::string& direction) {
-    if (subtype == QLatin1String("flat"))
-        return direction == "X" ? 0 : 1;
-    const std::map<std::string, int>& table =
-        subtype == QLatin1String("flatTurn") ? kFlatTurnDirections : kTurnDirections;
-    const auto found = table.find(direction);
-    return found != table.end() ? found->second : -1;
 }
 
 } // namespace MapCheck

@@ -9,16 +9,7 @@
 
 namespace MapCheck {
 
-// Limits of the world that the data is judged against.
-struct Limits {
-    int maxTextures = 50; // textures loaded for one map; later ones are refused
-};
-
-void check(const MapData& data, MapDiagnostics& report, const Limits& limits);
-
-// What the road blueprints' "direction" values mean: the turn pieces' names
-// and values, or -1 when the name is not known for the subtype. A straight
-// ("flat") runs along x for "X", along z for anything else.
-int roadDirection(const QString& subtype, const std::string& direction);
+// Judges the data against the world's rules (worldrules.h).
+void check(const MapData& data, MapDiagnostics& report);
 
 } // namespace MapCheck

@@ -10,11 +10,15 @@
 #pragma once
 
 #include "mapfile/mapdiagnostics.h"
+#include "mapfile/mapformat.h"
 
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <optional>
 #include <string>
+#include <type_traits>
+#include <variant>
 #include <vector>
 
 namespace mapdata {
@@ -84,31 +88,89 @@ struct GirderNormal {
     Point normal;
 };
 
-struct Girder {
-    QString subtype; // "rect", "cube", anything else: points
-    float width = 0, height = 0, depth = 0;
-    std::array<Point, 8> corners{}; // ftl, ftr, fbl, fbr, btl, btr, bbl, bbr
+// The first <texture> of a quad or road blueprint.
+struct TextureUse {
+    bool present = false;
+    std::string key;
+    MapPlace place;
+};
+
+// Each kind's own parameters.
+struct SmaxParams {
+    QString file; // the 3DS file, relative to the working directory
+};
+struct GirderParams {
+    GirderShape shape = GirderShape::Points;
+    float width = 0, height = 0, depth = 0; // rect; a cube is width on every side
+    std::array<Point, 8> corners{};         // points: ftl, ftr, fbl, fbr, btl, btr, bbl, bbr
     std::vector<GirderTexture> textures;
     std::vector<GirderMaterial> materials;
     std::vector<GirderNormal> normals;
 };
+struct QuadParams {
+    float width = 0, height = 0; // along x and z
+    TextureUse texture;
+};
+struct RoadParams {
+    QString subtype;                // as written
+    std::optional<RoadShape> shape; // none: the subtype is no road shape
+    std::string direction;          // as written
+    MapPlace paramsPlace;           // the <params>, or the blueprint when there is none
+    TextureUse texture;
+};
+// A "type" that is no kind: the blueprint is skipped.
+struct UnknownKind {};
+
+// In BlueprintKind order after UnknownKind, so that the index names the kind.
+using BlueprintParams = std::variant<UnknownKind, SmaxParams, GirderParams, QuadParams, RoadParams>;
+static_assert(
+    std::is_same_v<std::variant_alternative_t<1 + int(BlueprintKind::Smax), BlueprintParams>,
+                   SmaxParams> &&
+        std::is_same_v<std::variant_alternative_t<1 + int(BlueprintKind::Girder), BlueprintParams>,
+                       GirderParams> &&
+        std::is_same_v<std::variant_alternative_t<1 + int(BlueprintKind::Quad), BlueprintParams>,
+                       QuadParams> &&
+        std::is_same_v<std::variant_alternative_t<1 + int(BlueprintKind::Road), BlueprintParams>,
+                       RoadParams> &&
+        std::variant_size_v<BlueprintParams> == 1 + kBlueprintKinds,
+    "BlueprintParams follows BlueprintKind");
 
 struct Blueprint {
     MapPlace place;
-    QString type; // "smax", "girder", "quad", "road"
+    QString type; // as written
     std::string key;
     bool hasKey = false;
-    QString subtype;      // road: "flat", "flatTurn", "turn", "turnLarge"
-    QString file;         // smax: the 3DS file
-    MapPlace paramsPlace; // the <params>, or the blueprint when there is none
     bool hasBox = false;
-    float box[3] = {0, 0, 0};    // boundingBox width, height, depth
-    float width = 0, height = 0; // quad params
-    std::string direction;       // road params
-    std::string textureKey;      // quad and road: the first texture's key
-    bool hasTexture = false;     // quad and road: there is a first texture
-    MapPlace texturePlace;       // of that texture element
-    Girder girder;
+    float box[3] = {0, 0, 0}; // boundingBox width, height, depth
+    BlueprintParams params;
+
+    // The kind, or none for an unknown type.
+    std::optional<BlueprintKind> kind() const {
+        if (params.index() == 0)
+            return std::nullopt;
+        return BlueprintKind(params.index() - 1);
+    }
+    template <typename Params> const Params* as() const { return std::get_if<Params>(&params); }
+
+    // Calls use(key, place) for each texture key the blueprint names.
+    template <typename Use> void forEachTextureKey(Use use) const {
+        struct Visit {
+            Use& use;
+            void operator()(const UnknownKind&) const {}
+            void operator()(const SmaxParams&) const {} // its materials name image files
+            void operator()(const GirderParams& girder) const {
+                for (const GirderTexture& side : girder.textures)
+                    use(side.key, side.place);
+            }
+            void operator()(const QuadParams& quad) const { first(quad.texture); }
+            void operator()(const RoadParams& road) const { first(road.texture); }
+            void first(const TextureUse& texture) const {
+                if (texture.present)
+                    use(texture.key, texture.place);
+            }
+        };
+        std::visit(Visit{use}, params);
+    }
 };
 
 struct Object {

@@ -75,6 +75,8 @@ void MapDiagnostics::print(const MapPlace& place, const char* severity, const QS
     } else {
         ++warnings;
     }
+    if (firstLines.size() < kKeptLines)
+        firstLines.append(line);
     std::cout << line.toStdString() << "\n";
 }
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <map>
 #include <set>
 #include <string>
@@ -42,13 +43,13 @@ public:
     // with the number not shown.
     void finish();
 
-    // 0 without problems, 1 with warnings only, 2 with any error.
-    int exitStatus() const { return errors > 0 ? 2 : warnings > 0 ? 1 : 0; }
-    int problems() const { return errors + warnings; }
-
     int errors = 0;
     int warnings = 0;
     QString firstError; // the first error line printed, for the window's overlay
+    // The first kKeptLines problem lines printed, errors and warnings in the
+    // order found, for the window's overlay.
+    static constexpr int kKeptLines = 8;
+    QStringList firstLines;
 
 private:
     struct Held {

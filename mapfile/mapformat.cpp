@@ -86,6 +86,33 @@ const std::vector<SectionFormat> kSections = {
       {"scale", kPlacement}}},
 };
 
+// The kinds in enum order: the name of each, and whether it is flat: drawn
+// and walked against as a flat rectangle of its own size, whatever its
+// boundingBox says.
+struct KindFormat {
+    const char* name;
+    bool flat;
+};
+const KindFormat kKinds[] = {{"smax", false}, {"girder", false}, {"quad", true}, {"road", true}};
+static_assert(sizeof(kKinds) / sizeof(*kKinds) == kBlueprintKinds, "one entry a kind");
+const char* const kRoadShapeNames[] = {"flat", "flatTurn", "turn", "turnLarge"};
+// Direction strings of the turning road pieces and their values; flatTurn has its own.
+const std::vector<std::pair<const char*, int>> kFlatTurnDirections = {
+    {"Z_13", 0}, {"Z_42", 1}, {"X_31", 2}, {"X_24", 3}};
+const std::vector<std::pair<const char*, int>> kTurnDirections = {
+    {"upLeft", 0}, {"upRight", 1}, {"downLeft", 2}, {"downRight", 3}};
+
+const std::vector<std::pair<const char*, int>>& directionsOf(RoadShape shape) {
+    return shape == RoadShape::FlatTurn ? kFlatTurnDirections : kTurnDirections;
+}
+
+template <std::size_t N> std::vector<QString> nameList(const char* const (&names)[N]) {
+    std::vector<QString> list;
+    for (const char* name : names)
+        list.push_back(QLatin1String(name));
+    return list;
+}
+
 const std::vector<QString> kSideNames = {"front", "back", "left", "right", "top", "bottom"};
 const std::vector<QString> kCornerNames = {"ftl", "ftr", "fbl", "fbr", "btl", "btr", "bbl", "bbr"};
 
@@ -241,6 +268,76 @@ const AttributeFormat* findAttribute(const ElementFormat& element, const QString
         if (name == QLatin1String(attribute.name))
             return &attribute;
     return nullptr;
+}
+
+const char* kindName(BlueprintKind kind) {
+    return kKinds[int(kind)].name;
+}
+
+bool isFlat(BlueprintKind kind) {
+    return kKinds[int(kind)].flat;
+}
+
+const std::vector<QString>& kindNames() {
+    static const std::vector<QString> names = [] {
+        std::vector<QString> list;
+        for (const KindFormat& kind : kKinds)
+            list.push_back(QLatin1String(kind.name));
+        return list;
+    }();
+    return names;
+}
+
+std::optional<BlueprintKind> kindOf(const QString& type) {
+    for (int k = 0; k < kBlueprintKinds; ++k)
+        if (type == QLatin1String(kKinds[k].name))
+            return BlueprintKind(k);
+    return std::nullopt;
+}
+
+const char* roadShapeName(RoadShape shape) {
+    return kRoadShapeNames[int(shape)];
+}
+
+const std::vector<QString>& roadShapeNames() {
+    static const std::vector<QString> names = nameList(kRoadShapeNames);
+    return names;
+}
+
+std::optional<RoadShape> roadShapeOf(const QString& subtype) {
+    for (std::size_t s = 0; s < std::size(kRoadShapeNames); ++s)
+        if (subtype == QLatin1String(kRoadShapeNames[s]))
+            return RoadShape(s);
+    return std::nullopt;
+}
+
+GirderShape girderShapeOf(const QString& subtype) {
+    if (subtype == QLatin1String("rect"))
+        return GirderShape::Rect;
+    if (subtype == QLatin1String("cube"))
+        return GirderShape::Cube;
+    return GirderShape::Points;
+}
+
+int roadDirection(RoadShape shape, const std::string& direction) {
+    if (shape == RoadShape::Flat)
+        return direction == "X" ? 0 : 1;
+    for (const auto& [name, value] : directionsOf(shape))
+        if (direction == name)
+            return value;
+    return -1;
+}
+
+QString roadDirectionNames(RoadShape shape) {
+    QStringList names;
+    if (shape == RoadShape::Flat)
+        names << "X"
+              << "Z";
+    else
+        for (const auto& entry : directionsOf(shape))
+            names << entry.first;
+    names.sort(); // in byte order, as a reader looks them up
+    return names.join(", ");
 }
 
 float numberValue(const QString& text, bool* ok) {

@@ -7,6 +7,8 @@
 #pragma once
 
 #include <QString>
+#include <optional>
+#include <string>
 #include <vector>
 
 enum class ValueKind {
@@ -28,6 +30,14 @@ enum class ValueKind {
     ImageFile,    // an image file, relative to the working directory
     ModelFile,    // a 3DS file, relative to the working directory
 };
+
+// The kinds of blueprint a map defines ("type"), and the shapes of the kinds
+// that have several; names in kindName() and the others, beside the format
+// table. A map's text is turned into these once, when it is read.
+enum class BlueprintKind { Smax, Girder, Quad, Road };
+enum class RoadShape { Flat, FlatTurn, Turn, TurnLarge }; // "subtype" of a road
+enum class GirderShape { Points, Rect, Cube };            // "subtype" in <params>
+constexpr int kBlueprintKinds = int(BlueprintKind::Road) + 1;
 
 struct AttributeFormat {
     const char* name;
@@ -51,6 +61,26 @@ const std::vector<SectionFormat>& sections();
 const SectionFormat* findSection(const QString& name);
 const ElementFormat* findElement(const SectionFormat& section, const QString& name);
 const AttributeFormat* findAttribute(const ElementFormat& element, const QString& name);
+
+// Blueprint kinds and shapes: their names in a map, and back. A name that is
+// no kind or shape gives nothing; every girder subtype but "rect" and "cube"
+// is the shape given by its points.
+const char* kindName(BlueprintKind kind);
+// Drawn and walked against as a flat rectangle of its own size (a quad, a
+// road piece), whatever its boundingBox says.
+bool isFlat(BlueprintKind kind);
+std::optional<BlueprintKind> kindOf(const QString& type);
+const std::vector<QString>& kindNames();
+const char* roadShapeName(RoadShape shape);
+std::optional<RoadShape> roadShapeOf(const QString& subtype);
+const std::vector<QString>& roadShapeNames();
+GirderShape girderShapeOf(const QString& subtype);
+// The direction value a road piece of this shape is built with, for its
+// "direction" text; -1 when the text is no direction of the shape. A straight
+// runs along x for "X" and along z for anything else.
+int roadDirection(RoadShape shape, const std::string& direction);
+// The direction names of a shape, for a message ("a, b, c").
+QString roadDirectionNames(RoadShape shape);
 
 // The value as the loader uses it: malformed, missing and non-finite numbers,
 // and those beyond -1e9..1e9, read as 0. ok, when given, tells whether the

@@ -73,6 +73,14 @@ template <typename Name> int sectionIndex(const Name& name) {
     return indexIn(names().sections, name);
 }
 
+// Whether name is the item element of some section.
+template <typename Name> bool isItemName(const Name& name) {
+    for (const char* item : kItemNames)
+        if (name == QLatin1String(item))
+            return true;
+    return false;
+}
+
 // What to add to "unknown element" for name, standing in section standsIn
 // (-1: at the root): where it belongs when it is the item element of another
 // section (an <object> written outside <objects>, the usual slip), else the
@@ -222,6 +230,7 @@ private:
     void readTexture(int node);
     void readLight(int node);
     void readBlueprint(int node);
+    mapdata::GirderParams readGirder(int node, int params, int texturesElement);
     void readObject(int node);
     void warn(const MapPlace& place, const QString& text, const char* kind = nullptr) {
         report.warning(place, text, kind);
@@ -236,6 +245,14 @@ private:
     MapPlace sectionPlace;
     bool cameraRead = false;
     int skipBelow = 0; // > 0: the elements below this depth are not read
+    // > 0: the depth of the item element (an <object>, a <blueprint>, ...)
+    // being passed; nothing inside it is ever a section, so a blueprint's own
+    // <textures> is not taken for the textures section.
+    int itemElementDepth = 0;
+    // Whether a section element at depth may stand for the section of its name.
+    bool mayBeSection(int depth) const {
+        return itemElementDepth == 0 || depth <= itemElementDepth;
+    }
     ItemTree tree;
     std::vector<int> open; // tree nodes not yet closed
     int itemDepth = 0;     // depth of the tree's root element
@@ -257,6 +274,8 @@ bool MapLoader::Pass::run(int forcedSection, qint64 forcedOffset) {
         if (token == QXmlStreamReader::EndElement) {
             if (section >= 0 && depth >= sectionDepth)
                 endElement(depth);
+            if (itemElementDepth == depth)
+                itemElementDepth = 0;
             if (skipBelow == depth)
                 skipBelow = 0;
             --depth;
@@ -300,6 +319,8 @@ bool MapLoader::Pass::run(int forcedSection, qint64 forcedOffset) {
             }
         }
         const auto name = xml.name();
+        if (itemElementDepth == 0 && isItemName(name))
+            itemElementDepth = depth;
         if (forcedSection >= 0) {
             if (section < 0 && offset == forcedOffset)
                 startSection(forcedSection, depth, place);
@@ -346,7 +367,7 @@ bool MapLoader::Pass::run(int forcedSection, qint64 forcedOffset) {
         }
         // Below an unknown root child, or a section element deeper in a section.
         const int id = sectionIndex(name);
-        if (id >= 0 && candidates[id].offset < 0) {
+        if (id >= 0 && candidates[id].offset < 0 && mayBeSection(depth)) {
             candidates[id].offset = offset;
             candidates[id].place = place;
         }
@@ -369,7 +390,7 @@ void MapLoader::Pass::startElement(const QXmlStreamReader& xml, const MapPlace& 
     // A section element deeper in another section may have to be read as
     // the section of its name, when the root has none of its own.
     const int id = sectionIndex(name);
-    if (id >= 0 && id != section && candidates[id].offset < 0) {
+    if (id >= 0 && id != section && candidates[id].offset < 0 && mayBeSection(depth)) {
         candidates[id].offset = offset;
         candidates[id].place = place;
     }
@@ -562,8 +583,6 @@ void MapLoader::Pass::readBlueprint(int node) {
     blueprint.type = tree.text(node, "type");
     blueprint.hasKey = tree.has(node, "key");
     blueprint.key = tree.string(node, "key");
-    blueprint.subtype = tree.text(node, "subtype");
-    blueprint.file = tree.text(node, "file");
     const int box = tree.firstBelow(node, tree.element("boundingBox"));
     if (box >= 0) {
         blueprint.hasBox = true;
@@ -572,22 +591,55 @@ void MapLoader::Pass::readBlueprint(int node) {
         blueprint.box[2] = tree.number(box, "depth");
     }
     const int params = tree.firstBelow(node, tree.element("params"));
-    blueprint.paramsPlace = tree.nodes[std::size_t(params >= 0 ? params : node)].place;
-    blueprint.width = tree.number(params, "width");
-    blueprint.height = tree.number(params, "height");
-    blueprint.direction = tree.string(params, "direction");
     const int texturesElement = tree.firstBelow(node, tree.element("textures"));
-    const int texture = tree.firstBelow(texturesElement, tree.element("texture"));
-    if (texture >= 0) {
-        blueprint.hasTexture = true;
-        blueprint.textureKey = tree.string(texture, "textureKey");
-        blueprint.texturePlace = tree.nodes[std::size_t(texture)].place;
+    // The first texture, of a quad or a road.
+    auto firstTexture = [&] {
+        mapdata::TextureUse use;
+        const int texture = tree.firstBelow(texturesElement, tree.element("texture"));
+        if (texture >= 0) {
+            use.present = true;
+            use.key = tree.string(texture, "textureKey");
+            use.place = tree.nodes[std::size_t(texture)].place;
+        }
+        return use;
+    };
+    const std::optional<BlueprintKind> kind = MapFormat::kindOf(blueprint.type);
+    if (kind) {
+        switch (*kind) {
+        case BlueprintKind::Smax:
+            blueprint.params = mapdata::SmaxParams{tree.text(node, "file")};
+            break;
+        case BlueprintKind::Girder:
+            blueprint.params = readGirder(node, params, texturesElement);
+            break;
+        case BlueprintKind::Quad: {
+            mapdata::QuadParams quad;
+            quad.width = tree.number(params, "width");
+            quad.height = tree.number(params, "height");
+            quad.texture = firstTexture();
+            blueprint.params = std::move(quad);
+            break;
+        }
+        case BlueprintKind::Road: {
+            mapdata::RoadParams road;
+            road.subtype = tree.text(node, "subtype");
+            road.shape = MapFormat::roadShapeOf(road.subtype);
+            road.direction = tree.string(params, "direction");
+            road.paramsPlace = tree.nodes[std::size_t(params >= 0 ? params : node)].place;
+            road.texture = firstTexture();
+            blueprint.params = std::move(road);
+            break;
+        }
+        }
     }
+    file.blueprints.push_back(std::move(blueprint));
+}
 
-    mapdata::Girder& girder = blueprint.girder;
-    girder.subtype = tree.text(params, "subtype");
-    girder.width = blueprint.width;
-    girder.height = blueprint.height;
+mapdata::GirderParams MapLoader::Pass::readGirder(int node, int params, int texturesElement) {
+    mapdata::GirderParams girder;
+    girder.shape = MapFormat::girderShapeOf(tree.text(params, "subtype"));
+    girder.width = tree.number(params, "width");
+    girder.height = tree.number(params, "height");
     girder.depth = tree.number(params, "depth");
     static const char* const kCorners[8] = {"ftl", "ftr", "fbl", "fbr", "btl", "btr", "bbl", "bbr"};
     const int points = tree.firstBelow(node, tree.element("points"));
@@ -618,7 +670,7 @@ void MapLoader::Pass::readBlueprint(int node) {
     const int normals = tree.firstBelow(node, tree.element("normals"));
     for (int n : tree.allBelow(normals, tree.element("normal")))
         girder.normals.push_back({tree.string(n, "side"), tree.point(n)});
-    file.blueprints.push_back(std::move(blueprint));
+    return girder;
 }
 
 void MapLoader::Pass::readObject(int node) {
@@ -664,10 +716,6 @@ const MapData& MapLoader::data() const {
     return session->data;
 }
 
-MapData MapLoader::takeData() {
-    return std::move(session->data);
-}
-
 MapDiagnostics& MapLoader::diagnostics() {
     return session->diagnostics;
 }
@@ -692,13 +740,12 @@ bool MapLoader::load(const QString& name, const QString& shownName) {
 bool MapLoader::readFile(mapdata::File& file) {
     MapDiagnostics& report = session->diagnostics;
     XmlHandler handler;
-    bool ok = handler.load(openPath, "map");
+    bool ok = handler.load(openPath);
     if (ok) {
         Pass pass(*this, handler, file);
         ok = pass.run();
-        // NOTE: a section the root lacks is read from the first element of
-        // its name anywhere, as the design finds sections; a blueprint's own
-        // <textures> is then read as the file's textures.
+        // A section the root lacks is read from the first element of its
+        // name outside every item element, wherever that stands.
         for (int id = 0; ok && id < kSectionCount; ++id) {
             if (pass.rootSection[id] || pass.candidates[id].offset < 0)
                 continue;

@@ -5,9 +5,11 @@
 //
 // Sections are found as root children named includes, camera, textures,
 // lights, blueprints and objects; items are every element of the item name
-// at any depth inside a section. An included file ("maps/" + name, from the
-// working directory) is read completely, by a loader of its own, and comes
-// before the including file in the data.
+// at any depth inside a section. A section missing from the root is read
+// from the first element of its name elsewhere, but never from inside an
+// item element (a blueprint's own <textures> is no section). An included file ("maps/" + name, from
+// the working directory) is read completely, by a loader of its own, and comes before the including
+// file in the data.
 //
 // What breaks the format is reported where it stands ("FILE:LINE:COLUMN:
 // waarschuwing: ...") through the MapDiagnostics of the load: unknown
@@ -42,7 +44,6 @@ public:
     // user typed it, when the program opens it by another).
     bool load(const QString& fileName, const QString& shownName = QString());
     const MapData& data() const;
-    MapData takeData();
     MapDiagnostics& diagnostics();
 
     // prefix + name, the path of an included map file.

@@ -2,31 +2,24 @@
 // object only of a blueprint defined before it), then each rule on it.
 #include "mapfile/maprules.h"
 
+#include "mapfile/worldrules.h"
+
 #include <QString>
 #include <QStringList>
 #include <array>
 #include <cmath>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace {
 
-// Of the world, which this folder cannot include: every placed object but
-// the "skybox" is raised by this much (world units).
-constexpr float kHeightOffset = 1.0f;
-// The walker stays inside the sky box's bounding box centred at this height.
-constexpr double kSkyBoxCentreY = 50.0;
-// The start of a map without a camera (eye), world units.
-constexpr double kDefaultEye[3] = {0.0, 2.5, 35.0};
-// Quads are drawn in cells of this side (world units); all quads of a world
-// together may have this many.
-constexpr double kCellSize = 2.0;
-constexpr double kMaxCells = 4000000.0;
-constexpr int kLightKeys = 8; // keys 0..7
-// The two straight keys whose pieces are measured by each one's own length.
-const std::string kFlatAlongZ = "road_flat_Z";
-const std::string kFlatAlongX = "road_flat_X";
+using WorldRules::kFlatAlongXKey;
+using WorldRules::kFlatAlongZKey;
+using WorldRules::kLightKeys;
+using WorldRules::kMaxCells;
+using WorldRules::kSkyBoxCentreY;
 
 QString number(double value) {
     return QString::number(value, 'g', 6);
@@ -65,66 +58,79 @@ World worldOf(const MapData& data) {
     return world;
 }
 
-// The OpenGL light a "nr" drives: 1..7 their own, anything else light 0.
+// The OpenGL light a "nr" drives: GL_LIGHT0 + this.
 int lightOf(const mapdata::Light& light) {
-    return light.nr >= 1 && light.nr <= 7 ? light.nr : 0;
+    return WorldRules::lightNumber(light.nr);
+}
+
+std::optional<BlueprintKind> kindOf(const World& world, const std::string& blueprintKey) {
+    return world.blueprints.at(blueprintKey)->kind();
 }
 
 void checkRoads(const MapData& data, MapDiagnostics& report) {
     for (const mapdata::File& file : data.files)
         for (const mapdata::Blueprint& blueprint : file.blueprints) {
-            if (blueprint.type != QLatin1String("road"))
+            const mapdata::RoadParams* road = blueprint.as<mapdata::RoadParams>();
+            if (!road)
                 continue;
             const std::string& key = blueprint.key;
-            if (key.compare(0, 4, "road") != 0) {
-                report.warning(blueprint.place,
-                               "road-blueprint " + quoted(key) +
-                                   " hoort niet bij het wegennet (enkel sleutels die met road "
-                                   "beginnen): auto's kunnen er niet op rijden",
-                               "wegennet");
+            if (!WorldRules::isRoadKey(key)) {
+                report.warning(
+                    blueprint.place,
+                    QString(MapFormat::kindName(BlueprintKind::Road)) + "-blueprint " +
+                        quoted(key) + " hoort niet bij het wegennet (enkel sleutels die met " +
+                        WorldRules::kRoadKeyPrefix + " beginnen): auto's kunnen er niet op rijden",
+                    "wegennet");
                 continue;
             }
-            if (blueprint.subtype != QLatin1String("flat"))
+            if (road->shape != RoadShape::Flat)
                 continue;
-            const bool alongX = blueprint.direction == "X";
-            if (!blueprint.direction.empty() && !alongX && blueprint.direction != "Z")
-                report.warning(blueprint.paramsPlace,
+            const bool alongX = road->direction == "X";
+            if (!road->direction.empty() && !alongX && road->direction != "Z")
+                report.warning(road->paramsPlace,
                                "rechte weg " + quoted(key) + ": direction " +
-                                   quoted(blueprint.direction) +
+                                   quoted(road->direction) +
                                    " is geen X of Z (hoofdletters tellen): het stuk ligt langs z",
                                "wegennet");
-            if (key != kFlatAlongZ && key != kFlatAlongX)
+            if (key != kFlatAlongZKey && key != kFlatAlongXKey)
                 report.warning(blueprint.place,
                                "rechte weg " + quoted(key) +
-                                   ": auto's volgen enkel rechte stukken met sleutel road_flat_Z "
-                                   "of road_flat_X; dit stuk wordt gemeten met de lengte van het "
+                                   ": auto's volgen enkel rechte stukken met sleutel " +
+                                   kFlatAlongZKey + " of " + kFlatAlongXKey +
+                                   "; dit stuk wordt gemeten met de lengte van het "
                                    "laatst getekende stuk en houdt auto's tegen",
                                "wegennet");
-            else if ((key == kFlatAlongX) != alongX)
+            else if ((key == kFlatAlongXKey) != alongX)
                 report.warning(blueprint.place,
                                "rechte weg " + quoted(key) + " ligt langs " + (alongX ? "x" : "z") +
                                    " maar auto's volgen het langs " +
-                                   (key == kFlatAlongX ? "x" : "z") + "; geef direction " +
-                                   (key == kFlatAlongX ? "X" : "Z"),
+                                   (key == kFlatAlongXKey ? "x" : "z") + "; geef direction " +
+                                   (key == kFlatAlongXKey ? "X" : "Z"),
                                "wegennet");
         }
+}
+
+// A flat kind blocks with its own flat size, whatever its bounding box
+// says; the other kinds with their bounding box.
+bool blocksWithBox(const mapdata::Blueprint& blueprint) {
+    return blueprint.kind() && !MapFormat::isFlat(*blueprint.kind());
 }
 
 // A start point outside the sky box's walking box, or inside an object's box,
 // leaves the walker unable to move.
 void checkWalker(const World& world, MapDiagnostics& report) {
-    const double* eye = world.camera ? world.camera->pos : kDefaultEye;
-    const auto skybox = world.blueprints.find("skybox");
+    const double* eye = world.camera ? world.camera->pos : WorldRules::kDefaultEye;
+    const auto skybox = world.blueprints.find(WorldRules::kSkyBoxKey);
     bool skyPlaced = false;
     for (const auto& entry : world.objects)
-        skyPlaced = skyPlaced || entry.first.first == "skybox";
+        skyPlaced = skyPlaced || WorldRules::isSkyBox(entry.first.first);
     if (skyPlaced && skybox != world.blueprints.end()) {
         const mapdata::Blueprint& sky = *skybox->second;
         // The box the walker keeps to: the blueprint's own sizes, a quad and a
         // road being flat whatever their bounding box says.
         std::array<double, 3> size = {sky.box[0], sky.box[1], sky.box[2]};
-        if (sky.type == QLatin1String("quad"))
-            size = {sky.width, 0.0, sky.height};
+        if (const mapdata::QuadParams* quad = sky.as<mapdata::QuadParams>())
+            size = {quad->width, 0.0, quad->height};
         const std::array<double, 3> centre = {0.0, kSkyBoxCentreY, 0.0};
         bool outside = false;
         for (int axis = 0; axis < 3; ++axis)
@@ -135,16 +141,17 @@ void checkWalker(const World& world, MapDiagnostics& report) {
                                number(eye[2]) + ") ligt buiten de loopruimte van de sky box (x " +
                                range(0, size[0] / 2) + ", y " + range(kSkyBoxCentreY, size[1] / 2) +
                                ", z " + range(0, size[2] / 2) +
-                               ": haar boundingBox, gecentreerd op (0, 50, 0) waar de sky box ook "
-                               "staat); te voet komt de wandelaar niet vooruit",
+                               ": haar boundingBox, gecentreerd op (0, " + number(kSkyBoxCentreY) +
+                               ", 0) waar de sky box ook staat); te voet komt de wandelaar niet "
+                               "vooruit",
                            "wandelaar");
     }
     for (const auto& [keys, object] : world.objects) {
         const mapdata::Blueprint& blueprint = *world.blueprints.at(keys.first);
-        if (keys.first == "skybox" || !blueprint.hasBox ||
-            blueprint.type == QLatin1String("quad") || blueprint.type == QLatin1String("road"))
+        if (WorldRules::isSkyBox(keys.first) || !blueprint.hasBox || !blocksWithBox(blueprint))
             continue;
-        const double at[3] = {object->pos.x, object->pos.y + kHeightOffset, object->pos.z};
+        const double at[3] = {object->pos.x, object->pos.y + WorldRules::kHeightOffset,
+                              object->pos.z};
         bool inside = true;
         for (int axis = 0; axis < 3; ++axis)
             inside = inside && std::fabs(eye[axis] - at[axis]) <= blueprint.box[axis] / 2;
@@ -218,10 +225,11 @@ void checkKeys(const MapData& data, MapDiagnostics& report) {
 
 void checkMobile(const World& world, MapDiagnostics& report) {
     for (const auto& [keys, object] : world.objects)
-        if (object->isMobile() && world.blueprints.at(keys.first)->type == QLatin1String("girder"))
+        if (object->isMobile() && kindOf(world, keys.first) == BlueprintKind::Girder)
             report.warning(object->place,
-                           "object " + quoted(keys.second) +
-                               " is mobiel maar een girder: het kan aangeklikt worden maar rijdt "
+                           "object " + quoted(keys.second) + " is mobiel maar een " +
+                               MapFormat::kindName(BlueprintKind::Girder) +
+                               ": het kan aangeklikt worden maar rijdt "
                                "niet als een auto (het draait om de oorsprong van de wereld)",
                            "mobiel");
 }
@@ -230,7 +238,7 @@ void checkMobile(const World& world, MapDiagnostics& report) {
 // not given: <scale x="2"/> flattens the model to a sheet in y and z.
 void checkScale(const World& world, MapDiagnostics& report) {
     for (const auto& [keys, object] : world.objects) {
-        if (world.blueprints.at(keys.first)->type != QLatin1String("smax"))
+        if (kindOf(world, keys.first) != BlueprintKind::Smax)
             continue;
         const double factors[3] = {object->scale.x, object->scale.y, object->scale.z};
         QStringList flat;
@@ -249,37 +257,32 @@ void checkScale(const World& world, MapDiagnostics& report) {
     }
 }
 
-// The cells a quad of this size centred at x, z is drawn with, as the quad
-// counts them; 0 when it cannot be drawn at all.
-double quadCells(double width, double height, double x, double z) {
-    if (!(width >= 0) || !(height >= 0))
-        return 0;
-    const double lowX = x - width / 2, lowZ = z - height / 2;
-    return std::max(0.0, std::ceil((x + width / 2 - std::trunc(lowX)) / kCellSize)) *
-           std::max(0.0, std::ceil((z + height / 2 - std::trunc(lowZ)) / kCellSize));
-}
-
 void checkCells(const World& world, MapDiagnostics& report) {
     double total = 0;
     for (const mapdata::Object* object : world.order) {
         const mapdata::Blueprint& blueprint = *world.blueprints.at(object->blueprintKey);
         const auto placed = world.objects.find({object->blueprintKey, object->key});
-        if (blueprint.type != QLatin1String("quad") || placed->second != object)
+        const mapdata::QuadParams* quad = blueprint.as<mapdata::QuadParams>();
+        if (!quad || placed->second != object)
             continue;
+        // The quad is drawn at the height-raised place; only x and z count.
         const double cells =
-            quadCells(blueprint.width, blueprint.height, object->pos.x, object->pos.z);
-        if (cells > kMaxCells) {
+            WorldRules::cellsOf(object->pos.x, object->pos.z, quad->width, quad->height);
+        const QString kind = MapFormat::kindName(BlueprintKind::Quad);
+        const QString cellText = QString(" cellen van %1 x %1").arg(number(WorldRules::kCellSize));
+        if (cells > double(kMaxCells)) {
             report.warning(object->place,
-                           "quad " + quoted(object->blueprintKey) + " heeft " + number(cells) +
-                               " cellen van 2 x 2, meer dan 4000000: wordt niet getekend",
+                           kind + " " + quoted(object->blueprintKey) + " heeft " + number(cells) +
+                               cellText + ", meer dan " + QString::number(kMaxCells) +
+                               ": wordt niet getekend",
                            "cellen");
             continue;
         }
-        if (total + cells > kMaxCells)
+        if (total + cells > double(kMaxCells))
             report.warning(object->place,
-                           "object " + quoted(object->key) +
-                               ": alle quads samen hebben meer "
-                               "dan 4000000 cellen van 2 x 2: niet alle quads worden getekend",
+                           "object " + quoted(object->key) + ": alle " + kind +
+                               "s samen hebben meer dan " + QString::number(kMaxCells) + cellText +
+                               ": niet alle " + kind + "s worden getekend",
                            "cellen");
         total += cells;
     }

@@ -2,6 +2,8 @@
 // limits before it is parsed.
 #include "mapfile/xmlhandler.h"
 
+#include "console/narration.h"
+
 #include <QFile>
 #include <QXmlStreamReader>
 #include <algorithm>
@@ -60,19 +62,6 @@ bool XmlHandler::readBounded(const QString& fileName, QByteArray& bytes) {
 
 namespace {
 
-constexpr int kSections = 6;
-const char* const kSectionNames[kSections] = {"includes", "camera",     "textures",
-                                              "lights",   "blueprints", "objects"};
-
-// The bit of a section name in XmlHandler::sectionsPresent, or 0 for another name.
-unsigned sectionBit(const char* name, std::size_t length) {
-    for (int i = 0; i < kSections; ++i)
-        if (std::strlen(kSectionNames[i]) == length &&
-            std::memcmp(name, kSectionNames[i], length) == 0)
-            return 1u << i;
-    return 0;
-}
-
 // Where a scan of the markup stopped.
 enum class Scan { Done, TooDeep, TooMany, TooManyNodes, TooManyAttributes, Unsure };
 
@@ -83,7 +72,7 @@ enum class Scan { Done, TooDeep, TooMany, TooManyNodes, TooManyAttributes, Unsur
 // answers Unsure, but the attributes of each tag as written are still
 // counted. offset is where a limit was passed.
 Scan scanMarkup(const QByteArray& bytes, int maxDepth, qint64 maxElements, qint64 maxNodes,
-                int maxAttributes, unsigned& sections, qint64& offset) {
+                int maxAttributes, qint64& offset) {
     const char* data = bytes.constData();
     const qint64 n = bytes.size();
     if (n >= 2 && (data[0] == '\0' || data[1] == '\0' || uchar(data[0]) >= 0xfe))
@@ -129,7 +118,6 @@ Scan scanMarkup(const QByteArray& bytes, int maxDepth, qint64 maxElements, qint6
             qint64 nameEnd = i + 1;
             while (nameEnd < n && !std::strchr(" \t\r\n/>", data[nameEnd]))
                 ++nameEnd;
-            sections |= sectionBit(data + i + 1, std::size_t(nameEnd - i - 1));
             qint64 end = nameEnd;
             qint64 attributes = 0; // one value in quotes each
             while (end < n && data[end] != '>') {
@@ -165,8 +153,8 @@ Scan scanMarkup(const QByteArray& bytes, int maxDepth, qint64 maxElements, qint6
 
 bool XmlHandler::withinLimits() {
     qint64 offset = 0;
-    const Scan scan = scanMarkup(content, kMaxDepth, kMaxElements, kMaxNodes, kMaxAttributes,
-                                 sectionsPresent, offset);
+    const Scan scan =
+        scanMarkup(content, kMaxDepth, kMaxElements, kMaxNodes, kMaxAttributes, offset);
     if (scan == Scan::Done || scan == Scan::Unsure) {
         // Unsure: entities may expand to markup, so the stream counts.
         unsureCounts = scan == Scan::Unsure;
@@ -184,12 +172,12 @@ bool XmlHandler::withinLimits() {
     return false;
 }
 
-bool XmlHandler::load(const QString& fileName, const QString& documentName) {
+bool XmlHandler::load(const QString& fileName) {
     name = fileName;
-    Q_UNUSED(documentName); // the root element's name is never checked against it
     if (!readBounded(fileName, content)) {
         notOpened = true;
-        std::cout << "Den fileerror is : " << int(QFile::OpenError) << "\n";
+        if (narration::on())
+            std::cout << "Den fileerror is : " << int(QFile::OpenError) << "\n";
         return false;
     }
     if (!withinLimits()) {

@@ -34,8 +34,8 @@ public:
     // limits. On failure prints the program's usual line ("Den fileerror is : "
     // or "XMLHANDLER LOAD ... kan setContent niet doen"), keeps the reason in
     // problem() and its place in problemLine()/problemColumn(), and returns
-    // false. The document name does not influence reading.
-    bool load(const QString& fileName, const QString& documentName);
+    // false.
+    bool load(const QString& fileName);
     // The bytes read, for the loader's streaming pass.
     const QByteArray& bytes() const { return content; }
     // True when the stream found the text not well-formed; then prints the
@@ -60,7 +60,6 @@ private:
 
     QString name;
     QByteArray content;
-    unsigned sectionsPresent = 0; // one bit per section name that occurs anywhere in the file
     bool unsureCounts = false;
     QString reason; // why load failed, Dutch (parse errors in Qt's words)
     int line = 1;

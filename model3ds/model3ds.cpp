@@ -1,5 +1,6 @@
-// Model_3DS: loading a 3DS file into records and GL textures, and drawing the
-// records with vertex arrays.
+// Model_3DS: loading a 3DS file (Reader3DS) into per-material batches of
+// indexed triangles with their GL textures, and drawing the batches from
+// vertex arrays, compiled into one display list at the first draw.
 #include "model3ds/model3ds.h"
 
 #include "model3ds/normals3ds.h"
@@ -30,6 +31,7 @@ Model_3DS::ReadReport Model_3DS::reportOf(const Reader3DS& reader) {
     ReadReport report;
     report.opened = reader.opened;
     report.tooLarge = reader.tooLarge;
+    report.changed = reader.changed;
     report.fileBytes = reader.fileBytes;
     if (reader.damaged() && !reader.problems.empty())
         report.firstProblem = dutchProblem3DS(reader.problems.front());
@@ -58,6 +60,12 @@ void Model_3DS::load(const char* path, ModelTextures& textures) {
     if (reader.tooLarge) {
         std::cout << "Model_3DS : " << file << " is " << reader.fileBytes << " bytes, meer dan "
                   << Reader3DS::kMaxFileBytes << " : wordt niet ingeladen \n";
+        return;
+    }
+    // The map's report names the change at the blueprint; the watcher's
+    // reload after the writer's last change reads the file again.
+    if (reader.changed) {
+        std::cout << "Model_3DS : " << file << " inladen is afgebroken \n";
         return;
     }
     if (!reader.opened) {
@@ -218,6 +226,41 @@ Model_3DS::~Model_3DS() {
 }
 
 // The materials carry their own textures: the store is not used.
+Bounds Model_3DS::bounds(const TObject& placement) const {
+    using BoundsMath::rotate;
+    Bounds bounds;
+    Box own;
+    std::copy(low, low + 3, own.lo);
+    std::copy(high, high + 3, own.hi);
+    if (!own.known())
+        return bounds;
+    // draw: translate, rotate about x, y, z, scale.
+    const FPoint& scale = placement.scale;
+    const FPoint& rotation = placement.rotation;
+    const FPoint& position = placement.position;
+    BoundsMath::eachCorner(own, [&](float x, float y, float z) {
+        float v[3] = {x * scale.x, y * scale.y, z * scale.z};
+        rotate(v, rotation.z, 2);
+        rotate(v, rotation.y, 1);
+        rotate(v, rotation.x, 0);
+        bounds.box.add(v[0] + position.x, v[1] + position.y, v[2] + position.z);
+    });
+    Sphere& s = bounds.sphere;
+    s = own.sphere();
+    if (!s.known())
+        return bounds;
+    float v[3] = {s.x * scale.x, s.y * scale.y, s.z * scale.z};
+    rotate(v, rotation.z, 2);
+    rotate(v, rotation.y, 1);
+    rotate(v, rotation.x, 0);
+    const float k = std::max({std::fabs(scale.x), std::fabs(scale.y), std::fabs(scale.z)});
+    s.x = v[0] + position.x;
+    s.y = v[1] + position.y;
+    s.z = v[2] + position.z;
+    s.radius = s.radius * k + BoundsMath::kMargin;
+    return bounds;
+}
+
 void Model_3DS::draw(const TObject& placement, const TextureFactory& /*textures*/) {
     const FPoint& position = placement.position;
     const FPoint& rotation = placement.rotation;

@@ -1,9 +1,9 @@
 // Model_3DS: the scene object of a 3DS model file. load() reads the file with
 // Reader3DS and gives each material a GL texture (its texture map, or else a
-// 2 x 2 texture of its colour), shared with every material of the process
-// naming the same file or colour, and merges the objects' material groups
-// per material for drawing; draw() emits each material's faces as one
-// indexed triangle batch from vertex arrays.
+// 2 x 2 texture of its colour), shared with every material of the world
+// naming the same file or colour (the world's ModelTextures), and merges the objects' material
+// groups per material for drawing; draw() emits each material's faces as one indexed triangle batch
+// from vertex arrays.
 #pragma once
 
 #include "model3ds/reader3ds.h"
@@ -41,6 +41,7 @@ public:
     struct ReadReport {
         bool opened = false;          // the file could be opened and read
         bool tooLarge = false;        // refused: over Reader3DS::kMaxFileBytes
+        bool changed = false;         // the file changed while it was read: left out
         std::uintmax_t fileBytes = 0; // its size
         std::string firstProblem;     // the first damage found; empty for a sound file
         std::size_t faces = 0;        // of all objects
@@ -51,10 +52,10 @@ public:
     static ReadReport reportOf(const Reader3DS& reader);
 
     // Reads the model at path (relative to the working directory; surrounding
-    // double quotes are dropped, see filePath). A file that cannot be opened
-    // leaves the model empty; a damaged one keeps what was consistent. Both
-    // say so on standard output. The materials' textures come from (and are
-    // shared in) textures. Needs a current GL context for them.
+    // double quotes are dropped, see filePath). A file that cannot be opened,
+    // or that changes while it is read, leaves the model empty; a damaged one
+    // keeps what was consistent. Each says so on standard output. The materials' textures come from
+    // (and are shared in) textures. Needs a current GL context for them.
     void load(const char* path, ModelTextures& textures);
     // The file a model path of a map names: the first run of characters that
     // are not double quotes ("a.3ds" -> a.3ds).
@@ -66,9 +67,10 @@ public:
     // the compiling of a display list, from a list of the batches made at
     // the first draw, so a mobile model does not send its arrays each frame.
     void draw(const TObject& placement, const TextureFactory& textures) override;
+    // The model's own box (measured when it was loaded) as draw places it.
+    Bounds bounds(const TObject& placement) const override;
 
     int getObjectCount() const { return objectCount; }
-    int getMaterialCount() const { return int(materials.size()); }
 
     // Directory path -> its entries by case-folded name, listed during one load.
     using Listings = std::map<std::string, std::map<QString, QString>>;

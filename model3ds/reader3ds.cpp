@@ -4,15 +4,16 @@
 #include "model3ds/reader3ds.h"
 
 #include "console/printable.h"
+#include "model3ds/reader3ds_mapping.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <numeric>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -168,6 +169,7 @@ void Reader3DS::clear() {
     problemCount = 0;
     opened = false;
     tooLarge = false;
+    changed = false;
     fileBytes = 0;
     fileBegin = fileEnd = nullptr;
     materialsLeftOut = 0;
@@ -190,15 +192,29 @@ void Reader3DS::problem(const char* format, ...) {
 }
 
 bool Reader3DS::read(const std::uint8_t* data, std::size_t size) {
-    clear();
-    opened = true;
     auto copy = std::make_shared<std::vector<std::uint8_t>>(data, data + size);
     const std::uint8_t* bytes = copy->data();
-    parse(std::shared_ptr<const void>(std::move(copy), bytes), size);
+    return readImage(std::shared_ptr<const void>(std::move(copy), bytes), size);
+}
+
+bool Reader3DS::readImage(std::shared_ptr<const void> bytes, std::size_t size) {
+    clear();
+    opened = true;
+    parse(std::move(bytes), size);
     resolve();
     image.reset(); // the records keep it as long as they need it
     return !damaged();
 }
+
+void (*Reader3DS::testHookAfterOpen)(const char*) = nullptr;
+
+namespace {
+
+bool sameTime(const timespec& a, const timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+} // namespace
 
 bool Reader3DS::readFile(const char* path) {
     clear();
@@ -224,27 +240,61 @@ bool Reader3DS::readFile(const char* path) {
     }
     fileBytes = std::uintmax_t(status.st_size);
     const std::size_t size = std::size_t(fileBytes);
-    // The page cache's own pages, mapped: no copy of the file is made. Left
-    // to fault in as read (the kernel maps 64 KB around each fault), which
-    // measured a tenth faster than MAP_POPULATE's page-by-page walk.
-    void* mapped = nullptr;
-    if (size > 0) {
-        mapped = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
-        if (mapped == MAP_FAILED) {
-            ::close(fd);
-            return false;
+    // The page cache's own pages, mapped: no copy of the file is made (a
+    // copy costs a fresh page of memory per 4 KB, ten times the read; see
+    // bench/, readFileCopyVsMap). Pages that another program cuts from the
+    // file meanwhile read as zeros instead of faulting (Mapping).
+    std::shared_ptr<const void> bytes;
+    std::shared_ptr<mapping3ds::Mapping> mapping;
+    bool whole = true;
+    if (size > 0)
+        mapping = mapping3ds::Mapping::map(fd, size);
+    if (mapping) {
+        bytes = std::shared_ptr<const void>(mapping, mapping->data());
+    } else if (size > 0) {
+        // No mapping to be had: a copy, read as the file is now.
+        std::shared_ptr<std::uint8_t> copy(new std::uint8_t[size],
+                                           std::default_delete<std::uint8_t[]>());
+        std::size_t done = 0;
+        while (done < size) {
+            const ssize_t got = ::pread(fd, copy.get() + done, size - done, off_t(done));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0) {
+                ::close(fd);
+                return false; // an input error: not read
+            }
+            if (got == 0)
+                break;
+            done += std::size_t(got);
         }
+        whole = done == size;
+        bytes = std::move(copy);
     }
-    ::close(fd);
+    if (testHookAfterOpen)
+        testHookAfterOpen(path);
     opened = true;
-    parse(std::shared_ptr<const void>(mapped,
-                                      [size](void* p) {
-                                          if (p)
-                                              ::munmap(p, size);
-                                      }),
-          size);
+    parse(std::move(bytes), size);
     resolve();
     image.reset(); // the records keep it as long as they need it
+    // Cut short, grown or written while read (its times moved): the records
+    // may be half of one save and half of another, or zeros. None are kept;
+    // the writer's last change is seen by whoever watches the file, and the
+    // file read again then.
+    struct stat after;
+    changed = !whole || (mapping && mapping->cut()) || ::fstat(fd, &after) != 0 ||
+              after.st_size != status.st_size || !sameTime(after.st_mtim, status.st_mtim) ||
+              !sameTime(after.st_ctim, status.st_ctim);
+    ::close(fd);
+    if (changed) {
+        materials.clear();
+        objects.clear();
+        problems.clear();
+        problemCount = 0;
+        materialsLeftOut = objectsLeftOut = facesLeftOut = 0;
+        opened = false;
+        return false;
+    }
     return !damaged();
 }
 

@@ -6,11 +6,11 @@
 // outside its array. Time is linear in the file size, and memory stays within
 // a small multiple of it (see kMaxRecordBytesPerFileByte).
 //
-// The records' arrays view the file's own bytes (PackedArray) and keep its
-// image alive: a read writes nothing for a sound model but its small
-// records, and the arrays are read once, by whoever builds what is drawn.
-// A file changed in place while its records live makes them read the new
-// bytes (or, cut short, fault): keep records no longer than that build.
+// The records' arrays view the reader's one copy of the file's bytes
+// (PackedArray) and keep it alive: a read writes nothing for a sound model
+// but that copy and its small records, and the arrays are read once, by
+// whoever builds what is drawn. A file that changes while it is read (an
+// exporter saving it again) is named as changed and gives no records.
 #pragma once
 
 #include "model3ds/packedarray.h"
@@ -98,10 +98,18 @@ public:
     // keep: the bytes must stay valid during the call only. Returns false
     // when the image is damaged (see problems).
     bool read(const std::uint8_t* data, std::size_t size);
-    // Maps the regular file at path (read-only, private) and reads it as
-    // read() does, the records viewing the mapping. Returns false when it is
-    // refused, cannot be opened or is damaged; tooLarge and opened tell which.
+    // Reads a whole file image that the records keep: image holds size
+    // bytes and is shared with them (no copy is made).
+    bool readImage(std::shared_ptr<const void> image, std::size_t size);
+    // Reads the regular file at path into a buffer of its own and reads that
+    // as readImage does. Returns false when it is refused, cannot be opened
+    // or read, changed while it was read, or is damaged; tooLarge, opened
+    // and changed tell which.
     bool readFile(const char* path);
+    // Called by readFile with the path once the file is open, before its
+    // bytes are read; null but in tests, which change the file there as
+    // another program could.
+    static void (*testHookAfterOpen)(const char* path);
 
     // True when any inconsistency was found; the records hold what was consistent.
     bool damaged() const { return problemCount > 0; }
@@ -112,10 +120,11 @@ public:
     std::size_t problemCount = 0;       // all problems found
     bool opened = false;                // readFile could open and read the file
     bool tooLarge = false;              // readFile refused a file over kMaxFileBytes
-    std::uintmax_t fileBytes = 0;       // size of the file readFile was given
-    std::size_t materialsLeftOut = 0;   // materials past kMaxMaterials, not kept
-    std::size_t objectsLeftOut = 0;     // objects past kMaxObjects, not kept
-    std::size_t facesLeftOut = 0;       // group face numbers past kMaxDrawnFaces, not kept
+    bool changed = false;         // the file changed while readFile read it: nothing of it is kept
+    std::uintmax_t fileBytes = 0; // size of the file readFile was given
+    std::size_t materialsLeftOut = 0; // materials past kMaxMaterials, not kept
+    std::size_t objectsLeftOut = 0;   // objects past kMaxObjects, not kept
+    std::size_t facesLeftOut = 0;     // group face numbers past kMaxDrawnFaces, not kept
 
 private:
     class Walker; // cursor over the bytes of one chunk, bounded by its end

@@ -2,6 +2,8 @@
 // own texture, material and normal.
 #include "scene/girder.h"
 
+#include "console/narration.h"
+
 #include <GL/gl.h>
 #include <iostream>
 
@@ -41,7 +43,8 @@ Girder::Girder(FPoint ftl, FPoint ftr, FPoint fbr, FPoint fbl, FPoint btl, FPoin
 }
 
 void Girder::setTextured(int side, bool on) {
-    std::cout << "------> " << side << " wordt op " << (on ? 1 : 0) << " gezet \n";
+    if (narration::on())
+        std::cout << "------> " << side << " wordt op " << (on ? 1 : 0) << " gezet \n";
     if (validSide(side))
         texturedSides[std::size_t(side)] = on;
 }
@@ -107,6 +110,33 @@ void Girder::applyMaterial(int side) const {
     }
 }
 
+Bounds Girder::bounds(const TObject& placement) const {
+    using BoundsMath::rotate;
+    const Corners corners = cornersAt(placement.position);
+    const FPoint& turn = placement.rotation;
+    Bounds bounds;
+    Box unturned;
+    for (const FPoint& p : corners) {
+        unturned.add(p.x, p.y, p.z);
+        // draw turns the corners about the world origin: y, then x, then z
+        // (the matrix Ry Rx Rz, so a point meets z first).
+        float v[3] = {p.x, p.y, p.z};
+        rotate(v, turn.z, 2);
+        rotate(v, turn.x, 0);
+        rotate(v, turn.y, 1);
+        bounds.box.add(v[0], v[1], v[2]);
+    }
+    // The sphere around the unturned corners, its centre turned: it holds
+    // the turned girder, and is tighter than one around the turned box.
+    bounds.sphere = unturned.sphere();
+    float centre[3] = {bounds.sphere.x, bounds.sphere.y, bounds.sphere.z};
+    rotate(centre, turn.z, 2);
+    rotate(centre, turn.x, 0);
+    rotate(centre, turn.y, 1);
+    bounds.sphere.x = centre[0], bounds.sphere.y = centre[1], bounds.sphere.z = centre[2];
+    return bounds;
+}
+
 Girder::Corners Girder::cornersAt(const FPoint& ftl) const {
     return {ftl, ftr, fbr, fbl, btl, btr, bbr, bbl};
 }
@@ -140,6 +170,27 @@ bool sameMaterial(const Material& a, const Material& b) {
 }
 
 } // namespace
+
+void Girder::drawBatch(const std::vector<const TObject*>& placements,
+                       const TextureFactory& textures) {
+    GirderDrawState state;
+    for (const TObject* placement : placements) {
+        const Corners corners = cornersAt(placement->position);
+        const FPoint& turn = placement->rotation;
+        if (turn.x == 0.0f && turn.y == 0.0f && turn.z == 0.0f) {
+            drawSides(corners, textures, state);
+            continue;
+        }
+        // A girder turns about the world origin: keep the turn to itself.
+        endSides(state);
+        glPushMatrix();
+        applyRotation(turn);
+        drawSides(corners, textures, state);
+        endSides(state);
+        glPopMatrix();
+    }
+    finishSides(state);
+}
 
 void Girder::endSides(GirderDrawState& state) {
     if (state.inQuads)

@@ -67,9 +67,15 @@ public:
     // The corners at a placement: its position is the ftl corner, the other
     // seven are the girder's own (GirderRect builds its box around it).
     virtual Corners cornersAt(const FPoint& ftl) const;
+    // The corners turned about the world origin as draw turns them.
+    Bounds bounds(const TObject& placement) const override;
     // Turns about the world origin (y, x, z) and draws the sides at
     // placement; leaves the model-view matrix as it found it.
     void draw(const TObject& placement, const TextureFactory& textures) override;
+    // Sends a texture or material only where it changes from one girder to
+    // the next, and keeps their sides in few GL_QUADS blocks.
+    void drawBatch(const std::vector<const TObject*>& placements,
+                   const TextureFactory& textures) override;
     // The rotations of draw, skipping those of 0 degrees (they leave the matrix as it is).
     static void applyRotation(const FPoint& rotation);
     // The six sides between corners, sending only the state that differs from state.

@@ -1,6 +1,8 @@
 // Quad: draws a horizontal textured rectangle as a grid of 2 x 2 unit cells.
 #include "scene/quad.h"
 
+#include "mapfile/worldrules.h"
+
 #include <GL/gl.h>
 #include <algorithm>
 #include <cmath>
@@ -9,13 +11,12 @@
 
 namespace {
 
-constexpr float kCellSize = 2.0f;    // world units along x and z
+using WorldRules::drawableEdge;
+using WorldRules::kCellSize; // world units along x and z
+using WorldRules::kMaxCells;
 constexpr float kTexStart = 0.01f;   // first texture coordinate of a slice
 constexpr double kTexSpan = 0.98;    // texture span of one repeat
 constexpr float kTexRestart = 0.97f; // a coordinate at or past this starts again
-// Cell loops run on int; an edge outside this range (or not a number) draws nothing.
-constexpr float kMaxEdge = 1.0e9f;
-constexpr long kMaxCells = Quad::kMaxCells;
 
 // Texture step per cell along one axis: the span of one repeat spread over
 // the cells that repeat covers. A repeat (or extent) of 0 covers no cells, so
@@ -27,10 +28,6 @@ float cellStep(float extent, float repeat) {
     if (cells == 0.0)
         return 0.0f;
     return float(kTexSpan / cells);
-}
-
-bool drawableEdge(float v) {
-    return std::isfinite(v) && std::fabs(v) < kMaxEdge;
 }
 
 // The corners of a cell's two triangles in drawing order: texture s, t, then
@@ -95,16 +92,19 @@ Quad::Grid Quad::gridAt(const TObject& placement) const {
 }
 
 double Quad::cellsOf(const Grid& grid) {
+    return WorldRules::cellsOf(grid.centre.x, grid.centre.z, grid.width, grid.height);
+}
+
+Bounds Quad::bounds(const TObject& placement) const {
+    // A road piece's length comes from the placement's scale.
+    const Grid grid = gridAt(placement);
+    const float w = grid.width, d = grid.height;
     const FPoint& p = grid.centre;
-    const float lowX = p.x - grid.width / 2;
-    const float highX = p.x + grid.width / 2;
-    const float lowZ = p.z - grid.height / 2;
-    const float highZ = p.z + grid.height / 2;
-    if (!(grid.width >= 0) || !(grid.height >= 0) || !drawableEdge(lowX) || !drawableEdge(highX) ||
-        !drawableEdge(lowZ) || !drawableEdge(highZ))
-        return 0;
-    return std::max(0.0, double(std::ceil((highX - std::trunc(lowX)) / kCellSize))) *
-           std::max(0.0, double(std::ceil((highZ - std::trunc(lowZ)) / kCellSize)));
+    Bounds bounds;
+    bounds.box.add(std::trunc(p.x - w / 2) - kCellSize, p.y, std::trunc(p.z - d / 2) - kCellSize);
+    bounds.box.add(p.x + w / 2 + kCellSize, p.y, p.z + d / 2 + kCellSize);
+    bounds.sphere = bounds.box.sphere();
+    return bounds;
 }
 
 double Quad::gridCells(const TObject& placement) const {

@@ -11,11 +11,6 @@
 
 class Quad : public TObject {
 public:
-    // The most cells one quad, and all quads of a world together, may have:
-    // about 4000 x 4000 world units, far beyond the 750-unit view. More is a
-    // slip of the map author's and would take gigabytes of display lists.
-    static constexpr long kMaxCells = 4000000;
-
     // The rectangle drawn at a placement: its centre, its extents along x
     // and z, and how often the texture is laid along each.
     struct Grid {
@@ -38,6 +33,9 @@ public:
     // The 2 x 2 cells draw would emit at placement; 0 when the grid cannot
     // be drawn (a negative or non-finite extent).
     double gridCells(const TObject& placement) const;
+    // False, with a message once, when the grid at placement has a negative
+    // size or more cells than one quad may have: then it is never drawn.
+    bool drawableAt(const TObject& placement) { return drawableGrid(gridAt(placement)); }
     // The cells of draw cut into tiles of tileCells x tileCells cells, so
     // that each can be skipped on its own when out of view. Each tile is
     // emitted whole, as draw does (texture step, triangles, texturing on),
@@ -46,6 +44,9 @@ public:
     void drawTiles(const TObject& placement, const TextureFactory& textures, int tileCells,
                    const std::function<void(const float*, const float*)>& begin,
                    const std::function<void()>& end);
+    // The flat box of the grid at placement, one cell wider on every side
+    // than the quad (the grid starts at whole units and ends a cell past it).
+    Bounds bounds(const TObject& placement) const override;
     float getWidth(const TObject& placement) const override { return gridAt(placement).width; }
     float getHeight(const TObject&) const override { return 0; } // flat, whatever the box says
     float getDepth(const TObject& placement) const override { return gridAt(placement).height; }

@@ -1,6 +1,7 @@
 // Road: the base of the road pieces, quads of a fixed size whose texture
 // carries the road (and a turn's curve). The world registers every blueprint
-// whose key begins with "road" in the road track, so cars can drive on it.
+// whose key has the road prefix (WorldRules::isRoadKey) in the road track, so
+// cars can drive on it.
 #pragma once
 
 #include "scene/quad.h"

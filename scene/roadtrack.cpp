@@ -1,14 +1,16 @@
 // RoadTrack: the point test against every placed road piece it is given.
 #include "scene/roadtrack.h"
 
+#include "mapfile/worldrules.h"
+
 namespace {
 constexpr float kRoadHalfWidth = 4.0f; // half the 8-unit width of a straight piece
 }
 
 RoadTrack::Measure RoadTrack::measureOf(const std::string& key) {
-    if (key == "road_flat_Z")
+    if (key == WorldRules::kFlatAlongZKey)
         return FlatAlongZ;
-    if (key == "road_flat_X")
+    if (key == WorldRules::kFlatAlongXKey)
         return FlatAlongX;
     return ByBlueprint;
 }

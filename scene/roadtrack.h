@@ -12,8 +12,8 @@
 class RoadTrack {
 public:
     // How the extent of a placed piece is measured: from its blueprint, or,
-    // for the straight pieces keyed "road_flat_Z" and "road_flat_X", 8 wide
-    // and as long as the instance's x scale.
+    // for the two straights that WorldRules names, 8 wide and as long as the
+    // instance's x scale.
     enum Measure { ByBlueprint, FlatAlongZ, FlatAlongX };
     static Measure measureOf(const std::string& key);
 
@@ -26,7 +26,6 @@ public:
     };
 
     void addRoadKey(const std::string& key) { keys.push_back(key); }
-    void clear() { keys.clear(); }
     // True if the point's x and z lie on one of the placed pieces (edges
     // included); y is not compared.
     static bool isOnRoad(const FPoint& point, const std::vector<Pieces>& pieces);

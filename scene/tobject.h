@@ -4,7 +4,10 @@
 // drawn and measured at a placement it is given, never moved itself.
 #pragma once
 
+#include "scene/bounds.h"
 #include "scene/fpoint.h"
+
+#include <vector>
 
 class TextureFactory;
 
@@ -20,18 +23,23 @@ public:
     // position, rotation and scale, its texture keys resolved in textures.
     // Leaves the model-view matrix as it found it.
     virtual void draw(const TObject& /*placement*/, const TextureFactory& /*textures*/) {}
+    // Draws the object at each placement in turn, as draw does, into one
+    // display list being compiled; a class may share GL state between them.
+    virtual void drawBatch(const std::vector<const TObject*>& placements,
+                           const TextureFactory& textures) {
+        for (const TObject* placement : placements)
+            draw(*placement, textures);
+    }
     // Full extents along x, y and z at a placement; callers centre them on a
     // point of their choosing. Only a straight road's length depends on it.
     virtual float getWidth(const TObject& /*placement*/) const { return boxWidth; }
     virtual float getHeight(const TObject& /*placement*/) const { return boxHeight; }
     virtual float getDepth(const TObject& /*placement*/) const { return boxDepth; }
 
-    // Position and rotation to 0, scale to 1; the box stays.
-    void resetTransform() {
-        position = FPoint(0, 0, 0);
-        rotation = FPoint(0, 0, 0);
-        scale = FPoint(1, 1, 1);
-    }
+    // What draw(placement, ...) covers in world coordinates, so that the
+    // world can skip it when it is out of view or hidden. Unknown (never
+    // skipped) unless the class says.
+    virtual Bounds bounds(const TObject& /*placement*/) const { return Bounds(); }
 
     FPoint position;       // meaning depends on the class (centre, first corner, origin)
     FPoint rotation;       // degrees about x, y and z

@@ -10,7 +10,8 @@
 class GLTexture {
 public:
     GLTexture() = default;
-    // The GL texture lives as long as the context: nothing to release here.
+    // Copies the name only: the texture belongs to the store that made it
+    // (ModelTextures), which deletes it; a GLTexture never does.
 
     // Builds the texture from an image file; a file refused by checkImageFile
     // (missing, not a regular file, too large, unreadable) gives an empty

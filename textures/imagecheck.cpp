@@ -7,7 +7,9 @@
 #include <QSize>
 #include <QStringList>
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,21 +29,70 @@ void keepMessage(QtMsgType, const QMessageLogContext&, const QString& message) {
 }
 
 // Keeps Qt's messages in messages while it lives (the header is read in
-// check, the pixels in read, and either may complain).
+// check, the pixels in read, and either may complain). libpng's errors go
+// past Qt, straight to standard error ("libpng error: Read Error"): standard
+// error goes to a file in memory meanwhile, libpng's lines join the
+// messages, and anything else written there is passed on when it ends.
 class KeptMessages {
 public:
-    explicit KeptMessages(QStringList& messages) : previous(qInstallMessageHandler(keepMessage)) {
+    explicit KeptMessages(QStringList& messages)
+        : messages(messages), previous(qInstallMessageHandler(keepMessage)) {
         decoderMessages = &messages;
+        std::fflush(stderr);
+        kept = ::memfd_create("kolvar-decoder", MFD_CLOEXEC);
+        if (kept >= 0)
+            savedStderr = ::dup(STDERR_FILENO);
+        if (savedStderr >= 0 && ::dup2(kept, STDERR_FILENO) < 0) {
+            ::close(savedStderr);
+            savedStderr = -1;
+        }
     }
-    ~KeptMessages() {
+    ~KeptMessages() { finish(); }
+    // Gives Qt its handler and standard error back; the messages are complete.
+    void finish() {
+        if (done)
+            return;
+        done = true;
         qInstallMessageHandler(previous);
         decoderMessages = nullptr;
+        if (savedStderr < 0) {
+            if (kept >= 0)
+                ::close(kept);
+            return;
+        }
+        std::fflush(stderr);
+        ::dup2(savedStderr, STDERR_FILENO);
+        ::close(savedStderr);
+        QByteArray text;
+        char buffer[4096];
+        ::lseek(kept, 0, SEEK_SET);
+        for (ssize_t n; (n = ::read(kept, buffer, sizeof buffer)) > 0;)
+            text.append(buffer, int(n));
+        ::close(kept);
+        QByteArray others;
+        for (const QByteArray& line : text.split('\n')) {
+            if (line.startsWith("libpng "))
+                messages.append(QString::fromLocal8Bit(line).trimmed());
+            else if (!line.isEmpty())
+                others += line + '\n';
+        }
+        for (qint64 done = 0; done < others.size();) {
+            const ssize_t n = ::write(STDERR_FILENO, others.constData() + done,
+                                      std::size_t(others.size() - done));
+            if (n <= 0)
+                break;
+            done += n;
+        }
     }
     KeptMessages(const KeptMessages&) = delete;
     KeptMessages& operator=(const KeptMessages&) = delete;
 
 private:
+    QStringList& messages;
     QtMessageHandler previous;
+    int kept = -1;        // the file in memory that takes standard error
+    int savedStderr = -1; // standard error itself, while it is taken
+    bool done = false;
 };
 
 // The stat and header checks; reader is left open on the file when Fine.
@@ -125,13 +176,14 @@ ImageFileCheck checkImageFile(const QString& path, int maxSide) {
 
 QImage readCheckedImage(const QString& path, int maxSide, ImageFileCheck& result) {
     QStringList messages;
-    const KeptMessages kept(messages);
+    KeptMessages kept(messages);
     QImageReader reader;
     result = check(path, maxSide, reader);
     if (result.kind != ImageFileCheck::Fine)
         return QImage();
     QImage image;
     const bool read = reader.read(&image);
+    kept.finish();
     // The decoder may still fail on damaged data after a sound header, or
     // complain and hand back what it could read (grey where data is missing).
     if (!read || !messages.isEmpty() || qint64(image.width()) * image.height() > kMaxImagePixels) {

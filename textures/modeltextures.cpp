@@ -30,7 +30,8 @@ GLuint ModelTextures::image(const std::string& path, std::string& problem) {
     followContext();
     problem.clear();
     const QFileInfo info(QString::fromStdString(path));
-    // Size and time in the key: a file rewritten between two loads is read again.
+    // Size and time in the key too: a model of the same load that names the
+    // file after it was rewritten gets the new image, not the old texture.
     const QString canonical = info.canonicalFilePath();
     const std::string key =
         (canonical.isEmpty() ? QString::fromStdString(path) : canonical).toStdString() + '\n' +

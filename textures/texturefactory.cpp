@@ -2,6 +2,7 @@
 // string keys, numbered from 1, at most kMaxTextures of them.
 #include "textures/texturefactory.h"
 
+#include "console/narration.h"
 #include "textures/gltexture.h"
 #include "textures/imagecheck.h"
 
@@ -34,7 +35,8 @@ TextureFactory::~TextureFactory() {
 }
 
 ImageFileCheck TextureFactory::loadTexture(const std::string& key, const std::string& file) {
-    std::cout << "Texture inladen : " << key << " \n";
+    if (narration::on())
+        std::cout << "Texture inladen : " << key << " \n";
     if (loaded >= kMaxTextures) {
         std::cout << "Er zijn reeds teveel textures ingeladen. Maximum aantal : " << kMaxTextures
                   << "\n";

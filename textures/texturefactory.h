@@ -4,6 +4,7 @@
 // TextureRef, resolved against the store they are drawn with.
 #pragma once
 
+#include "mapfile/worldrules.h"
 #include "textures/imagecheck.h"
 #include "textures/modeltextures.h"
 
@@ -13,7 +14,7 @@
 
 class TextureFactory {
 public:
-    static constexpr int kMaxTextures = 50;
+    static constexpr int kMaxTextures = WorldRules::kMaxTextures;
 
     TextureFactory() = default;
     // Deletes its GL textures: the context they were made in must be current.

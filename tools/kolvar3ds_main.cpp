@@ -1,11 +1,11 @@
 // kolvar-3ds: prints what each 3DS file given holds (objects, groups,
 // materials) and every problem the reader found in it, so a map author can
 // see why a model looks wrong. Exits 0 when every file is whole, 1 when one
-// is damaged, 2 when one cannot be opened or is too large (or no file is
-// given).
+// is damaged, 2 when one cannot be opened, changes while it is read or is
+// too large (or no file is given).
 //
 //     build/kolvar-3ds maps/models/car_red.3ds ...
-#include "app/commandline.h"
+#include "console/commandline.h"
 #include "console/printable.h"
 #include "model3ds/problems3ds.h"
 #include "model3ds/reader3ds.h"
@@ -23,6 +23,11 @@ int report(const char* path) {
     if (reader.tooLarge) {
         std::printf("  %ju bytes, meer dan de %ju die een model mag hebben: niet gelezen\n",
                     reader.fileBytes, Reader3DS::kMaxFileBytes);
+        return 2;
+    }
+    if (reader.changed) {
+        std::printf("  veranderde tijdens het lezen (een ander programma schrijft het): niet "
+                    "gelezen, probeer opnieuw\n");
         return 2;
     }
     if (!reader.opened) {
@@ -74,7 +79,7 @@ int main(int argc, char** argv) {
                      "Toont wat elk 3DS-bestand bevat en elk probleem erin.\n"
                      "\n"
                      "Status 0: alle bestanden heel, 1: een bestand beschadigd, 2: een bestand "
-                     "niet te openen of te groot.");
+                     "niet te openen, veranderd tijdens het lezen of te groot.");
     int status = 0;
     if (!line.parse(argc, argv, status))
         return status;

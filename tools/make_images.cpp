@@ -19,7 +19,7 @@
 //   texture coordinates from 0.01 to 0.99 across a piece, so the road
 //   geometry is painted inside that band and butts exactly at the joints.
 // - Box sides show the whole image once, upright.
-#include "app/commandline.h"
+#include "console/commandline.h"
 
 #include <QColor>
 #include <QDir>
@@ -257,10 +257,10 @@ QImage maskMinus(const QImage& a, const QImage& b) {
     return out;
 }
 
-// A road piece: grass (or, with `shoulder`, gravel), the asphalt of `outline` (which reaches past the
-// image border where the road leaves the piece, so no edge line is painted
-// across a joint), white edge lines kEdgeLineIn inside every curb of the
-// outline, and the yellow centre lines `centre`.
+// A road piece: grass (or, with `shoulder`, gravel), the asphalt of `outline` (which reaches past
+// the image border where the road leaves the piece, so no edge line is painted across a joint),
+// white edge lines kEdgeLineIn inside every curb of the outline, and the yellow centre lines
+// `centre`.
 QImage roadPiece(int size, double extentX, double extentZ, const QPainterPath& outline,
                  const QPainterPath& centre, std::uint32_t seed, bool shoulder = false) {
     const QTransform t = pieceTransform(size, extentX, extentZ);

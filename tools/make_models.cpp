@@ -15,7 +15,7 @@
 //   vertices of its own, so its normals stay flat.
 // - The file stores z up: world (x, y, z) is written as (x, -z, y), which
 //   the reader turns back.
-#include "app/commandline.h"
+#include "console/commandline.h"
 #include "model3ds/writer3ds.h"
 
 #include <QColor>
@@ -35,12 +35,16 @@ constexpr int kRoundSegments = 16; // sides of wheels, trunks and posts
 struct V {
     float x, y, z;
 };
-V operator+(V a, V b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
+V operator+(V a, V b) {
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
 
 // One object of a model under construction, in world axes.
 class Part {
 public:
-    explicit Part(const std::string& name, bool mapped = false) : mapped(mapped) { mesh.name = name; }
+    explicit Part(const std::string& name, bool mapped = false) : mapped(mapped) {
+        mesh.name = name;
+    }
 
     // A triangle a, b, c (counter-clockwise from outside) with mapping coordinates.
     void triangle(const std::string& material, V a, V b, V c, float ua = 0, float va = 0,
@@ -133,12 +137,12 @@ bool writeModel(const QString& path, const std::map<std::string, Colour>& colour
                 const std::map<std::string, std::string>& maps, const std::vector<Part>& parts) {
     Writer3DS w;
     w.beginFile();
-        for (const auto& [name, colour] : colours) {
-            const auto map = maps.find(name);
-            w.material(name, colour.r, colour.g, colour.b, map == maps.end() ? "" : map->second);
-        }
-        for (const Part& part : parts)
-            w.object(part.done());
+    for (const auto& [name, colour] : colours) {
+        const auto map = maps.find(name);
+        w.material(name, colour.r, colour.g, colour.b, map == maps.end() ? "" : map->second);
+    }
+    for (const Part& part : parts)
+        w.object(part.done());
     w.end();
     w.end();
     std::FILE* file = std::fopen(QFile::encodeName(path).constData(), "wb");
@@ -150,8 +154,7 @@ bool writeModel(const QString& path, const std::map<std::string, Colour>& colour
 
 // A car: body, cabin with windows, lights and four wheels. Its look is set
 // by its paint and by the cabin's length and place (long: an estate car).
-bool writeCar(const QString& path, Colour paint, float cabinLength, float cabinBack,
-              bool spoiler) {
+bool writeCar(const QString& path, Colour paint, float cabinLength, float cabinBack, bool spoiler) {
     Part body("body");
     body.box("paint", {-0.8f, 0.25f, -1.75f}, {0.8f, 0.8f, 1.75f});
     body.box("bumper", {-0.8f, 0.2f, 1.75f}, {0.8f, 0.4f, 1.8f});
@@ -190,8 +193,8 @@ bool writeTree(const QString& path) {
     Part crown("crown");
     crown.cone("leaves", {0, 1.2f, 0}, 1.3f, 2.0f);
     crown.cone("leaves", {0, 2.4f, 0}, 0.9f, 1.8f);
-    return writeModel(path, {{"bark", {0.4f, 0.26f, 0.13f}}, {"leaves", {0.13f, 0.5f, 0.15f}}},
-                      {}, {trunk, crown});
+    return writeModel(path, {{"bark", {0.4f, 0.26f, 0.13f}}, {"leaves", {0.13f, 0.5f, 0.15f}}}, {},
+                      {trunk, crown});
 }
 
 bool writeLamp(const QString& path) {
@@ -241,8 +244,8 @@ bool writeSiding(const QString& path) {
         for (int x = 0; x < image.width(); ++x) {
             const bool seam = y % 16 == 15;
             const int grain = (x * 7 + y * 13) % 9;
-            image.setPixelColor(x, y, seam ? QColor(150, 140, 120)
-                                           : QColor(225 - grain, 215 - grain, 190 - grain));
+            image.setPixelColor(
+                x, y, seam ? QColor(150, 140, 120) : QColor(225 - grain, 215 - grain, 190 - grain));
         }
     return image.save(path, "PNG");
 }

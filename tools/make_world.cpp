@@ -6,7 +6,7 @@
 // (default: maps/ below the working directory), so DIR can be run as is.
 // GROUND sets the grass quad's side (default: a little larger than the grid):
 //   cd DIR && kolvar --frames 200
-#include "app/commandline.h"
+#include "console/commandline.h"
 
 #include <cmath>
 #include <cstdlib>

@@ -3,15 +3,11 @@
 // answers to the camera's questions.
 #include "world/map.h"
 
-#include "scene/quad.h"
-
 #include <iostream>
 
 namespace {
-// The start point of a map without a camera.
-constexpr double kStartEye[3] = {0.0, 2.5, 35.0};
-constexpr double kStartCentre[3] = {0.0, 2.5, 30.0};
-constexpr float kSkyBoxCentreY = 50.0f; // the sky box blocks as a box around (0, 50, 0)
+using WorldRules::kDefaultCentre;
+using WorldRules::kDefaultEye;
 
 // True if p lies inside the box centred at c with half sizes h, faces included.
 bool inside(const FPoint& p, const FPoint& c, const FPoint& h) {
@@ -20,17 +16,16 @@ bool inside(const FPoint& p, const FPoint& c, const FPoint& h) {
 }
 } // namespace
 
-Map::Map(TextureFactory& textures) : textures(textures) {}
+Map::Map(TextureFactory& textures)
+    : textures(textures), viewer(kDefaultEye[0], kDefaultEye[1], kDefaultEye[2], kDefaultCentre[0],
+                                 kDefaultCentre[1], kDefaultCentre[2], 0.0, 1.0, 0.0) {
+    std::copy(kDefaultEye, kDefaultEye + 3, startEye);
+    std::copy(kDefaultCentre, kDefaultCentre + 3, startCentre);
+}
 
 // Needs the GL context the lists were made in to be current.
 Map::~Map() {
-    for (const DrawStep& step : steps) {
-        if (step.list)
-            glDeleteLists(step.list, 1);
-        for (const DrawStep::Tile& tile : step.tiles)
-            glDeleteLists(tile.list, 1);
-    }
-    delete camera;
+    deleteLists();
 }
 
 void Map::own(TObject* object) {
@@ -41,41 +36,35 @@ void Map::own(Light* light) {
     ownedLights.emplace_back(light);
 }
 
-void Map::setCamera(Camera* newCamera) {
-    if (newCamera != camera)
-        delete camera; // the world owns its camera
-    camera = newCamera;
-    if (!camera)
-        return;
+void Map::setCamera(const Camera& camera) {
+    viewer = camera;
+    cameraGiven = true;
     for (int i = 0; i < 3; ++i) {
-        startEye[i] = camera->eye[i];
-        startCentre[i] = camera->centre[i];
+        startEye[i] = camera.eye[i];
+        startCentre[i] = camera.centre[i];
     }
 }
 
 void Map::ensureCamera() {
-    if (camera)
+    if (cameraGiven)
         return;
     std::cout << "Geen camera in de map, standaardcamera op (0, 2.5, 35) \n";
-    camera = new Camera(kStartEye[0], kStartEye[1], kStartEye[2], kStartCentre[0], kStartCentre[1],
-                        kStartCentre[2], 0.0, 1.0, 0.0);
+    cameraGiven = true; // said once
 }
 
 void Map::resetViewer() {
-    camera->setLookAt(startEye[0], startEye[1], startEye[2], startCentre[0], startCentre[1],
-                      startCentre[2], 0.0, 1.0, 0.0);
+    viewer.setLookAt(startEye[0], startEye[1], startEye[2], startCentre[0], startCentre[1],
+                     startCentre[2], 0.0, 1.0, 0.0);
+    viewer.settle();
 }
 
 void Map::takeViewerFrom(const Map& old) {
-    const Camera* before = old.camera;
-    if (!before || !camera)
-        return;
-    Camera* start = camera;
-    camera = new Camera(*before);
-    delete start;
-    camera->leaveCar();
+    const Camera& before = old.viewer;
+    viewer = before;
+    viewer.leaveCar();
+    viewer.settle();
     lightingOn = old.lightingOn;
-    mouseTracking = old.mouseTracking;
+    mouseLook = old.mouseLook;
     collisionOn = old.collisionOn;
     renderMode = old.renderMode;
     shadeModel = old.shadeModel;
@@ -83,40 +72,52 @@ void Map::takeViewerFrom(const Map& old) {
         for (const Light* was : old.lights)
             if (was->lightId == light->lightId)
                 light->on = was->on;
-    if (!before->isInCar())
+    if (!before.isInCar())
         return;
-    const std::string key = old.keyOf(before->tracker.object);
-    TObject* car = isMobile(key) ? findObject(key) : nullptr;
-    if (!car)
+    const ObjectId driven = old.idOf(before.tracker.object);
+    if (driven == kNoObject)
+        return;
+    const PlacedObject& was = old.placed[driven];
+    // The same two keys; else, as the keys alone name a car, the same object key.
+    ObjectId id = objectId(was.blueprintKey, was.objectKey);
+    if (id == kNoObject)
+        id = findObjectId(was.objectKey);
+    if (id == kNoObject || !isMobile(was.objectKey))
         return; // on foot, where the car's view was
-    camera->enterCar(car);
-    camera->tracker = before->tracker; // speed, steering and where it stands
-    camera->tracker.object = car;
-    camera->tracker.writeBack(); // where it stands now, not where the file puts it
+    TObject* car = placed[id].object;
+    viewer.enterCar(car);
+    viewer.tracker = before.tracker; // speed, steering and where it stands
+    viewer.tracker.object = car;
+    viewer.tracker.writeBack(); // where it stands now, not where the file puts it
+    viewer.settle();
 }
 
 void Map::addBlueprint(const std::string& key, TObject* blueprint) {
-    if (key.compare(0, 4, "road") == 0)
+    if (WorldRules::isRoadKey(key))
         roadTrack.addRoadKey(key);
     blueprints[key] = blueprint;
     ++additions;
-    if (auto* quad = dynamic_cast<Quad*>(blueprint))
-        quad->name = key; // its refusals name the blueprint
 }
 
-void Map::addObject(const std::string& blueprintKey, const std::string& objectKey,
-                    TObject* object) {
+Map::ObjectId Map::addObject(const std::string& blueprintKey, const std::string& objectKey,
+                             TObject* object, const MapPlace& source) {
     if (!hasBlueprint(blueprintKey))
-        return;
-    objects[blueprintKey][objectKey] = object;
+        return kNoObject;
+    const ObjectId id = placed.size();
+    placed.push_back({object, blueprintKey, objectKey, source, false});
+    auto [entry, added] = objects[blueprintKey].emplace(objectKey, id);
+    if (!added) {
+        placed[entry->second].replaced = true;
+        entry->second = id;
+    }
     ++additions;
-    if (objectKey != "skybox")
+    if (!WorldRules::isSkyBox(objectKey))
         object->position.y += heightOffset;
+    return id;
 }
 
 void Map::addMobileKey(const std::string& objectKey) {
-    GLuint count = GLuint(mobileKeys.size());
-    mobileKeys[objectKey] = 10 * count;
+    mobileKeys.insert(objectKey);
     ++additions;
 }
 
@@ -141,28 +142,33 @@ bool Map::isMobile(const std::string& objectKey) const {
     return mobileKeys.count(objectKey) != 0;
 }
 
-std::string Map::mobileKeyForName(GLuint name) const {
-    for (const auto& [key, pickName] : mobileKeys)
-        if (pickName == name)
-            return key;
-    return std::string();
-}
-
-TObject* Map::findObject(const std::string& objectKey) const {
+Map::ObjectId Map::findObjectId(const std::string& objectKey) const {
     for (const auto& [blueprintKey, group] : objects) {
         auto it = group.find(objectKey);
         if (it != group.end())
             return it->second;
     }
-    return nullptr;
+    return kNoObject;
 }
 
-std::string Map::keyOf(const TObject* object) const {
-    for (const auto& [blueprintKey, group] : objects)
-        for (const auto& [key, placed] : group)
-            if (placed == object)
-                return key;
-    return std::string();
+TObject* Map::findObject(const std::string& objectKey) const {
+    const ObjectId id = findObjectId(objectKey);
+    return id == kNoObject ? nullptr : placed[id].object;
+}
+
+Map::ObjectId Map::objectId(const std::string& blueprintKey, const std::string& objectKey) const {
+    const auto group = objects.find(blueprintKey);
+    if (group == objects.end())
+        return kNoObject;
+    const auto it = group->second.find(objectKey);
+    return it == group->second.end() ? kNoObject : it->second;
+}
+
+Map::ObjectId Map::idOf(const TObject* object) const {
+    for (ObjectId id = 0; id < placed.size(); ++id)
+        if (placed[id].object == object && !placed[id].replaced)
+            return id;
+    return kNoObject;
 }
 
 void Map::resolvePlacements() {
@@ -178,11 +184,10 @@ void Map::resolvePlacements() {
             continue;
         Placement placement;
         placement.blueprint = blueprint;
-        placement.skybox = blueprintKey == "skybox";
+        placement.skybox = WorldRules::isSkyBox(blueprintKey);
         placement.measure = RoadTrack::measureOf(blueprintKey);
         for (const auto& entry : group)
-            if (entry.second)
-                placement.objects.push_back(entry.second);
+            placement.objects.push_back(placed[entry.second].object);
         placementOfKey[blueprintKey] = placementList.size();
         placementList.push_back(std::move(placement));
     }
@@ -208,13 +213,29 @@ const std::vector<RoadTrack::Pieces>& Map::roadPieces() {
 
 // NOTE: neither scale nor rotation of a placed object affects its box.
 bool Map::isBlocked(const FPoint& point) {
-    for (const Placement& placed : placements()) {
-        const TObject* blueprint = placed.blueprint;
-        for (const TObject* object : placed.objects) {
+    for (const Placement& group : placements()) {
+        const TObject* blueprint = group.blueprint;
+        for (const TObject* object : group.objects) {
             const FPoint half(blueprint->getWidth(*object) / 2, blueprint->getHeight(*object) / 2,
                               blueprint->getDepth(*object) / 2);
-            if (placed.skybox ? !inside(point, FPoint(0, kSkyBoxCentreY, 0), half)
-                              : inside(point, object->position, half))
+            if (group.skybox ? !inside(point, FPoint(0, WorldRules::kSkyBoxCentreY, 0), half)
+                             : inside(point, object->position, half))
+                return true;
+        }
+    }
+    return false;
+}
+
+bool Map::entersBlock(const FPoint& from, const FPoint& to) {
+    for (const Placement& group : placements()) {
+        const TObject* blueprint = group.blueprint;
+        for (const TObject* object : group.objects) {
+            const FPoint half(blueprint->getWidth(*object) / 2, blueprint->getHeight(*object) / 2,
+                              blueprint->getDepth(*object) / 2);
+            // Outside the sky box every point is blocked, wherever the viewer stood.
+            if (group.skybox
+                    ? !inside(to, FPoint(0, WorldRules::kSkyBoxCentreY, 0), half)
+                    : inside(to, object->position, half) && !inside(from, object->position, half))
                 return true;
         }
     }
@@ -226,7 +247,7 @@ bool Map::isOnRoad(const FPoint& point) {
 }
 
 bool Map::hasLight(int n) const {
-    GLenum id = (n >= 1 && n <= 7) ? GLenum(GL_LIGHT0 + n) : GLenum(GL_LIGHT0);
+    const GLenum id = GLenum(GL_LIGHT0 + WorldRules::lightNumber(n));
     for (const Light* light : lights)
         if (light->lightId == id)
             return true;

@@ -4,6 +4,11 @@
 // picking and the overlay text. Keyed containers are ordered by byte-wise
 // key order and every walk (drawing, picking, collision) goes in that order.
 //
+// Each placed object has a handle (ObjectId): its index among the objects
+// placed in this world, given when it is placed and stable for the world's
+// life, with its keys and where the map defines it. Picking, driving, the
+// readouts and a reload's rebinding go by handle; the keys find handles.
+//
 // Split by concern: map.cpp (model), map_draw.cpp, map_keys.cpp,
 // map_pick.cpp, map_overlay.cpp, map_readout.cpp.
 #pragma once
@@ -11,6 +16,7 @@
 #include "camera/camera.h"
 #include "camera/worldquery.h"
 #include "mapfile/mapdiagnostics.h"
+#include "mapfile/worldrules.h"
 #include "scene/light.h"
 #include "scene/roadtrack.h"
 #include "scene/tobject.h"
@@ -22,6 +28,7 @@
 #include <QString>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -32,7 +39,16 @@ class TextureFactory;
 class Map : public QObject, public WorldQuery {
     Q_OBJECT
 public:
-    using Group = std::map<std::string, TObject*>; // object key -> placed object
+    // A placed object's handle: its index in placement order.
+    using ObjectId = std::size_t;
+    static constexpr ObjectId kNoObject = ObjectId(-1);
+    struct PlacedObject {
+        TObject* object = nullptr; // its placement; never null
+        std::string blueprintKey;
+        std::string objectKey;
+        MapPlace source;       // where the map defines it; an empty file when no map does
+        bool replaced = false; // a later object of the same two keys took its place
+    };
 
     // The display projection, which the canvas sets and picking must match.
     static constexpr double kFieldOfViewDegrees = 40.0; // vertical
@@ -48,9 +64,12 @@ public:
 
     // Loading. The world holds what it is given; it owns what it is told
     // to own (own), the camera and its display lists.
-    void setCamera(Camera* camera);
+    void setCamera(const Camera& camera);
     void addBlueprint(const std::string& key, TObject* blueprint);
-    void addObject(const std::string& blueprintKey, const std::string& objectKey, TObject* object);
+    // Places object; its handle, or kNoObject when no blueprint has the key
+    // (the object is then not held). source: where the map defines it.
+    ObjectId addObject(const std::string& blueprintKey, const std::string& objectKey,
+                       TObject* object, const MapPlace& source = MapPlace());
     void addMobileKey(const std::string& objectKey);
     void addLight(Light* light);
     void addFlashlight(Light* light);
@@ -61,9 +80,10 @@ public:
     // After a reload: the viewer of the world this one replaces stands where
     // they stood, looking where they looked, with the same switches (lights
     // by their number); a driven car is driven on, where it stands, if this
-    // world has a mobile object of its key. Both worlds need a camera.
+    // world has a mobile object of the same blueprint and object keys.
     void takeViewerFrom(const Map& old);
-    // Gives the world the start camera if no map file gave one.
+    // Says so, once, when no map file gave a camera: the world then starts
+    // at the default start point.
     void ensureCamera();
     // Puts the viewer at the start point: the map's own (the camera section's,
     // remembered by setCamera), or (0, 2.5, 35) looking along -z without one.
@@ -73,16 +93,26 @@ public:
     bool hasBlueprint(const std::string& key) const;
     TObject* getBlueprint(const std::string& key) const;
     bool isMobile(const std::string& objectKey) const;
-    std::string mobileKeyForName(GLuint name) const;
+    // The placed object of that object key in the first group, in blueprint
+    // key order, that has one; null (kNoObject) when none has.
     TObject* findObject(const std::string& objectKey) const;
-    // The key of a placed object, or an empty string.
-    std::string keyOf(const TObject* object) const;
+    ObjectId findObjectId(const std::string& objectKey) const;
+    // The object placed under both keys, or kNoObject.
+    ObjectId objectId(const std::string& blueprintKey, const std::string& objectKey) const;
+    // The handle of a placement held by the world, or kNoObject.
+    ObjectId idOf(const TObject* object) const;
+    // Handles run from 0 to objectCount() - 1.
+    std::size_t objectCount() const { return placed.size(); }
+    const PlacedObject& placedObject(ObjectId id) const { return placed[id]; }
     bool hasLight(int n) const;
+    // The lights in load order (index = light number of the keys 0..7).
+    const std::vector<Light*>& lightList() const { return lights; }
 
     // The camera's questions (see WorldQuery). A placed object blocks with
     // its blueprint's box centred on its position (neither scaled nor
     // turned); the sky box's box is centred at (0, 50, 0) wherever it stands.
     bool isBlocked(const FPoint& point) override;
+    bool entersBlock(const FPoint& from, const FPoint& to) override;
     bool isOnRoad(const FPoint& point) override;
 
     // Drawing (map_draw.cpp). Static objects are compiled into lists that
@@ -91,9 +121,11 @@ public:
     // lists are made again, the old ones deleted, when anything has been
     // added since; drawFrame sees to that too.
     void compileDisplayLists();
-    // One tick of the frame timer: the camera (or the driven car) takes its
-    // step. Drawing and picking never move anything.
+    // One step of the world (every 50 ms): the camera (or the driven car)
+    // takes its step. Drawing and picking never move anything.
     void step();
+    // Nothing moves until a key or the mouse says so (see Camera::isStill).
+    bool isStill() const { return viewer.isStill(); }
     // Draws the scene from where the camera stands.
     void drawFrame();
     // Keys (map_keys.cpp).
@@ -114,67 +146,25 @@ public:
     // <startingPos/> element; an object's place in the map and a ready
     // <object> element where it stands now.
     void printViewerPlace() const;
-    void printObject(const std::string& blueprintKey, const std::string& objectKey,
-                     const TObject* object) const;
+    void printObject(ObjectId id) const;
     // Overlay (map_overlay.cpp).
     void buildOverlayText();
 
-    TextureFactory& textures;  // not owned
-    float heightOffset = 1.0f; // added to y of every placed object but "skybox"
-    // Where each placed object of a map is defined (for the authors' readouts).
-    std::map<const TObject*, MapPlace> objectPlaces;
-    Camera* camera = nullptr; // owned
-    std::map<std::string, TObject*> blueprints;
-    std::map<std::string, Group> objects; // blueprint key -> group
-    // blueprint key -> (object key -> the list that draws it, shared by its batch)
-    std::map<std::string, std::map<std::string, GLuint>> displayLists;
-    std::map<std::string, GLuint> mobileKeys; // object key -> pick name
-    std::vector<Light*> lights;               // load order; index = light number of the keys 0..7
-    std::vector<Light*> flashlights;
-    bool lightingOn = true;
-    bool mouseTracking = true;
-    bool collisionOn = true;
-    GLenum renderMode = GL_FILL;
-    GLenum shadeModel = GL_SMOOTH;
-    QString overlayText;
-    bool overlayShown = true; // H hides and shows the overlay (the canvas's rows too)
-    RoadTrack roadTrack;
-    double startEye[3] = {0.0, 2.5, 35.0};    // Space puts the viewer here (world units)
-    double startCentre[3] = {0.0, 2.5, 30.0}; // looking at this point
-
-    // One step of the frame's drawing, resolved from the keys once after
-    // loading, in blueprint key order, then object key order.
-    struct DrawStep {
-        enum Kind { Batch, Mobile, Missing } kind = Batch;
-        bool skybox = false; // lit by the first light alone
-        TObject* blueprint = nullptr;
-        TObject* object = nullptr; // Mobile: the placed object
-        GLuint pickName = 0;       // Mobile
-        GLuint list = 0;           // Batch: its list (0 for a tiled quad)
-        // Batch: its list is compiled when the batch is first drawn, so a
-        // large world pays at load only for what is in view.
-        bool compiled = false;
-        std::vector<bool> drawn;              // Batch: per object, within the cell budget
-        Sphere sphere;                        // Batch: around all its objects
-        Box box;                              // Batch: around all its objects
-        std::size_t unit = 0;                 // its number for occlusion
-        std::vector<TObject*> objects;        // Batch: its placed objects
-        std::vector<const std::string*> keys; // Batch: their object keys
-        // Batch of one large quad: its cells in square tiles, each with its
-        // own list and sphere (list stays 0).
-        struct Tile {
-            GLuint list = 0;
-            Sphere sphere;
-            Box box;
-            std::size_t unit = 0; // its number for occlusion
-        };
-        std::vector<Tile> tiles;
-        const std::string* blueprintKey = nullptr;
-        const std::string* objectKey = nullptr;
-    };
-    std::vector<DrawStep> steps;
-    int culledLastFrame = 0; // steps skipped by the last frame as out of view
-    Occlusion occlusion;     // skips what the last frame found hidden
+    // The store the world's texture keys resolve in.
+    TextureFactory& textureStore() const { return textures; }
+    // What the canvas reads after each frame.
+    Camera& camera() { return viewer; }
+    const Camera& camera() const { return viewer; }
+    const QString& overlayText() const { return overlay; }
+    bool overlayShown() const { return overlayOn; }
+    bool mouseTracking() const { return mouseLook; }
+    // Switches the keys also flip (L).
+    void setLighting(bool on) { lightingOn = on; }
+    // Which keys move the viewer (the settings' [keys]), named in the overlay.
+    void setKeyBindings(const KeyBindings& bindings) { keys = bindings; }
+    // What the last frame skipped: out of view, and the occlusion queries.
+    int culledLastFrame() const { return culled; }
+    Occlusion& occlusion() { return hidden; }
 
     // The placed objects of one blueprint, resolved from the keys: the walks
     // of every frame (collisions, the road test) go through these rather than
@@ -193,6 +183,35 @@ public:
     // track's order (a key registered twice is there twice).
     const std::vector<RoadTrack::Pieces>& roadPieces();
 
+    // One step of the frame's drawing, resolved from the keys once after
+    // loading, in blueprint key order, then object key order.
+    struct DrawStep {
+        enum Kind { Batch, Mobile } kind = Batch;
+        bool skybox = false; // lit by the first light alone
+        TObject* blueprint = nullptr;
+        TObject* object = nullptr; // Mobile: the placed object
+        GLuint pickName = 0;       // Mobile
+        GLuint list = 0;           // Batch: its list (0 for a tiled quad)
+        // Batch: its list is compiled when the batch is first drawn, so a
+        // large world pays at load only for what is in view.
+        bool compiled = false;
+        bool tiled = false;            // Batch: one large quad, drawn by its tiles
+        Sphere sphere;                 // Batch: around all its objects
+        Box box;                       // Batch: around all its objects
+        std::size_t unit = 0;          // its number for occlusion
+        std::vector<const TObject*> objects; // Batch: its placed objects
+        // Batch of one large quad: its cells in square tiles, each with its
+        // own list and sphere (list stays 0).
+        struct Tile {
+            GLuint list = 0;
+            Sphere sphere;
+            Box box;
+            std::size_t unit = 0; // its number for occlusion
+        };
+        std::vector<Tile> tiles;
+        const std::string* blueprintKey = nullptr;
+    };
+
 signals:
     void signal_mouseTracking(bool enable);
 
@@ -200,13 +219,46 @@ private:
     // Rebuilds steps, and compiles their batches, when objects, blueprints
     // or mobile keys have been added since the last time.
     void resolve();
+    void deleteLists();
     void compileBatches();
     void compileBatch(DrawStep& step);
     // Counts a quad's cells at a placement against the world's budget;
-    // false (with a message once per blueprint) when it would go over.
+    // false (with a message once per blueprint) when it would go over, or
+    // when the quad cannot be drawn at that placement at all.
     bool withinCellBudget(TObject* blueprint, const TObject& placement, const std::string& key);
+    // Judges the cell budget over every placement in load order, and names
+    // the mobile placements in that order.
+    void resolveLoadOrder();
 
     void resolvePlacements();
+
+    TextureFactory& textures; // not owned
+    float heightOffset =
+        WorldRules::kHeightOffset; // added to y of every placed object but "skybox"
+    Camera viewer;                 // the current viewer
+    bool cameraGiven = false;      // a map's camera section set it
+    std::map<std::string, TObject*> blueprints;
+    std::vector<PlacedObject> placed; // by handle
+    // blueprint key -> (object key -> handle), the objects held now
+    std::map<std::string, std::map<std::string, ObjectId>> objects;
+    std::set<std::string> mobileKeys; // object keys whose placements are mobile
+    std::vector<Light*> lights;       // load order; index = light number of the keys 0..7
+    std::vector<Light*> flashlights;
+    bool lightingOn = true;
+    bool mouseLook = true; // mouse tracking
+    bool collisionOn = true;
+    GLenum renderMode = GL_FILL;
+    GLenum shadeModel = GL_SMOOTH;
+    QString overlay;
+    bool overlayOn = true; // H hides and shows the overlay (the canvas's rows too)
+    RoadTrack roadTrack;
+    KeyBindings keys; // which keys move the viewer, and their names in the overlay
+    double startEye[3];    // Space puts the viewer here (world units)
+    double startCentre[3]; // looking at this point
+
+    std::vector<DrawStep> steps;
+    int culled = 0;   // steps skipped by the last frame as out of view
+    Occlusion hidden; // skips what the last frame found hidden
 
     // Blueprints, objects and mobile keys added so far (they are only ever
     // added through addBlueprint, addObject and addMobileKey), and how many
@@ -216,7 +268,11 @@ private:
     std::size_t placementsResolvedAt = std::size_t(-1);
     std::vector<Placement> placementList;
     std::vector<RoadTrack::Pieces> roadPieceList;
-    double quadCells = 0; // cells of every quad compiled or drawn, against Quad::kMaxCells
+    double quadCells = 0; // cells of every quad compiled or drawn, against the world's budget
+    // By handle: placements the cell budget refused, never compiled, drawn or picked.
+    std::vector<bool> refused;
+    // The mobile placements in load order; the pick name of each is 10 x its index.
+    std::vector<ObjectId> mobilePlacements;
     std::vector<std::unique_ptr<TObject>> owned;
     std::vector<std::unique_ptr<Light>> ownedLights;
 };

@@ -1,12 +1,12 @@
-// Map drawing: the keys resolved to draw steps once after loading, display
-// lists for batches of static objects, and the per-frame pass (switches,
-// camera step of a tick, and the drawing of a frame (switches, the view,
-// flashlights, objects out of view skipped, overlay text).
+// Map drawing: the placed objects resolved to draw steps once after loading,
+// display lists for batches of static objects, the camera's step of a tick,
+// and the drawing of a frame (switches, the view, flashlights, objects out of
+// view or hidden skipped, overlay text).
 #include "world/map.h"
 
-#include "scene/girder.h"
 #include "scene/quad.h"
 
+#include <algorithm>
 #include <cmath>
 #include <iostream>
 #include <typeinfo>
@@ -25,10 +25,6 @@ constexpr float kMaxBatchCentre = 1.0e15f;
 constexpr int kTileCells = 16;
 
 constexpr float kLineWidthPixels = 1.3f; // wireframe (key M)
-
-bool rotated(const TObject* object) {
-    return object->rotation.x != 0.0f || object->rotation.y != 0.0f || object->rotation.z != 0.0f;
-}
 
 // Numbers what occlusion decides on: each batch's list, each tile, each
 // mobile object. Returns how many there are.
@@ -52,17 +48,46 @@ bool Map::withinCellBudget(TObject* blueprint, const TObject& placement, const s
     auto* quad = dynamic_cast<Quad*>(blueprint);
     if (!quad)
         return true;
+    constexpr double kMaxCells = double(WorldRules::kMaxCells);
+    if (!quad->drawableAt(placement))
+        return false; // too large on its own, or a negative size: it said so
     const double cells = quad->gridCells(placement);
-    if (cells <= double(Quad::kMaxCells) && quadCells + cells > double(Quad::kMaxCells)) {
+    if (quadCells + cells > kMaxCells) {
         if (!quad->refused)
-            std::cout << "Quad " << key << ": alle quads samen zouden meer dan " << Quad::kMaxCells
+            std::cout << "Quad " << key << ": alle quads samen zouden meer dan "
+                      << WorldRules::kMaxCells
                       << " cellen hebben: deze en verdere plaatsingen worden niet getekend \n";
         quad->refused = true;
         return false;
     }
-    if (cells <= double(Quad::kMaxCells))
-        quadCells += cells;
-    return true; // a quad too large on its own refuses itself when drawn
+    quadCells += cells;
+    return true;
+}
+
+void Map::resolveLoadOrder() {
+    // Handles run in load order; a placement replaced by a later one of the
+    // same keys is not held.
+    quadCells = 0;
+    refused.assign(placed.size(), false);
+    mobilePlacements.clear();
+    for (ObjectId id = 0; id < placed.size(); ++id) {
+        const PlacedObject& p = placed[id];
+        if (p.replaced)
+            continue;
+        if (isMobile(p.objectKey))
+            mobilePlacements.push_back(id);
+        if (!withinCellBudget(getBlueprint(p.blueprintKey), *p.object, p.blueprintKey))
+            refused[id] = true;
+    }
+}
+
+void Map::deleteLists() {
+    for (const DrawStep& step : steps) {
+        if (step.list)
+            glDeleteLists(step.list, 1);
+        for (const DrawStep::Tile& tile : step.tiles)
+            glDeleteLists(tile.list, 1);
+    }
 }
 
 void Map::resolve() {
@@ -70,43 +95,39 @@ void Map::resolve() {
         return;
     stepsResolvedAt = additions;
     // Something was added: the batches are made again, and their lists with them.
-    for (const DrawStep& step : steps) {
-        if (step.list)
-            glDeleteLists(step.list, 1);
-        for (const DrawStep::Tile& tile : step.tiles)
-            glDeleteLists(tile.list, 1);
-    }
+    deleteLists();
     steps.clear();
-    displayLists.clear();
-    quadCells = 0;
+    resolveLoadOrder();
+    // The pick name of each mobile placement: 10 x its place among them.
+    std::vector<GLuint> pickNames(placed.size(), 0);
+    std::vector<bool> mobile(placed.size(), false);
+    for (std::size_t i = 0; i < mobilePlacements.size(); ++i) {
+        pickNames[mobilePlacements[i]] = GLuint(10 * i);
+        mobile[mobilePlacements[i]] = true;
+    }
 
     for (const auto& [blueprintKey, group] : objects) {
+        // Only objects of a registered blueprint are held.
         TObject* blueprint = getBlueprint(blueprintKey);
         // Batches of this group by square, in the order their first object comes.
         std::map<std::pair<long, long>, std::size_t> batchOfSquare;
-        for (const auto& [objectKey, object] : group) {
+        for (const auto& [objectKey, id] : group) {
+            TObject* object = placed[id].object;
             DrawStep step;
             step.blueprint = blueprint;
             step.blueprintKey = &blueprintKey;
-            step.objectKey = &objectKey;
             step.object = object;
-            step.skybox = objectKey == "skybox";
-            if (!blueprint) {
-                step.kind = DrawStep::Missing;
-                steps.push_back(step);
+            step.skybox = WorldRules::isSkyBox(objectKey);
+            if (refused[id])
                 continue;
-            }
-            auto mobile = mobileKeys.find(objectKey);
-            if (mobile != mobileKeys.end()) {
-                if (!withinCellBudget(blueprint, *object, blueprintKey))
-                    continue;
+            if (mobile[id]) {
                 step.kind = DrawStep::Mobile;
-                step.pickName = mobile->second;
+                step.pickName = pickNames[id];
                 steps.push_back(step);
                 continue;
             }
-            const Sphere sphere = boundingSphere(blueprint, *object);
-            const Box box = boundingBox(blueprint, *object);
+            const Bounds bounds = blueprint->bounds(*object);
+            const Sphere& sphere = bounds.sphere;
             const bool alone = step.skybox || !sphere.known() || sphere.radius > kBatchSquare ||
                                !(std::fabs(sphere.x) < kMaxBatchCentre) ||
                                !(std::fabs(sphere.z) < kMaxBatchCentre);
@@ -118,26 +139,24 @@ void Map::resolve() {
             if (found == batchOfSquare.end()) {
                 step.kind = DrawStep::Batch;
                 step.sphere = sphere;
-                step.box = box;
+                step.box = bounds.box;
                 step.objects.push_back(object);
-                step.keys.push_back(&objectKey);
                 if (!alone)
                     batchOfSquare[square] = steps.size();
                 steps.push_back(step);
             } else {
                 DrawStep& batch = steps[found->second];
                 batch.sphere = batch.sphere.merged(sphere);
-                if (batch.box.known() && box.known())
-                    batch.box.add(box);
+                if (batch.box.known() && bounds.box.known())
+                    batch.box.add(bounds.box);
                 else
                     batch.box = Box(); // unknown as a whole: never skipped
                 batch.objects.push_back(object);
-                batch.keys.push_back(&objectKey);
             }
         }
     }
     compileBatches();
-    occlusion.reset(numberUnits(steps));
+    hidden.reset(numberUnits(steps));
 }
 
 void Map::compileDisplayLists() {
@@ -153,8 +172,7 @@ void Map::compileBatches() {
             typeid(*step.blueprint) == typeid(Quad)) {
             auto* quad = static_cast<Quad*>(step.blueprint);
             const TObject& placement = *step.objects.front();
-            if (!withinCellBudget(quad, placement, *step.blueprintKey))
-                continue;
+            step.tiled = true;
             quad->drawTiles(
                 placement, textures, kTileCells,
                 [&](const float* lowest, const float* highest) {
@@ -167,69 +185,30 @@ void Map::compileBatches() {
                     glNewList(tile.list, GL_COMPILE);
                 },
                 [] { glEndList(); });
-            if (!step.tiles.empty())
-                displayLists[*step.blueprintKey][*step.keys.front()] = step.tiles.front().list;
             continue;
         }
         step.list = glGenLists(1);
         step.compiled = false;
-        // The cell budget is judged here, in load order, whatever comes into
-        // view first.
-        step.drawn.assign(step.objects.size(), false);
-        for (std::size_t i = 0; i < step.objects.size(); ++i) {
-            if (!withinCellBudget(step.blueprint, *step.objects[i], *step.blueprintKey))
-                continue;
-            step.drawn[i] = true;
-            displayLists[*step.blueprintKey][*step.keys[i]] = step.list;
-        }
     }
 }
 
 void Map::compileBatch(DrawStep& step) {
     step.compiled = true;
-    auto* girder = dynamic_cast<Girder*>(step.blueprint);
     glNewList(step.list, GL_COMPILE);
-    // The girders of a batch send a texture or material only where it
-    // changes; every other blueprint draws itself in full.
-    GirderDrawState state;
-    for (std::size_t i = 0; i < step.objects.size(); ++i) {
-        if (!step.drawn[i])
-            continue;
-        const TObject& object = *step.objects[i];
-        if (!girder) {
-            step.blueprint->draw(object, textures);
-            continue;
-        }
-        const Girder::Corners corners = girder->cornersAt(object.position);
-        if (!rotated(&object)) {
-            girder->drawSides(corners, textures, state);
-            continue;
-        }
-        // A girder turns about the world origin: keep the turn to itself.
-        Girder::endSides(state);
-        glPushMatrix();
-        Girder::applyRotation(object.rotation);
-        girder->drawSides(corners, textures, state);
-        Girder::endSides(state);
-        glPopMatrix();
-    }
-    if (girder)
-        Girder::finishSides(state);
+    step.blueprint->drawBatch(step.objects, textures);
     glEndList();
 }
 
 void Map::step() {
-    ensureCamera();
+    viewer.keepPrevious();
     if (!collisionOn)
-        camera->update();
-    else if (camera->isInCar())
-        camera->carFrame(*this);
+        viewer.update();
+    else if (viewer.isInCar())
+        viewer.carFrame(*this);
     else
-        camera->footFrame(*this);
+        viewer.footFrame(*this);
 }
-
 void Map::drawFrame() {
-    ensureCamera();
     resolve();
     if (lightingOn)
         glEnable(GL_LIGHTING);
@@ -239,21 +218,22 @@ void Map::drawFrame() {
     glLineWidth(kLineWidthPixels);
     glShadeModel(shadeModel);
 
-    camera->applyView();
+    viewer.applyView();
 
-    // Flashlights sit at the eye and shine where the viewer looks.
+    // Flashlights sit at the eye and shine where the viewer looks, as shown
+    // between the last two steps.
+    double eye[3], centre[3];
+    viewer.shownView(eye, centre);
     for (Light* light : flashlights) {
-        light->setPosition(float(camera->eye[0]), float(camera->eye[1]), float(camera->eye[2]),
-                           1.0f);
-        light->setSpot(light->spotCutoff, float(camera->centre[0] - camera->eye[0]),
-                       float(camera->centre[1] - camera->eye[1]),
-                       float(camera->centre[2] - camera->eye[2]), 1.0f);
+        light->setPosition(float(eye[0]), float(eye[1]), float(eye[2]), 1.0f);
+        light->setSpot(light->spotCutoff, float(centre[0] - eye[0]), float(centre[1] - eye[1]),
+                       float(centre[2] - eye[2]), 1.0f);
     }
 
     ViewVolume view;
     view.fromGL();
-    culledLastFrame = 0;
-    occlusion.beginFrame(camera->eye);
+    culled = 0;
+    hidden.beginFrame(eye);
     // Lights are switched on when the set a step needs changes, and off at
     // the end: between two steps nothing is drawn, so each object sees the
     // same lights as when they went on and off around every one of them.
@@ -276,45 +256,42 @@ void Map::drawFrame() {
     };
 
     for (DrawStep& step : steps) {
-        if (step.kind == DrawStep::Missing) {
-            std::cout << "Blueprint : " << *step.blueprintKey << " : voor object "
-                      << *step.objectKey << " is niet gekend! \n";
-            continue;
-        }
         if (step.kind == DrawStep::Batch) {
             if (view.outside(step.sphere)) {
-                ++culledLastFrame;
+                ++culled;
                 continue;
             }
-            if (step.tiles.empty() && occlusion.hidden(step.unit, step.box))
+            if (!step.tiled && hidden.hidden(step.unit, step.box))
                 continue;
             switchLights(step.skybox ? SkyLights : SceneLights);
-            if (step.tiles.empty()) {
+            if (!step.tiled) {
                 if (!step.compiled)
                     compileBatch(step);
                 glCallList(step.list);
             }
             for (const DrawStep::Tile& tile : step.tiles) {
                 if (view.outside(tile.sphere))
-                    ++culledLastFrame;
-                else if (!occlusion.hidden(tile.unit, tile.box))
+                    ++culled;
+                else if (!hidden.hidden(tile.unit, tile.box))
                     glCallList(tile.list);
             }
             continue;
         }
-        if (view.outside(boundingSphere(step.blueprint, *step.object))) {
-            ++culledLastFrame;
+        const TObject shown = viewer.shownPlacement(*step.object);
+        const Bounds bounds = step.blueprint->bounds(shown);
+        if (view.outside(bounds.sphere)) {
+            ++culled;
             continue;
         }
-        if (occlusion.hidden(step.unit, boundingBox(step.blueprint, *step.object)))
+        if (hidden.hidden(step.unit, bounds.box))
             continue;
         switchLights(step.skybox ? SkyLights : SceneLights);
         glPushName(step.pickName);
-        step.blueprint->draw(*step.object, textures);
+        step.blueprint->draw(shown, textures);
         glPopName();
     }
     switchLights(NoLights);
-    occlusion.endFrame();
+    hidden.endFrame();
 
     buildOverlayText();
 }

@@ -11,15 +11,14 @@ constexpr int kEscapeExitStatus = 1;
 }
 
 void Map::keyPressed(QKeyEvent* event) {
-    ensureCamera();
     const int key = event->key();
     if (key == Qt::Key_T) {
-        mouseTracking = !mouseTracking;
+        mouseLook = !mouseLook;
     } else if (key == Qt::Key_C) {
         collisionOn = !collisionOn;
     } else if (key == Qt::Key_Space) {
-        mouseTracking = true;
-        camera->leaveCar();
+        mouseLook = true;
+        viewer.leaveCar();
         resetViewer();
     } else if (key == Qt::Key_L) {
         lightingOn = !lightingOn;
@@ -44,19 +43,26 @@ void Map::keyPressed(QKeyEvent* event) {
     } else if (key == Qt::Key_G) {
         printViewerPlace();
     } else if (key == Qt::Key_H) {
-        overlayShown = !overlayShown;
+        overlayOn = !overlayOn;
     } else if (key == Qt::Key_Escape) {
         std::exit(kEscapeExitStatus);
     }
-    camera->keyPressed(event);
+    // A held key's repeats change nothing: the step holds while it is down.
+    if (event->isAutoRepeat()) {
+        event->ignore();
+        return;
+    }
+    viewer.press(keys.moveFor(event->nativeScanCode(), key, event->modifiers(), true));
 }
 
 void Map::keyReleased(QKeyEvent* event) {
-    ensureCamera();
-    camera->keyReleased(event);
+    if (event->isAutoRepeat()) {
+        event->ignore();
+        return;
+    }
+    viewer.release(keys.moveFor(event->nativeScanCode(), event->key(), event->modifiers(), false));
 }
 
 void Map::mouseMoved(QMouseEvent* event) {
-    ensureCamera();
-    camera->mouseMoved(event);
+    viewer.mouseMoved(event);
 }

@@ -2,40 +2,55 @@
 #include "world/map.h"
 
 void Map::buildOverlayText() {
-    overlayText.clear();
-    if (!overlayShown)
+    QString& text = overlay;
+    text.clear();
+    if (!overlayOn)
         return;
-    overlayText += "Lights:\n\n";
+    text += "Lights:\n\n";
     for (std::size_t i = 0; i < lights.size(); ++i)
-        overlayText +=
+        text +=
             "Light " + QString::number(int(i), 10) + ": " + (lights[i]->on ? "on" : "off") + "\n";
-    overlayText += "\nRendermode (M): ";
-    overlayText += renderMode == GL_FILL ? "FILL" : "WIREFRAME";
-    overlayText += "\n";
-    overlayText += "Shademodel (P): ";
-    overlayText += shadeModel == GL_SMOOTH ? "SMOOTH" : "FLAT";
-    overlayText += "\n\n";
-    if (camera && camera->isInCar()) {
-        overlayText += "\nKey's (mode = car): \n\n";
-        overlayText += "Forward: (Z / Key_Up)\n";
-        overlayText += "Backward: (S / Key_Down)\n";
-        overlayText += "Turn Left: (Q / Key_Left)\n";
-        overlayText += "Turn Right: (D / Key_Right)\n";
-        overlayText += "Get out of the car: (Spacebar)\n";
-        overlayText += "Change view: (tab)\n";
-        overlayText += "Object to console: (right click)\n";
-        overlayText += "Hide this text: (H)\n";
+    text += "\nRendermode (M): ";
+    text += renderMode == GL_FILL ? "FILL" : "WIREFRAME";
+    text += "\n";
+    text += "Shademodel (P): ";
+    text += shadeModel == GL_SMOOTH ? "SMOOTH" : "FLAT";
+    text += "\n\n";
+    // The movement keys by their labels on the user's layout (on AZERTY the
+    // letters below); the world's keys keep their letters everywhere.
+    const auto key = [this](Move move) { return keys.label(move); };
+    if (viewer.isInCar()) {
+        text += "\nKey's (mode = car): \n\n";
+        text += "Forward: (" + key(Move::Forward) + " / Key_Up)\n";
+        text += "Backward: (" + key(Move::Backward) + " / Key_Down)\n";
+        text += "Turn Left: (" + key(Move::Left) + " / Key_Left)\n";
+        text += "Turn Right: (" + key(Move::Right) + " / Key_Right)\n";
+        text += "Get out of the car: (Spacebar)\n";
+        text += "Change view: (" + key(Move::View) + ")\n";
+        text += "Object to console: (right click)\n";
+        text += "Hide this text: (H)\n";
     } else {
-        overlayText += "\nKey's (mode = player): \n\n";
-        overlayText += "Forward: (Z / Key_Up)\n";
-        overlayText += "Backward: (S / Key_Down)\n";
-        overlayText += "Strafe Left: (Q / Key_Left)\n";
-        overlayText += "Strafe Right: (D / Key_Right)\n";
-        overlayText += "Rotate Left: (A)\n";
-        overlayText += "Rotate Right: (E)\n";
-        overlayText += "Back to the start: (Spacebar)\n";
-        overlayText += "Place to console: (G)\n";
-        overlayText += "Object to console: (right click)\n";
-        overlayText += "Hide this text: (H)\n";
+        text += "\nKey's (mode = player): \n\n";
+        text += "Forward: (" + key(Move::Forward) + " / Key_Up)\n";
+        text += "Backward: (" + key(Move::Backward) + " / Key_Down)\n";
+        text += "Strafe Left: (" + key(Move::Left) + " / Key_Left)\n";
+        text += "Strafe Right: (" + key(Move::Right) + " / Key_Right)\n";
+        text += "Rotate Left: (" + key(Move::TurnLeft) + ")\n";
+        text += "Rotate Right: (" + key(Move::TurnRight) + ")\n";
+        text += "Back to the start: (Spacebar)\n";
+        text += "Place to console: (G)\n";
+        text += "Object to console: (right click)\n";
+        text += "Hide this text: (H)\n";
+        text += "Up / Down: (" + key(Move::Up) + " / " + key(Move::Down) + ")\n";
+        text += "Car view, for the next car: (" + key(Move::View) + ")\n";
     }
+    // Mouse look is on from the start and holds the pointer: T gives it back.
+    text += "Mouse look on / off, frees the mouse: (T)\n";
+    text += "Collisions on / off: (C)\n";
+    text += "Lighting on / off: (L)\n";
+    text += "Light on / off: (0 - 7)\n";
+    text += "Reload the map: (F5)\n";
+    text += "Frame readout: (I)\n";
+    text += "Screenshot: (F12)\n";
+    text += "Quit: (Escape)\n";
 }

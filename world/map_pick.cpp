@@ -66,25 +66,21 @@ static GLint endSelection() {
 }
 
 void Map::printObjectAt(int x, int y) {
-    ensureCamera();
-    struct Named {
-        const std::string* blueprintKey;
-        const std::string* objectKey;
-        TObject* object;
-    };
-    std::vector<Named> named;
+    // Each object held now is named by its index here, in key order.
+    std::vector<ObjectId> named;
     for (const auto& [blueprintKey, group] : objects)
-        for (const auto& [objectKey, object] : group)
-            if (object && getBlueprint(blueprintKey))
-                named.push_back({&blueprintKey, &objectKey, object});
+        for (const auto& entry : group)
+            if (entry.second >= refused.size() || !refused[entry.second])
+                named.push_back(entry.second);
     // One name a record: four words each, whatever is hit.
     std::vector<GLuint> buffer(std::max(kMinSelectWords, kMaxRecordWords * (named.size() + 1)));
     if (!beginSelection(buffer, x, y))
         return;
-    camera->applyView();
+    viewer.applyView();
     for (std::size_t i = 0; i < named.size(); ++i) {
+        const PlacedObject& object = placed[named[i]];
         glLoadName(GLuint(i));
-        getBlueprint(*named[i].blueprintKey)->draw(*named[i].object, textures);
+        getBlueprint(object.blueprintKey)->draw(viewer.shownPlacement(*object.object), textures);
     }
     const GLint hits = endSelection();
     GLuint bestDepth = std::numeric_limits<GLuint>::max();
@@ -99,23 +95,24 @@ void Map::printObjectAt(int x, int y) {
         std::cout << "Geen object onder de muis" << std::endl;
         return;
     }
-    printObject(*named[best].blueprintKey, *named[best].objectKey, named[best].object);
+    printObject(named[best]);
 }
 
 void Map::pick(int x, int y) {
     // Every named object gives at most one record, and the unnamed hits
     // between two of them (and after the last) at most one more each, so
     // one record per placed object plus one always fits.
-    size_t placed = 0;
+    size_t held = 0;
     for (const auto& entry : objects)
-        placed += entry.second.size();
-    std::vector<GLuint> buffer(std::max(kMinSelectWords, kMaxRecordWords * (placed + 1)));
+        held += entry.second.size();
+    std::vector<GLuint> buffer(std::max(kMinSelectWords, kMaxRecordWords * (held + 1)));
 
     if (!beginSelection(buffer, x, y)) {
         processHits(0, buffer.data());
         return;
     }
-    // Mobile objects push their one name on an empty stack.
+    // Mobile objects push their one name on an empty stack. drawFrame
+    // resolves the steps, and with them the mobile placements the names count.
     glInitNames();
     drawFrame();
     processHits(endSelection(), buffer.data());
@@ -141,12 +138,9 @@ void Map::processHits(GLint hits, const GLuint* buffer) {
     }
     std::cout << std::endl << "picking: " << GLint(picked) << std::endl;
 
-    const std::string key = mobileKeyForName(picked);
-    if (key.empty())
+    // Each mobile placement is named 10 x its place among them in load order.
+    if (picked % 10 != 0 || picked / 10 >= mobilePlacements.size())
         return;
-    TObject* object = findObject(key);
-    if (!object || !camera)
-        return;
-    mouseTracking = false;
-    camera->enterCar(object);
+    mouseLook = false;
+    viewer.enterCar(placed[mobilePlacements[picked / 10]].object);
 }

@@ -18,33 +18,47 @@ std::string mapNumber(double value) {
     return (text == "-0" ? QString("0") : text).toStdString();
 }
 
+// A turn as the same turn in [0, 360) degrees, rounded as mapNumber rounds.
+float turnDegrees(float degrees) {
+    double turn = std::fmod(double(degrees), 360.0);
+    if (turn < 0)
+        turn += 360.0;
+    turn = std::round(turn * 1000.0) / 1000.0;
+    return float(turn >= 360.0 ? 0.0 : turn);
+}
+
 } // namespace
 
 void Map::printViewerPlace() const {
-    if (!camera)
-        return;
-    std::cout << "<startingPos posx=\"" << mapNumber(camera->eye[0]) << "\" posy=\""
-              << mapNumber(camera->eye[1]) << "\" posz=\"" << mapNumber(camera->eye[2])
-              << "\" viewx=\"" << mapNumber(camera->centre[0]) << "\" viewy=\""
-              << mapNumber(camera->centre[1]) << "\" viewz=\"" << mapNumber(camera->centre[2])
+    double eye[3], centre[3]; // where the viewer is shown
+    viewer.shownView(eye, centre);
+    std::cout << "<startingPos posx=\"" << mapNumber(eye[0]) << "\" posy=\"" << mapNumber(eye[1])
+              << "\" posz=\"" << mapNumber(eye[2]) << "\" viewx=\"" << mapNumber(centre[0])
+              << "\" viewy=\"" << mapNumber(centre[1]) << "\" viewz=\"" << mapNumber(centre[2])
               << "\"/>" << std::endl;
 }
 
-void Map::printObject(const std::string& blueprintKey, const std::string& objectKey,
-                      const TObject* object) const {
+void Map::printObject(ObjectId id) const {
+    const PlacedObject& placedObject = placed[id];
+    const std::string& blueprintKey = placedObject.blueprintKey;
+    const std::string& objectKey = placedObject.objectKey;
+    const TObject* object = placedObject.object;
     // The file's y: every object but the sky box was raised when it was placed.
-    const double fileY = object->position.y - (objectKey == "skybox" ? 0.0f : heightOffset);
-    const auto place = objectPlaces.find(object);
-    if (place != objectPlaces.end())
-        std::cout << place->second.file.toStdString() << ":" << place->second.line << ":"
-                  << place->second.column << ": ";
+    const double fileY =
+        object->position.y - (WorldRules::isSkyBox(objectKey) ? 0.0f : heightOffset);
+    const MapPlace& place = placedObject.source;
+    if (!place.file.isEmpty())
+        std::cout << place.file.toStdString() << ":" << place.line << ":" << place.column << ": ";
     std::cout << "object \"" << objectKey << "\" van blueprint \"" << blueprintKey
               << "\" staat nu hier:\n";
     std::cout << "<object key=\"" << objectKey << "\" blueprintKey=\"" << blueprintKey << "\""
               << (isMobile(objectKey) ? " mobile=\"true\"" : "") << "><pos x=\""
               << mapNumber(object->position.x) << "\" y=\"" << mapNumber(fileY) << "\" z=\""
               << mapNumber(object->position.z) << "\"/>";
-    const FPoint& r = object->rotation;
+    // Turns in degrees from 0 up to 360: a driven car's heading runs on past
+    // a full turn either way.
+    const FPoint r(turnDegrees(object->rotation.x), turnDegrees(object->rotation.y),
+                   turnDegrees(object->rotation.z));
     if (r.x == 0.0f && r.z == 0.0f && r.y != 0.0f)
         std::cout << "<rot value=\"" << mapNumber(r.y) << "\"/>";
     else if (r.x != 0.0f || r.y != 0.0f || r.z != 0.0f)

@@ -4,6 +4,7 @@
 
 #include "mapfile/mapcheck.h"
 #include "mapfile/maploader.h"
+#include "mapfile/worldrules.h"
 #include "model3ds/model3ds.h"
 #include "model3ds/reader3ds.h"
 #include "scene/girder.h"
@@ -40,17 +41,22 @@ Material materialOf(const mapdata::GirderMaterial& given) {
     return material;
 }
 
-Girder* girderOf(const mapdata::Girder& data) {
+Girder* girderOf(const mapdata::GirderParams& data) {
     Girder* girder = nullptr;
-    if (data.subtype == QLatin1String("rect")) {
+    switch (data.shape) {
+    case GirderShape::Rect:
         girder = new GirderRect(data.width, data.height, data.depth);
-    } else if (data.subtype == QLatin1String("cube")) {
+        break;
+    case GirderShape::Cube:
         girder = new GirderRect(data.width, data.width, data.width);
-    } else {
+        break;
+    case GirderShape::Points: {
         // Corners in name order: ftl, ftr, fbl, fbr, btl, btr, bbl, bbr.
         const auto& c = data.corners;
         girder = new Girder(pointOf(c[0]), pointOf(c[1]), pointOf(c[3]), pointOf(c[2]),
                             pointOf(c[4]), pointOf(c[5]), pointOf(c[7]), pointOf(c[6]));
+        break;
+    }
     }
     for (const mapdata::GirderTexture& texture : data.textures) {
         if (texture.side == "all")
@@ -70,25 +76,26 @@ Girder* girderOf(const mapdata::Girder& data) {
     return girder;
 }
 
-Road* roadOf(const mapdata::Blueprint& data) {
-    // An unknown direction has been reported by the checks; it reads as 0.
-    const int direction = std::max(0, MapCheck::roadDirection(data.subtype, data.direction));
-    Road* piece = nullptr;
-    if (data.subtype == QLatin1String("flat"))
-        piece = new RoadFlat(direction);
-    else if (data.subtype == QLatin1String("flatTurn") || data.subtype == QLatin1String("turn"))
-        piece = new RoadTurn(RoadTurn::kSide);
-    else if (data.subtype == QLatin1String("turnLarge"))
-        piece = new RoadTurn(RoadTurn::kLargeSide);
-    else
+Road* roadOf(const mapdata::RoadParams& data) {
+    if (!data.shape)
         return nullptr; // reported by the checks
-    piece->setTexture(data.textureKey);
+    // An unknown direction has been reported by the checks; it reads as 0.
+    const int direction = std::max(0, MapFormat::roadDirection(*data.shape, data.direction));
+    Road* piece = nullptr;
+    switch (*data.shape) {
+    case RoadShape::Flat:
+        piece = new RoadFlat(direction);
+        break;
+    case RoadShape::FlatTurn:
+    case RoadShape::Turn:
+        piece = new RoadTurn(RoadTurn::kSide);
+        break;
+    case RoadShape::TurnLarge:
+        piece = new RoadTurn(RoadTurn::kLargeSide);
+        break;
+    }
+    piece->setTexture(data.texture.key);
     return piece;
-}
-
-bool knownType(const QString& type) {
-    return type == QLatin1String("smax") || type == QLatin1String("girder") ||
-           type == QLatin1String("quad") || type == QLatin1String("road");
 }
 
 } // namespace
@@ -106,10 +113,10 @@ void WorldBuilder::build(const MapData& data) {
 
 void WorldBuilder::buildFile(const mapdata::File& file) {
     for (const mapdata::Camera& camera : file.cameras)
-        world.setCamera(new Camera(camera.pos[0], camera.pos[1], camera.pos[2], camera.view[0],
-                                   camera.view[1], camera.view[2], 0.0, 1.0, 0.0));
+        world.setCamera(Camera(camera.pos[0], camera.pos[1], camera.pos[2], camera.view[0],
+                               camera.view[1], camera.view[2], 0.0, 1.0, 0.0));
     for (const mapdata::Texture& texture : file.textures) {
-        const bool refused = textures.loadCount() >= TextureFactory::kMaxTextures;
+        const bool refused = textures.loadCount() >= WorldRules::kMaxTextures;
         const ImageFileCheck check = textures.loadTexture(texture.key, texture.file.toStdString());
         assetFiles.append(texture.file);
         if (!refused) // the checks have reported the refusal
@@ -124,9 +131,7 @@ void WorldBuilder::buildFile(const mapdata::File& file) {
 }
 
 void WorldBuilder::buildLight(const mapdata::Light& data) {
-    const int nr = data.nr;
-    const GLenum id = (nr >= 1 && nr <= 7) ? GLenum(GL_LIGHT0 + nr) : GLenum(GL_LIGHT0);
-    Light* light = new Light(id);
+    Light* light = new Light(GLenum(GL_LIGHT0 + WorldRules::lightNumber(data.nr)));
     world.own(light);
     light->setPosition(data.position[0], data.position[1], data.position[2], data.position[3]);
     light->on = data.on;
@@ -151,24 +156,38 @@ void WorldBuilder::buildLight(const mapdata::Light& data) {
 }
 
 void WorldBuilder::buildBlueprint(const mapdata::Blueprint& data) {
-    if (!knownType(data.type))
+    if (!data.kind())
         return; // reported by the checks
     TObject* blueprint = nullptr;
-    if (data.type == QLatin1String("smax")) {
+    switch (*data.kind()) {
+    case BlueprintKind::Smax: {
         auto* model = new Model_3DS;
-        model->load(QFile::encodeName(data.file).constData(), textures.models);
+        model->load(QFile::encodeName(data.as<mapdata::SmaxParams>()->file).constData(),
+                    textures.models);
         AssetReport::model(report, data, model, assetFiles);
         blueprint = model;
-    } else if (data.type == QLatin1String("road")) {
-        blueprint = roadOf(data);
-    } else if (data.type == QLatin1String("girder")) {
-        blueprint = girderOf(data.girder);
-    } else {
+        break;
+    }
+    case BlueprintKind::Girder:
+        blueprint = girderOf(*data.as<mapdata::GirderParams>());
+        break;
+    case BlueprintKind::Quad: {
+        const mapdata::QuadParams& params = *data.as<mapdata::QuadParams>();
         auto* quad = new Quad;
-        quad->width = data.width;
-        quad->height = data.height;
-        quad->setTexture(data.textureKey);
+        quad->width = params.width;
+        quad->height = params.height;
+        quad->setTexture(params.texture.key);
+        quad->name = data.key; // its refusals name the blueprint
         blueprint = quad;
+        break;
+    }
+    case BlueprintKind::Road: {
+        Road* road = roadOf(*data.as<mapdata::RoadParams>());
+        if (road)
+            road->name = data.key;
+        blueprint = road;
+        break;
+    }
     }
     if (!blueprint)
         return;
@@ -188,8 +207,7 @@ void WorldBuilder::buildObject(const mapdata::Object& data) {
         object->position = pointOf(data.pos);
         object->rotation = pointOf(data.rot);
         object->scale = pointOf(data.scale);
-        world.addObject(data.blueprintKey, data.key, object);
-        world.objectPlaces[object] = data.place;
+        world.addObject(data.blueprintKey, data.key, object, data.place);
     }
     // Recorded whether or not the object was stored.
     if (data.isMobile())
@@ -201,7 +219,7 @@ LoadReport WorldBuilder::load(const QString& path, Map& world, TextureFactory& t
     MapLoader loader;
     loader.load(path, shownName);
     MapDiagnostics& report = loader.diagnostics();
-    MapCheck::check(loader.data(), report, {TextureFactory::kMaxTextures});
+    MapCheck::check(loader.data(), report);
     LoadReport result;
     result.lost = loader.data().lost;
     result.files = loader.data().mapFiles;
@@ -214,6 +232,7 @@ LoadReport WorldBuilder::load(const QString& path, Map& world, TextureFactory& t
     result.errors = report.errors;
     result.warnings = report.warnings;
     result.firstError = report.firstError;
+    result.firstLines = report.firstLines;
     return result;
 }
 
@@ -222,26 +241,27 @@ LoadReport WorldBuilder::check(const QString& path, const QString& shownName) {
     loader.load(path, shownName);
     MapDiagnostics& report = loader.diagnostics();
     const MapData& data = loader.data();
-    MapCheck::check(data, report, {TextureFactory::kMaxTextures});
+    MapCheck::check(data, report);
     LoadReport result;
     result.lost = data.lost;
     result.files = data.mapFiles;
     int texturesLoaded = 0;
     for (const mapdata::File& file : data.files) {
         for (const mapdata::Texture& texture : file.textures) {
-            if (texturesLoaded++ >= TextureFactory::kMaxTextures)
+            if (texturesLoaded++ >= WorldRules::kMaxTextures)
                 continue; // refused: never read
             result.files.append(texture.file);
             AssetReport::texture(report, texture, imageFileProblem(texture.file));
         }
         for (const mapdata::Blueprint& blueprint : file.blueprints)
-            if (blueprint.type == QLatin1String("smax"))
+            if (blueprint.kind() == BlueprintKind::Smax)
                 AssetReport::model(report, blueprint, nullptr, result.files);
     }
     report.finish();
     result.errors = report.errors;
     result.warnings = report.warnings;
     result.firstError = report.firstError;
+    result.firstLines = report.firstLines;
     return result;
 }
 
@@ -267,11 +287,15 @@ void texture(MapDiagnostics& report, const mapdata::Texture& texture, const QStr
 void model(MapDiagnostics& report, const mapdata::Blueprint& blueprint, const Model_3DS* loaded,
            QStringList& files) {
     const MapPlace& place = blueprint.place;
+    const mapdata::SmaxParams* params = blueprint.as<mapdata::SmaxParams>();
+    if (!params)
+        return;
     // The path the model is read from, as the load reads it.
-    const std::string file = Model_3DS::filePath(QFile::encodeName(blueprint.file).toStdString());
+    const std::string file = Model_3DS::filePath(QFile::encodeName(params->file).toStdString());
     const QString path = QFile::decodeName(QByteArray::fromStdString(file));
     if (path.isEmpty()) {
-        report.warning(place, "blueprint van type smax zonder file, het model blijft leeg");
+        report.warning(place, QString("blueprint van type %1 zonder file, het model blijft leeg")
+                                  .arg(MapFormat::kindName(BlueprintKind::Smax)));
         return;
     }
     files.append(path);
@@ -294,6 +318,12 @@ void model(MapDiagnostics& report, const mapdata::Blueprint& blueprint, const Mo
                          .arg(path)
                          .arg(qulonglong(read.fileBytes))
                          .arg(qulonglong(Reader3DS::kMaxFileBytes)));
+        return;
+    }
+    if (read.changed) {
+        report.error(place, "3DS-bestand " + path +
+                                " veranderde tijdens het lezen (een ander programma schrijft "
+                                "het), het model blijft leeg tot het opnieuw ingeladen wordt");
         return;
     }
     if (!read.opened) {

@@ -24,9 +24,10 @@ class TextureFactory;
 struct LoadReport {
     int errors = 0;
     int warnings = 0;
-    QString firstError; // the first error line, as printed
-    bool lost = false;  // the map itself could not be read or parsed: nothing was built
-    QStringList files;  // every file read or looked for: map files, images, 3DS files
+    QString firstError;     // the first error line, as printed
+    QStringList firstLines; // the first problem lines, as printed (MapDiagnostics::kKeptLines)
+    bool lost = false;      // the map itself could not be read or parsed: nothing was built
+    QStringList files;      // every file read or looked for: map files, images, 3DS files
     int exitStatus() const { return errors > 0 ? 2 : warnings > 0 ? 1 : 0; }
 };
 

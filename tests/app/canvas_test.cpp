@@ -7,6 +7,8 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFontMetrics>
+#include <QKeyEvent>
 #include <gtest/gtest.h>
 
 // The overlay's corner of the first frame of a canvas on the map with extra sections.
@@ -48,4 +50,58 @@ TEST(Canvas, TheOverlayLooksTheSameWhateverStateTexturesAndModelsLeave) {
         }
     EXPECT_GT(text, 400) << "the overlay text is drawn";
     EXPECT_EQ(differing, 0);
+}
+
+// The problems of a load in the window: their count, in Dutch's singular
+// for one, and their first lines, each cut to the window's width; H hides
+// them. A reload whose include is half saved keeps the world and says so.
+TEST(Canvas, TheOverlayListsTheLoadsProblemsAndAHalfSavedIncludeKeepsTheWorld) {
+    testgl::TempWorkDir dir;
+    const std::string longKey(200, 'k');
+    dir.write("maps/inc.xml", "<map><lights><light nr=\"0\" on=\"true\"/></lights></map>");
+    dir.write("maps/basicMap.xml",
+              "<map><includes><include file=\"inc.xml\"/></includes>"
+              "<blueprints><blueprint type=\"quad\" key=\"" +
+                  longKey +
+                  "\" colour=\"red\"><params width=\"2\" height=\"2\"/></blueprint>"
+                  "</blueprints></map>");
+    Canvas canvas;
+    canvas.resize(640, 320);
+    canvas.show();
+    auto waitFor = [&](auto done) {
+        QElapsedTimer clock;
+        clock.start();
+        while (!done() && clock.elapsed() < 10000)
+            QApplication::processEvents(QEventLoop::AllEvents, 50);
+        testgl::frame(canvas);
+    };
+    waitFor([&] { return canvas.world && canvas.isExposed(); });
+    const QString overlay = canvas.overlayText();
+    EXPECT_TRUE(overlay.contains("\n1 probleem bij het laden (zie de console)\n"))
+        << overlay.toStdString();
+    const QFontMetrics metrics{QFont()};
+    QString line;
+    for (const QString& row : overlay.split('\n'))
+        if (row.startsWith("maps/basicMap.xml:1:"))
+            line = row;
+    EXPECT_TRUE(line.contains("waarschuwing: onbekend attribuut colour") && line.endsWith(u'…'))
+        << overlay.toStdString();
+    EXPECT_LE(metrics.horizontalAdvance(line), 640) << line.toStdString();
+    QKeyEvent h(QEvent::KeyPress, Qt::Key_H, Qt::NoModifier);
+    canvas.world->keyPressed(&h); // hides the overlay
+    EXPECT_FALSE(canvas.overlayText().contains("probleem")) << canvas.overlayText().toStdString();
+    canvas.world->keyPressed(&h);
+
+    const Map* shown = canvas.world.get();
+    dir.write("maps/inc.xml", "<map><lights><light nr=\"0\"");
+    {
+        testgl::StdoutCapture out;
+        canvas.reload();
+    }
+    waitFor([] { return true; });
+    EXPECT_EQ(canvas.world.get(), shown);
+    const QString failed = canvas.overlayText();
+    EXPECT_TRUE(failed.contains("Herladen mislukt, de vorige wereld blijft: maps/inc.xml:1:"))
+        << failed.toStdString();
+    EXPECT_TRUE(failed.contains("\n2 problemen\n")) << failed.toStdString();
 }

@@ -17,10 +17,19 @@ struct FakeWorld : WorldQuery {
         FPoint low, high;
     };
     std::vector<Box> boxes;
+    static bool inside(const FPoint& p, const Box& b) {
+        return p.x >= b.low.x && p.x <= b.high.x && p.y >= b.low.y && p.y <= b.high.y &&
+               p.z >= b.low.z && p.z <= b.high.z;
+    }
     bool isBlocked(const FPoint& p) override {
         for (const Box& b : boxes)
-            if (p.x >= b.low.x && p.x <= b.high.x && p.y >= b.low.y && p.y <= b.high.y &&
-                p.z >= b.low.z && p.z <= b.high.z)
+            if (inside(p, b))
+                return true;
+        return false;
+    }
+    bool entersBlock(const FPoint& from, const FPoint& to) override {
+        for (const Box& b : boxes)
+            if (inside(to, b) && !inside(from, b))
                 return true;
         return false;
     }

@@ -1,7 +1,7 @@
 // The real program and tools on command lines as a user types them: help,
 // version, an unknown option, no display, a map opened by its absolute path
 // from another folder, a file name that is not UTF-8.
-#include "app/commandline.h"
+#include "console/commandline.h"
 #include "tests/e2e/e2e.h"
 #include "tests/support/gltest.h"
 
@@ -35,6 +35,27 @@ TEST(CommandLineE2e, EachLineEndsWithItsStatusAndSaysSo) {
         {"DISPLAY= WAYLAND_DISPLAY= \"$K\"", 2, "xvfb-run", "InitializeGl"},
         {"\"$K\" --frames 2 \"" + map + "\"", 0,
          map + ":3:13: waarschuwing: onbekend attribuut colour", "fout"},
+        // An unset map variable in a script: refused in one line, nothing read.
+        {"\"$K\" --check \"\"", 2,
+         "kolvar: de naam van de map is leeg; geef een map of laat MAP weg\n", "fouten"},
+        {"timeout 20 \"$K\" \"\" | wc -l | grep -qx 1 && timeout 20 \"$K\" \"\"", 2,
+         "de naam van de map is leeg", "InitializeGl"},
+        // Quiet: the problems and the summary without the progress lines;
+        // by default the progress lines are there.
+        {"\"$K\" -q --frames 2 \"" + map + "\"", 0,
+         map + ":3:13: waarschuwing: onbekend attribuut colour", "Texture inladen"},
+        {"\"$K\" --frames 2 \"" + map + "\"", 0, "Texture inladen : g \n", "fout"},
+        {"printf '<map><includes><include file=\"gone.xml\"/></includes></map>' >q.xml; "
+         "\"$K\" --quiet --check q.xml",
+         2, "q.xml:1:16: fout: include maps/gone.xml kan niet gelezen worden: bestaat niet",
+         "Den fileerror"},
+        // A cut image: the decoder's own words in the located line, and not
+        // on a line of their own.
+        {"head -c 2000 \"$KOLVAR_SOURCE_DIR/maps/textures/grass.png\" >cut.png; printf "
+         "'<map><textures>"
+         "<texture key=\"c\" file=\"cut.png\"/></textures></map>' >c.xml; \"$K\" --check c.xml "
+         "2>&1",
+         2, "c.xml:1:16: fout: texture \"c\": cut.png is beschadigd (libpng error: ", "\nlibpng"},
         {"printf '<map>\\n<x/></map>' >\"$(printf 'caf\\351.xml')\"; "
          "\"$K\" --check \"$(printf 'caf\\351.xml')\"",
          1, "caf\\xe9.xml:2:", "bestaat niet"},

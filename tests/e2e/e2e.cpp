@@ -35,6 +35,8 @@ Program::Program(const Display& display, const QString& workDir, const QStringLi
     : display(display) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("DISPLAY", display.name);
+    // The user's settings stay out of the tests; a test may give its own.
+    env.insert("XDG_CONFIG_HOME", workDir + "/config");
     for (const QString& variable : environment)
         env.insert(variable.section('=', 0, 0), variable.section('=', 1));
     process.setProcessEnvironment(env);

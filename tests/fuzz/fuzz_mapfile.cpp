@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     file.close();
     MapLoader loader;
     loader.load("maps/fuzz.xml");
-    MapCheck::check(loader.data(), loader.diagnostics(), {});
+    MapCheck::check(loader.data(), loader.diagnostics());
     loader.diagnostics().finish();
     return 0;
 }

@@ -167,3 +167,64 @@ TEST(Reader3DS, DamagedFilesAreReportedAndKeepWhatIsConsistent) {
     EXPECT_EQ(drawn, Reader3DS::kMaxDrawnFaces);
     EXPECT_EQ(capped.facesLeftOut, 62u * 65535 - Reader3DS::kMaxDrawnFaces);
 }
+
+// A model a few pages long: one object of 3000 vertices (36 KB) and a face.
+static std::string pagesLongModel() {
+    using namespace fx;
+    std::string xyz;
+    for (int v = 0; v < 3000; ++v)
+        xyz += f32({float(v), 0, 1});
+    return file(material("m", 1, 0, 0) +
+                object("long", chunk(0x4110, u16({3000}) + xyz) +
+                                   faces(1, {0, 1, 2, 0}, group("m", 1, {0}))));
+}
+
+namespace {
+// What the test hook does to the file between its opening and its read, as
+// an exporter saving it again at that moment does.
+void (*change)(const char* path) = nullptr;
+} // namespace
+
+// A file cut short, emptied or grown by another program while it is read is
+// named as changed and gives no records, and is read whole once the writer
+// is done. Before, a file cut short faulted (SIGBUS) in the read.
+TEST(Reader3DS, AFileChangedWhileItIsReadIsLeftOutAndReadWholeAfterwards) {
+    const std::string bytes = pagesLongModel();
+    char path[] = "/tmp/kolvar-changing-XXXXXX";
+    const int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    const std::pair<const char*, void (*)(const char*)> changes[] = {
+        {"cut to half", [](const char* p) { ASSERT_EQ(truncate(p, 18000), 0); }},
+        {"emptied", [](const char* p) { ASSERT_EQ(truncate(p, 0), 0); }},
+        {"grown", [](const char* p) { ASSERT_EQ(truncate(p, 80000), 0); }},
+    };
+    for (const auto& [what, how] : changes) {
+        SCOPED_TRACE(what);
+        {
+            std::FILE* out = std::fopen(path, "wb");
+            ASSERT_TRUE(out);
+            ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), out), bytes.size());
+            std::fclose(out);
+        }
+        change = how;
+        Reader3DS::testHookAfterOpen = [](const char* p) { change(p); };
+        Reader3DS reader;
+        EXPECT_FALSE(reader.readFile(path));
+        Reader3DS::testHookAfterOpen = nullptr;
+        EXPECT_TRUE(reader.changed);
+        EXPECT_TRUE(reader.objects.empty() && reader.materials.empty());
+
+        // The writer's last save: the next read finds the model whole.
+        std::FILE* out = std::fopen(path, "wb");
+        ASSERT_TRUE(out);
+        ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), out), bytes.size());
+        std::fclose(out);
+        EXPECT_TRUE(reader.readFile(path));
+        EXPECT_FALSE(reader.changed);
+        ASSERT_EQ(reader.objects.size(), 1u);
+        EXPECT_EQ(reader.objects[0].vertexCount(), 3000);
+        EXPECT_EQ(reader.objects[0].vertices.record(2999)[0], 2999.0f);
+    }
+    std::remove(path);
+}

@@ -52,7 +52,11 @@ TEST(DefaultWorld, LoadsCleanlyWithADrivableRoadNetworkAndACarAhead) {
     EXPECT_FALSE(carFits(30, 30, 0)) << "the grass between the roads is not road";
 
     bool carAhead = false; // in the view along -z from the start point (0, 2.5, 35)
-    for (const auto& [key, name] : world.mobileKeys) {
+    for (Map::ObjectId id = 0; id < world.objectCount(); ++id) {
+        const Map::PlacedObject& placed = world.placedObject(id);
+        const std::string& key = placed.objectKey;
+        if (placed.replaced || !world.isMobile(key))
+            continue;
         const TObject* car = world.findObject(key);
         ASSERT_NE(car, nullptr) << key;
         EXPECT_TRUE(carFits(car->position.x, car->position.z, car->rotation.y)) << key;

@@ -22,7 +22,7 @@ TEST(Draw, TheSkyBoxIsLitByTheFirstLightAndTheRestByAllButLightZeroAndFlashlight
     testgl::makeCurrent();
     TextureFactory store;
     Map world(store);
-    world.setCamera(new Camera(1, 2, 3, 5, 2, 3, 0, 1, 0)); // looking along +x
+    world.setCamera(Camera(1, 2, 3, 5, 2, 3, 0, 1, 0)); // looking along +x
     auto* sky = new Spy;
     auto* box = new Spy;
     auto* two = new Light(GL_LIGHT2);
@@ -63,7 +63,7 @@ TEST(Draw, ARotatedGirderDoesNotMoveTheObjectsAfterIt) {
     for (bool mobile : {false, true}) {
         TextureFactory store;
         Map world(store);
-        world.setCamera(new Camera(0, 0, 10, 0, 0, 0, 0, 1, 0));
+        world.setCamera(Camera(0, 0, 10, 0, 0, 0, 0, 1, 0));
         GirderRect girder(2, 2, 2);
         world.addBlueprint("g", &girder);
         TObject turned, plain;

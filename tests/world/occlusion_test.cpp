@@ -137,15 +137,15 @@ TEST(Occlusion, TheWorldsLookTheSameWithAndWithoutItWhileHiddenUnitsAreSkipped) 
         TextureFactory factory;
         Map world(factory);
         load(world, factory, row.map);
-        world.setCamera(new Camera(row.eye[0], row.eye[1], row.eye[2], row.centre[0], row.centre[1],
-                                   row.centre[2], 0, 1, 0));
-        world.occlusion.enabled = false;
+        world.setCamera(Camera(row.eye[0], row.eye[1], row.eye[2], row.centre[0], row.centre[1],
+                               row.centre[2], 0, 1, 0));
+        world.occlusion().enabled = false;
         const std::vector<unsigned char> all = render(world);
-        world.occlusion.enabled = true;
+        world.occlusion().enabled = true;
         std::vector<unsigned char> culled;
         for (int frame = 0; frame < 3; ++frame)
             culled = render(world);
-        int hidden = world.occlusion.hiddenLastFrame;
+        int hidden = world.occlusion().hiddenLastFrame;
         int shown = 0; // pixels that are not the black background
         for (std::size_t i = 0; i < all.size(); i += 3)
             shown += all[i] || all[i + 1] || all[i + 2];
@@ -153,9 +153,9 @@ TEST(Occlusion, TheWorldsLookTheSameWithAndWithoutItWhileHiddenUnitsAreSkipped) 
         EXPECT_TRUE(all == culled) << row.name;
         EXPECT_GE(hidden, row.minHidden) << row.name;
         // Switched off again, all is drawn: no unit stays behind as hidden.
-        world.occlusion.enabled = false;
+        world.occlusion().enabled = false;
         EXPECT_TRUE(render(world) == all) << row.name;
-        EXPECT_EQ(world.occlusion.hiddenLastFrame, 0) << row.name;
+        EXPECT_EQ(world.occlusion().hiddenLastFrame, 0) << row.name;
     }
 }
 
@@ -171,12 +171,12 @@ TEST(Occlusion, PickingFindsACarTheDrawingSkipsBehindTheWall) {
     load(world, factory, crowd);
     for (int frame = 0; frame < 3; ++frame)
         render(world);
-    ASSERT_GT(world.occlusion.hiddenLastFrame, 0);
+    ASSERT_GT(world.occlusion().hiddenLastFrame, 0);
     // The car at x 0 behind the wall (z 15) is hidden; the pick region is
     // the centre of the view, on the wall.
     testgl::StdoutCapture out;
     world.pick(kWidth / 2, kHeight / 2 + 30); // 1.8 below the eye at 20 units
     glLoadIdentity();
-    ASSERT_TRUE(world.camera->isInCar()) << out.text();
-    EXPECT_EQ(world.camera->tracker.object, world.findObject("car3")) << out.text();
+    ASSERT_TRUE(world.camera().isInCar()) << out.text();
+    EXPECT_EQ(world.camera().tracker.object, world.findObject("car3")) << out.text();
 }

@@ -1,5 +1,5 @@
 // CommandLine: QCommandLineParser without an application instance, and the usage text.
-#include "app/commandline.h"
+#include "console/commandline.h"
 
 #include <QStringList>
 #include <iostream>
