@@ -2,6 +2,7 @@
 #include "app/canvas.h"
 
 #include "console/narration.h"
+#include "mapfile/mapdiagnostics.h"
 #include "textures/texturefactory.h"
 #include "world/map.h"
 #include "world/worldbuilder.h"
@@ -100,7 +101,12 @@ Canvas::Canvas(const Options& options, const Settings& settings, QWindow* parent
     connect(watcher, &QFileSystemWatcher::directoryChanged, this, &Canvas::folderChanged);
     reloadTimer = new QTimer(this);
     reloadTimer->setSingleShot(true);
-    connect(reloadTimer, &QTimer::timeout, this, &Canvas::reload);
+    // The editor's own saves are loaded at once (afterEdit): the watcher's
+    // word of them finds nothing new and loads nothing.
+    connect(reloadTimer, &QTimer::timeout, this, [this] {
+        if (filesChanged())
+            reload();
+    });
 }
 
 // The world's lists and textures belong to this window's context.
@@ -149,6 +155,8 @@ bool Canvas::loadWorld() {
         newWorld->takeViewerFrom(*world);
     world = std::move(newWorld); // the old world's lists go with it
     textures = std::move(newTextures);
+    editor.setData(report.data);
+    selectChosen();
     reloadFailure.clear();
     loadProblems = report.errors + report.warnings;
     problemLines = report.firstLines;
@@ -199,6 +207,216 @@ void Canvas::watch(const QStringList& files) {
         watcher->removePaths(old);
     if (!paths.isEmpty())
         watcher->addPaths(paths);
+}
+
+bool Canvas::filesChanged() const {
+    for (const QMap<QString, FileStamp>& files : stamps)
+        for (auto file = files.constBegin(); file != files.constEnd(); ++file)
+            if (!(stampOf(file.key()) == file.value()))
+                return true;
+    return false;
+}
+
+void Canvas::afterEdit() {
+    chosen = editor.selectAfter();
+    makeCurrent();
+    // The load of an edit is no news: its problem lines alone are printed.
+    const bool wasQuiet = narration::quiet;
+    narration::quiet = true;
+    loadWorld();
+    narration::quiet = wasQuiet;
+    if (world->selection() != Map::kNoObject)
+        world->printObject(world->selection());
+    wake();
+}
+
+void Canvas::selectChosen() {
+    Map::ObjectId id = chosen.file.isEmpty()
+                           ? Map::kNoObject
+                           : world->objectId(chosen.blueprintKey, chosen.objectKey);
+    if (id != Map::kNoObject && world->placedObject(id).source.file != chosen.file)
+        id = Map::kNoObject;
+    world->select(id);
+    if (id == Map::kNoObject)
+        chosen = MapEditor::Target();
+}
+
+void Canvas::selectAt(const QPointF& at) {
+    makeCurrent(); // selection draws in GL selection mode
+    const qreal ratio = devicePixelRatio();
+    const Map::ObjectId id = world->objectAt(int(at.x() * ratio), int(at.y() * ratio));
+    world->select(id);
+    if (id == Map::kNoObject) {
+        chosen = MapEditor::Target();
+        std::cout << "Geen object geselecteerd" << std::endl;
+        return;
+    }
+    const Map::PlacedObject& object = world->placedObject(id);
+    chosen = {object.source.file, object.blueprintKey, object.objectKey};
+    world->printObject(id);
+}
+
+bool Canvas::selectedTarget(MapEditor::Target& target, MapPlace& place) const {
+    if (!world || world->selection() == Map::kNoObject)
+        return false;
+    const Map::PlacedObject& object = world->placedObject(world->selection());
+    target = {object.source.file, object.blueprintKey, object.objectKey};
+    place = object.source;
+    return true;
+}
+
+bool Canvas::groundUnderPointer(double level, double& x, double& z) {
+    double eye[3], centre[3];
+    world->camera().shownView(eye, centre);
+    const double* up = world->camera().up;
+    double f[3] = {centre[0] - eye[0], centre[1] - eye[1], centre[2] - eye[2]};
+    auto normalise = [](double v[3]) {
+        const double length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+        if (length > 0)
+            for (int i = 0; i < 3; ++i)
+                v[i] /= length;
+    };
+    normalise(f);
+    double r[3] = {f[1] * up[2] - f[2] * up[1], f[2] * up[0] - f[0] * up[2],
+                   f[0] * up[1] - f[1] * up[0]};
+    normalise(r);
+    const double u[3] = {r[1] * f[2] - r[2] * f[1], r[2] * f[0] - r[0] * f[2],
+                         r[0] * f[1] - r[1] * f[0]};
+    // The pointer in -1..1 across the window, up positive, through the
+    // display's projection (Map::kFieldOfViewDegrees vertical).
+    const QPointF at = mapFromGlobal(QCursor::pos());
+    const double w = std::max(1, width()), h = std::max(1, height());
+    const double across = 2.0 * at.x() / w - 1.0, upward = 1.0 - 2.0 * at.y() / h;
+    const double tanHalf = std::tan(Map::kFieldOfViewDegrees / 2.0 / kDegreesPerRadian);
+    double ray[3];
+    for (int i = 0; i < 3; ++i)
+        ray[i] = f[i] + r[i] * across * tanHalf * (w / h) + u[i] * upward * tanHalf;
+    if (std::fabs(ray[1]) < 1e-9)
+        return false;
+    const double t = (level - eye[1]) / ray[1];
+    if (t <= 0)
+        return false;
+    x = eye[0] + t * ray[0];
+    z = eye[2] + t * ray[2];
+    return true;
+}
+
+bool Canvas::editKey(QKeyEvent* event) {
+    if (!world || !(event->modifiers() & Qt::ControlModifier))
+        return false;
+    const int key = event->key();
+    const bool fine = event->modifiers() & Qt::ShiftModifier;
+    // Undo and redo go by letter, as in every program; they need no selection.
+    if (key == Qt::Key_Z || key == Qt::Key_Y) {
+        if (key == Qt::Key_Z && !fine ? editor.undo() : editor.redo())
+            afterEdit();
+        return true;
+    }
+    enum class Edit { None, Move, Turn, Copy, Remove, Place } edit = Edit::None;
+    const double units = fine ? 0.1 : 1.0;     // world units a press
+    const double degrees = fine ? 1.0 : 15.0;  // a press turns about y
+    // Up and Down along the world axis nearest the view, Left and Right along the other.
+    double eye[3], centre[3];
+    world->camera().shownView(eye, centre);
+    const double dx = centre[0] - eye[0], dz = centre[2] - eye[2];
+    const double ahead[3] = {std::fabs(dx) >= std::fabs(dz) ? (dx < 0 ? -1.0 : 1.0) : 0.0, 0.0,
+                             std::fabs(dx) >= std::fabs(dz) ? 0.0 : (dz < 0 ? -1.0 : 1.0)};
+    const double right[3] = {-ahead[2], 0.0, ahead[0]};
+    double delta[3] = {0, 0, 0};
+    double turn = 0;
+    auto along = [&](const double axis[3], double amount) {
+        for (int i = 0; i < 3; ++i)
+            delta[i] = axis[i] * amount;
+        edit = Edit::Move;
+    };
+    const double upward[3] = {0, 1, 0};
+    switch (key) {
+    case Qt::Key_Up:
+        along(ahead, units);
+        break;
+    case Qt::Key_Down:
+        along(ahead, -units);
+        break;
+    case Qt::Key_Right:
+        along(right, units);
+        break;
+    case Qt::Key_Left:
+        along(right, -units);
+        break;
+    case Qt::Key_PageUp:
+        along(upward, units);
+        break;
+    case Qt::Key_PageDown:
+        along(upward, -units);
+        break;
+    case Qt::Key_D:
+        along(right, 1.0);
+        edit = Edit::Copy;
+        break;
+    case Qt::Key_Delete:
+        edit = Edit::Remove;
+        break;
+    case Qt::Key_N:
+        edit = Edit::Place;
+        break;
+    default: {
+        // The keys that turn the viewer, by their place, turn the selection.
+        const Move move = settings.keys.moveFor(event->nativeScanCode(), key, Qt::NoModifier, true);
+        if (move == Move::TurnLeft || move == Move::TurnRight) {
+            edit = Edit::Turn;
+            turn = move == Move::TurnLeft ? degrees : -degrees; // counter-clockwise from above
+        }
+    }
+    }
+    if (edit == Edit::None)
+        return false;
+    MapEditor::Target target;
+    MapPlace place;
+    if (!selectedTarget(target, place)) {
+        std::cout << "Geen object geselecteerd: Ctrl + klik kiest er een" << std::endl;
+        return true;
+    }
+    if (world->driven() == world->selection()) {
+        std::cout << placeText(place).toStdString() << ": fout: object "
+                  << ::quoted(target.objectKey).toStdString()
+                  << " niet bewerkt: u rijdt ermee, stap eerst uit (spatie); er is niets "
+                     "geschreven"
+                  << std::endl;
+        return true;
+    }
+    bool wrote = false;
+    switch (edit) {
+    case Edit::Move:
+        wrote = editor.move(target, place, delta);
+        break;
+    case Edit::Turn:
+        wrote = editor.turn(target, place, turn);
+        break;
+    case Edit::Copy:
+        wrote = editor.copy(target, place, delta);
+        break;
+    case Edit::Remove:
+        wrote = editor.remove(target, place);
+        break;
+    case Edit::Place: {
+        double x = 0, z = 0;
+        const double height = world->placedObject(world->selection()).object->position.y;
+        if (!groundUnderPointer(height, x, z)) {
+            std::cout << "Geen grond onder de muis op de hoogte van " << target.objectKey
+                      << "; er is niets geschreven" << std::endl;
+            return true;
+        }
+        // Hundredths of a unit: the pointer is no finer than that.
+        wrote = editor.place(target, place, std::round(x * 100.0) / 100.0,
+                             std::round(z * 100.0) / 100.0);
+        break;
+    }
+    case Edit::None:
+        break;
+    }
+    if (wrote)
+        afterEdit();
+    return true;
 }
 
 void Canvas::fileChanged() {
@@ -561,6 +779,11 @@ qint64 heldKey(const QKeyEvent* event) {
 } // namespace
 
 void Canvas::keyPressEvent(QKeyEvent* event) {
+    if (editKey(event)) {
+        editKeysDown.insert(heldKey(event));
+        wake();
+        return;
+    }
     if (!event->isAutoRepeat())
         heldKeys.insert(heldKey(event));
     wake(); // whatever the key does shows on the next frame
@@ -584,6 +807,8 @@ void Canvas::keyPressEvent(QKeyEvent* event) {
 }
 
 void Canvas::keyReleaseEvent(QKeyEvent* event) {
+    if (editKeysDown.remove(heldKey(event)))
+        return; // its press was editing: the world never saw it
     if (!event->isAutoRepeat())
         heldKeys.remove(heldKey(event));
     if (world)
@@ -596,6 +821,15 @@ void Canvas::mousePressEvent(QMouseEvent* event) {
         return;
     // Picking draws in selection mode and needs this window's context.
     makeCurrent();
+    if (event->button() == Qt::LeftButton && (event->modifiers() & Qt::ControlModifier)) {
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+        selectAt(event->position());
+#else
+        selectAt(event->localPos());
+#endif
+        wake();
+        return;
+    }
     world->mousePressed(event, devicePixelRatio());
     wake();
 }
@@ -606,8 +840,16 @@ void Canvas::mouseMoveEvent(QMouseEvent* event) {
     // Without mouse tracking only a drag turns the view.
     if (!world->mouseTracking() && event->buttons() == Qt::NoButton)
         return;
-    world->mouseMoved(event);
     const QPoint centre(width() / 2, height() / 2);
+    // While Ctrl is held the pointer is free to select; after it, the view
+    // goes on from where the pointer is put back, without a jump.
+    if (event->modifiers() & Qt::ControlModifier) {
+        mouseLookPaused = true;
+        return;
+    }
+    if (!mouseLookPaused)
+        world->mouseMoved(event);
+    mouseLookPaused = false;
     QCursor::setPos(mapToGlobal(centre));
     world->camera().setMouseReference(centre.x(), centre.y());
     wake();

@@ -11,6 +11,7 @@
 
 #include <QOpenGLWindow>
 
+#include "app/mapeditor.h"
 #include "app/options.h"
 #include "app/settings.h"
 #include "app/stepclock.h"
@@ -69,6 +70,16 @@ public:
     // Ends the frame log with its count of late frames (before Escape ends the program).
     void closeFrameLog();
 
+    // Editing in the window. Ctrl + click at x, y (device-independent
+    // pixels) selects the placed object drawn there, or clears the
+    // selection over nothing.
+    void selectAt(const QPointF& at);
+    // A Ctrl combination of editing: true when it was one (it then never
+    // reaches the world, and neither does its release).
+    bool editKey(QKeyEvent* event);
+    // The selected object as the editor names it; false when none is selected.
+    bool selectedTarget(MapEditor::Target& target, MapPlace& place) const;
+
     QTimer* timer;                            // child; the design's loop (frameRate 20)
     std::unique_ptr<TextureFactory> textures; // the world's texture store
     std::unique_ptr<Map> world;
@@ -97,6 +108,16 @@ private:
     // Reads, checks and builds the map into a new world and texture store;
     // false, with the world unchanged, when the map cannot be read at all.
     bool loadWorld();
+    // After the editor wrote a file: the world loaded anew at once, so the
+    // next frame shows the change, with the editor's choice selected.
+    void afterEdit();
+    // Selects the chosen object in the world, if the world has it.
+    void selectChosen();
+    // Where the ray under the pointer meets the plane y = level (world
+    // units); false when it does not, in front of the eye.
+    bool groundUnderPointer(double level, double& x, double& z);
+    // Whether any watched file differs from what the last load saw.
+    bool filesChanged() const;
     // Watches the files of the last load, and their folders (editors that
     // save by renaming a new file over the old one replace the file).
     void watch(const QStringList& files);
@@ -169,4 +190,8 @@ private:
     int problemRowsWidth = -1;        // the window width they were laid out for; -1: not yet
     // Per watched folder (absolute path), the files watched in it and their stamps.
     QMap<QString, QMap<QString, FileStamp>> stamps;
+    MapEditor editor;
+    MapEditor::Target chosen;  // selected, by file and keys; an empty key: none
+    QSet<qint64> editKeysDown; // keys of editing combinations not yet released
+    bool mouseLookPaused = false; // Ctrl is held: the mouse leaves the view alone
 };

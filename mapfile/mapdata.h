@@ -194,6 +194,8 @@ struct Object {
 // One map file's own sections, in the order they are built.
 struct File {
     QString path;        // as read (includes: "maps/" + name)
+    QString openPath;    // as opened: a first map named from elsewhere differs from path
+    quint64 hash = 0;    // of the bytes read (qHash, seed 0): a later change on disk differs
     MapPlace includedAt; // the include element; empty file for the first map
     bool read = false;   // opened and parsed: its sections below count
     std::vector<Include> includes;

@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QXmlStreamReader>
 #include <algorithm>
 #include <cstring>
@@ -716,6 +717,10 @@ const MapData& MapLoader::data() const {
     return session->data;
 }
 
+MapData MapLoader::takeData() {
+    return std::move(session->data);
+}
+
 MapDiagnostics& MapLoader::diagnostics() {
     return session->diagnostics;
 }
@@ -727,6 +732,7 @@ bool MapLoader::load(const QString& name, const QString& shownName) {
     session->data.mapFiles.append(fileName);
     mapdata::File file;
     file.path = fileName;
+    file.openPath = openPath;
     file.includedAt = includedAt;
     file.read = readFile(file);
     if (file.read)
@@ -742,6 +748,7 @@ bool MapLoader::readFile(mapdata::File& file) {
     XmlHandler handler;
     bool ok = handler.load(openPath);
     if (ok) {
+        file.hash = quint64(qHash(handler.bytes(), 0));
         Pass pass(*this, handler, file);
         ok = pass.run();
         // A section the root lacks is read from the first element of its
@@ -762,6 +769,7 @@ bool MapLoader::readFile(mapdata::File& file) {
     // Nothing of a file that is not well-formed is read.
     mapdata::File empty;
     empty.path = file.path;
+    empty.openPath = file.openPath;
     empty.includedAt = file.includedAt;
     file = std::move(empty);
     const bool included = !includedAt.file.isEmpty();

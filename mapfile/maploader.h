@@ -44,6 +44,8 @@ public:
     // user typed it, when the program opens it by another).
     bool load(const QString& fileName, const QString& shownName = QString());
     const MapData& data() const;
+    // The data, moved out: for a window that edits the map after building it.
+    MapData takeData();
     MapDiagnostics& diagnostics();
 
     // prefix + name, the path of an included map file.

@@ -253,3 +253,14 @@ bool Map::hasLight(int n) const {
             return true;
     return false;
 }
+
+Map::ObjectId Map::driven() const {
+    return viewer.isInCar() ? idOf(viewer.tracker.object) : kNoObject;
+}
+
+double Map::fileHeight(ObjectId id) const {
+    const PlacedObject& object = placed[id];
+    // Every object but the sky box was raised when it was placed.
+    return double(object.object->position.y) -
+           (WorldRules::isSkyBox(object.objectKey) ? 0.0 : double(heightOffset));
+}

@@ -142,6 +142,18 @@ public:
     // pixels, origin top-left) is defined and a ready <object> element at
     // its current place. Every object is named, static ones too.
     void printObjectAt(int x, int y);
+    // The placed object drawn nearest the eye under x, y (physical pixels,
+    // origin top-left), any kind, static or mobile; kNoObject over nothing.
+    ObjectId objectAt(int x, int y);
+
+    // Editing in the window: the selected object is outlined (its box in
+    // yellow lines) and named in the overlay. kNoObject: none.
+    void select(ObjectId id) { selected = id; }
+    ObjectId selection() const { return selected; }
+    // The placed object being driven, or kNoObject.
+    ObjectId driven() const;
+    // The y a map file gives the object: its world y without the height offset.
+    double fileHeight(ObjectId id) const;
     // Readouts (map_readout.cpp). G: the viewer's place as a ready
     // <startingPos/> element; an object's place in the map and a ready
     // <object> element where it stands now.
@@ -231,6 +243,10 @@ private:
     void resolveLoadOrder();
 
     void resolvePlacements();
+    // The selected object's box in lines; the GL state as it was.
+    void drawSelection();
+    // The overlay's line about the selection: key, FILE:LINE and position.
+    QString selectionLine() const;
 
     TextureFactory& textures; // not owned
     float heightOffset =
@@ -255,6 +271,8 @@ private:
     KeyBindings keys; // which keys move the viewer, and their names in the overlay
     double startEye[3];    // Space puts the viewer here (world units)
     double startCentre[3]; // looking at this point
+
+    ObjectId selected = kNoObject;
 
     std::vector<DrawStep> steps;
     int culled = 0;   // steps skipped by the last frame as out of view

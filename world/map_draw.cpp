@@ -292,6 +292,42 @@ void Map::drawFrame() {
     }
     switchLights(NoLights);
     hidden.endFrame();
+    drawSelection();
 
     buildOverlayText();
+}
+
+void Map::drawSelection() {
+    GLint mode = GL_RENDER;
+    glGetIntegerv(GL_RENDER_MODE, &mode);
+    if (selected == kNoObject || mode != GL_RENDER)
+        return; // picking names what is hit, never the outline
+    const PlacedObject& object = placed[selected];
+    const TObject shown = viewer.shownPlacement(*object.object);
+    Box box = getBlueprint(object.blueprintKey)->bounds(shown).box;
+    if (!box.known()) { // a unit box where it stands
+        box = Box();
+        box.add(shown.position.x - 0.5f, shown.position.y - 0.5f, shown.position.z - 0.5f);
+        box.add(shown.position.x + 0.5f, shown.position.y + 0.5f, shown.position.z + 0.5f);
+    }
+    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_LINE_BIT | GL_DEPTH_BUFFER_BIT);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_ALPHA_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glLineWidth(2.0f);
+    glColor3f(1.0f, 1.0f, 0.0f);
+    glBegin(GL_LINES);
+    // The twelve edges: each pair of corners that differ along one axis.
+    for (int a = 0; a < 8; ++a)
+        for (int bit = 1; bit < 8; bit <<= 1)
+            if (!(a & bit)) {
+                const int b = a | bit;
+                glVertex3f(a & 1 ? box.hi[0] : box.lo[0], a & 2 ? box.hi[1] : box.lo[1],
+                           a & 4 ? box.hi[2] : box.lo[2]);
+                glVertex3f(b & 1 ? box.hi[0] : box.lo[0], b & 2 ? box.hi[1] : box.lo[1],
+                           b & 4 ? box.hi[2] : box.lo[2]);
+            }
+    glEnd();
+    glPopAttrib();
 }

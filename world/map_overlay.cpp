@@ -16,6 +16,7 @@ void Map::buildOverlayText() {
     text += "Shademodel (P): ";
     text += shadeModel == GL_SMOOTH ? "SMOOTH" : "FLAT";
     text += "\n\n";
+    text += selectionLine();
     // The movement keys by their labels on the user's layout (on AZERTY the
     // letters below); the world's keys keep their letters everywhere.
     const auto key = [this](Move move) { return keys.label(move); };
@@ -52,5 +53,12 @@ void Map::buildOverlayText() {
     text += "Reload the map: (F5)\n";
     text += "Frame readout: (I)\n";
     text += "Screenshot: (F12)\n";
+    text += "Select an object: (Ctrl + click)\n";
+    if (selected != kNoObject) {
+        text += "Move / up, down / turn: (Ctrl + arrows / Page Up, Page Down / " +
+                key(Move::TurnLeft) + ", " + key(Move::TurnRight) + "; Shift: finer)\n";
+        text += "Copy / remove / new here: (Ctrl + D / Delete / N)\n";
+        text += "Undo / redo: (Ctrl + Z / Ctrl + Shift + Z)\n";
+    }
     text += "Quit: (Escape)\n";
 }

@@ -65,7 +65,7 @@ static GLint endSelection() {
     return glRenderMode(GL_RENDER);
 }
 
-void Map::printObjectAt(int x, int y) {
+Map::ObjectId Map::objectAt(int x, int y) {
     // Each object held now is named by its index here, in key order.
     std::vector<ObjectId> named;
     for (const auto& [blueprintKey, group] : objects)
@@ -75,7 +75,7 @@ void Map::printObjectAt(int x, int y) {
     // One name a record: four words each, whatever is hit.
     std::vector<GLuint> buffer(std::max(kMinSelectWords, kMaxRecordWords * (named.size() + 1)));
     if (!beginSelection(buffer, x, y))
-        return;
+        return kNoObject;
     viewer.applyView();
     for (std::size_t i = 0; i < named.size(); ++i) {
         const PlacedObject& object = placed[named[i]];
@@ -91,11 +91,16 @@ void Map::printObjectAt(int x, int y) {
             bestDepth = record[1];
             best = record[3];
         }
-    if (best == named.size()) {
+    return best == named.size() ? kNoObject : named[best];
+}
+
+void Map::printObjectAt(int x, int y) {
+    const ObjectId id = objectAt(x, y);
+    if (id == kNoObject) {
         std::cout << "Geen object onder de muis" << std::endl;
         return;
     }
-    printObject(named[best]);
+    printObject(id);
 }
 
 void Map::pick(int x, int y) {

@@ -44,8 +44,7 @@ void Map::printObject(ObjectId id) const {
     const std::string& objectKey = placedObject.objectKey;
     const TObject* object = placedObject.object;
     // The file's y: every object but the sky box was raised when it was placed.
-    const double fileY =
-        object->position.y - (WorldRules::isSkyBox(objectKey) ? 0.0f : heightOffset);
+    const double fileY = fileHeight(id);
     const MapPlace& place = placedObject.source;
     if (!place.file.isEmpty())
         std::cout << place.file.toStdString() << ":" << place.line << ":" << place.column << ": ";
@@ -71,4 +70,16 @@ void Map::printObject(ObjectId id) const {
         std::cout << "<scale x=\"" << mapNumber(s.x) << "\" y=\"" << mapNumber(s.y) << "\" z=\""
                   << mapNumber(s.z) << "\"/>";
     std::cout << "</object>" << std::endl;
+}
+
+QString Map::selectionLine() const {
+    if (selected == kNoObject)
+        return QString();
+    const PlacedObject& object = placed[selected];
+    const FPoint& at = object.object->position;
+    return "Selected: " + QString::fromStdString(object.objectKey) + " " + object.source.file + ":" +
+           QString::number(object.source.line) + " (" +
+           QString::fromStdString(mapNumber(at.x)) + ", " +
+           QString::fromStdString(mapNumber(fileHeight(selected))) + ", " +
+           QString::fromStdString(mapNumber(at.z)) + ")\n";
 }

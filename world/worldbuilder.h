@@ -14,6 +14,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <string>
 
 class Map;
@@ -28,6 +29,7 @@ struct LoadReport {
     QStringList firstLines; // the first problem lines, as printed (MapDiagnostics::kKeptLines)
     bool lost = false;      // the map itself could not be read or parsed: nothing was built
     QStringList files;      // every file read or looked for: map files, images, 3DS files
+    std::shared_ptr<const MapData> data; // load: what was read, for editing in the window
     int exitStatus() const { return errors > 0 ? 2 : warnings > 0 ? 1 : 0; }
 };
 
