@@ -220,6 +220,18 @@ bool Canvas::filesChanged() const {
 void Canvas::afterEdit() {
     chosen = editor.selectAfter();
     makeCurrent();
+    // A move or turn is shown where the object stands, without a load, when
+    // the file's other places stayed: the next frame shows it.
+    mapdata::Point position, rotation;
+    const Map::ObjectId id = world->selection();
+    if (id != Map::kNoObject && editor.placement(position, rotation) &&
+        world->moveObject(id, FPoint(position.x, position.y, position.z),
+                          FPoint(rotation.x, rotation.y, rotation.z))) {
+        watch(worldFiles); // the file as written is the one the world shows
+        world->printObject(id);
+        wake();
+        return;
+    }
     // The load of an edit is no news: its problem lines alone are printed.
     const bool wasQuiet = narration::quiet;
     narration::quiet = true;
@@ -265,8 +277,8 @@ bool Canvas::selectedTarget(MapEditor::Target& target, MapPlace& place) const {
     return true;
 }
 
-bool Canvas::groundUnderPointer(double level, double& x, double& z) {
-    double eye[3], centre[3];
+void Canvas::rayAt(const QPointF& at, double eye[3], double ray[3]) const {
+    double centre[3];
     world->camera().shownView(eye, centre);
     const double* up = world->camera().up;
     double f[3] = {centre[0] - eye[0], centre[1] - eye[1], centre[2] - eye[2]};
@@ -282,15 +294,18 @@ bool Canvas::groundUnderPointer(double level, double& x, double& z) {
     normalise(r);
     const double u[3] = {r[1] * f[2] - r[2] * f[1], r[2] * f[0] - r[0] * f[2],
                          r[0] * f[1] - r[1] * f[0]};
-    // The pointer in -1..1 across the window, up positive, through the
+    // The point in -1..1 across the window, up positive, through the
     // display's projection (Map::kFieldOfViewDegrees vertical).
-    const QPointF at = mapFromGlobal(QCursor::pos());
     const double w = std::max(1, width()), h = std::max(1, height());
     const double across = 2.0 * at.x() / w - 1.0, upward = 1.0 - 2.0 * at.y() / h;
     const double tanHalf = std::tan(Map::kFieldOfViewDegrees / 2.0 / kDegreesPerRadian);
-    double ray[3];
     for (int i = 0; i < 3; ++i)
         ray[i] = f[i] + r[i] * across * tanHalf * (w / h) + u[i] * upward * tanHalf;
+}
+
+bool Canvas::groundAt(const QPointF& at, double level, double& x, double& z) {
+    double eye[3], ray[3];
+    rayAt(at, eye, ray);
     if (std::fabs(ray[1]) < 1e-9)
         return false;
     const double t = (level - eye[1]) / ray[1];
@@ -401,7 +416,7 @@ bool Canvas::editKey(QKeyEvent* event) {
     case Edit::Place: {
         double x = 0, z = 0;
         const double height = world->placedObject(world->selection()).object->position.y;
-        if (!groundUnderPointer(height, x, z)) {
+        if (!groundAt(mapFromGlobal(QCursor::pos()), height, x, z)) {
             std::cout << "Geen grond onder de muis op de hoogte van " << target.objectKey
                       << "; er is niets geschreven" << std::endl;
             return true;
@@ -771,6 +786,15 @@ void Canvas::renderOverlay(const QString& text) {
 
 // Input can only reach the world once the GL context, and with it the world, exists.
 namespace {
+// The event's position in device-independent pixels of the window.
+QPointF positionOf(const QMouseEvent* event) {
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    return event->position();
+#else
+    return event->localPos();
+#endif
+}
+
 // A held key: its place, or its code where it has no place.
 qint64 heldKey(const QKeyEvent* event) {
     return event->nativeScanCode() != 0 ? qint64(event->nativeScanCode())
@@ -822,11 +846,32 @@ void Canvas::mousePressEvent(QMouseEvent* event) {
     // Picking draws in selection mode and needs this window's context.
     makeCurrent();
     if (event->button() == Qt::LeftButton && (event->modifiers() & Qt::ControlModifier)) {
-#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
-        selectAt(event->position());
-#else
-        selectAt(event->localPos());
-#endif
+        selectAt(positionOf(event));
+        // A press on the selection takes it along the ground at its height.
+        const Map::ObjectId id = world->selection();
+        const TObject* object = id == Map::kNoObject ? nullptr : world->placedObject(id).object;
+        drag = Drag();
+        if (object) {
+            // The point taken: on the ray, nearest the object's position; it
+            // keeps its height while it follows the pointer.
+            double eye[3], ray[3];
+            rayAt(positionOf(event), eye, ray);
+            const double along = ((object->position.x - eye[0]) * ray[0] +
+                                  (object->position.y - eye[1]) * ray[1] +
+                                  (object->position.z - eye[2]) * ray[2]) /
+                                 (ray[0] * ray[0] + ray[1] * ray[1] + ray[2] * ray[2]);
+            drag.level = eye[1] + along * ray[1];
+        }
+        if (object && world->driven() != id &&
+            groundAt(positionOf(event), drag.level, drag.groundX, drag.groundZ)) {
+            drag.on = true;
+            drag.origin[0] = object->position.x;
+            drag.origin[1] = float(world->fileHeight(id));
+            drag.origin[2] = object->position.z;
+            drag.rotation[0] = object->rotation.x;
+            drag.rotation[1] = object->rotation.y;
+            drag.rotation[2] = object->rotation.z;
+        }
         wake();
         return;
     }
@@ -837,6 +882,10 @@ void Canvas::mousePressEvent(QMouseEvent* event) {
 void Canvas::mouseMoveEvent(QMouseEvent* event) {
     if (!world)
         return;
+    if (drag.on) {
+        dragTo(positionOf(event));
+        return;
+    }
     // Without mouse tracking only a drag turns the view.
     if (!world->mouseTracking() && event->buttons() == Qt::NoButton)
         return;
@@ -852,5 +901,45 @@ void Canvas::mouseMoveEvent(QMouseEvent* event) {
     mouseLookPaused = false;
     QCursor::setPos(mapToGlobal(centre));
     world->camera().setMouseReference(centre.x(), centre.y());
+    wake();
+}
+
+void Canvas::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && drag.on)
+        endDrag();
+}
+
+void Canvas::dragTo(const QPointF& at) {
+    const Map::ObjectId id = world->selection();
+    double x = 0, z = 0;
+    if (id == Map::kNoObject || !groundAt(at, drag.level, x, z))
+        return;
+    // Tenths of a unit: numbers an author would write.
+    drag.delta[0] = std::round((x - drag.groundX) * 10.0) / 10.0;
+    drag.delta[2] = std::round((z - drag.groundZ) * 10.0) / 10.0;
+    makeCurrent();
+    world->moveObject(id,
+                      FPoint(float(drag.origin[0] + drag.delta[0]), drag.origin[1],
+                             float(drag.origin[2] + drag.delta[2])),
+                      FPoint(drag.rotation[0], drag.rotation[1], drag.rotation[2]));
+    wake();
+}
+
+void Canvas::endDrag() {
+    drag.on = false;
+    MapEditor::Target target;
+    MapPlace place;
+    if (drag.delta[0] == 0 && drag.delta[2] == 0)
+        return;
+    if (selectedTarget(target, place) && editor.move(target, place, drag.delta)) {
+        afterEdit();
+        return;
+    }
+    // Nothing written: the object goes back where its file has it.
+    makeCurrent();
+    if (world->selection() != Map::kNoObject)
+        world->moveObject(world->selection(),
+                          FPoint(drag.origin[0], drag.origin[1], drag.origin[2]),
+                          FPoint(drag.rotation[0], drag.rotation[1], drag.rotation[2]));
     wake();
 }

@@ -90,6 +90,7 @@ public:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void initializeGL() override;
@@ -113,9 +114,15 @@ private:
     void afterEdit();
     // Selects the chosen object in the world, if the world has it.
     void selectChosen();
-    // Where the ray under the pointer meets the plane y = level (world
-    // units); false when it does not, in front of the eye.
-    bool groundUnderPointer(double level, double& x, double& z);
+    // Where the ray under at (device-independent pixels) meets the plane
+    // y = level (world units); false when it does not, in front of the eye.
+    bool groundAt(const QPointF& at, double level, double& x, double& z);
+    // The eye and the direction of the ray under at (device-independent pixels).
+    void rayAt(const QPointF& at, double eye[3], double ray[3]) const;
+    // Ctrl + drag of the selection: shown as it goes, written as one move
+    // when the button is let go.
+    void dragTo(const QPointF& at);
+    void endDrag();
     // Whether any watched file differs from what the last load saw.
     bool filesChanged() const;
     // Watches the files of the last load, and their folders (editors that
@@ -194,4 +201,12 @@ private:
     MapEditor::Target chosen;  // selected, by file and keys; an empty key: none
     QSet<qint64> editKeysDown; // keys of editing combinations not yet released
     bool mouseLookPaused = false; // Ctrl is held: the mouse leaves the view alone
+    struct Drag {
+        bool on = false;
+        double level = 0;                // height of the plane it moves in, world units
+        double groundX = 0, groundZ = 0; // where it was taken, world units
+        double delta[3] = {0, 0, 0};     // moved so far, world units in tenths
+        float origin[3] = {0, 0, 0};     // the object's position as its file gives it
+        float rotation[3] = {0, 0, 0};   // degrees about x, y, z
+    } drag;
 };

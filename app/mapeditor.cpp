@@ -1,6 +1,7 @@
 // MapEditor: reads, checks and writes the map files that edits change.
 #include "app/mapeditor.h"
 
+#include "mapfile/mapformat.h"
 #include "mapfile/worldrules.h"
 
 #include <QFile>
@@ -66,7 +67,7 @@ public:
 };
 
 struct MapEditor::Located {
-    const mapdata::File* file = nullptr;
+    mapdata::File* file = nullptr;
     QString path; // to open and write
     QByteArray bytes;
     mapedit::Element element;
@@ -77,7 +78,13 @@ struct MapEditor::Located {
 MapEditor::MapEditor() = default;
 MapEditor::~MapEditor() = default;
 
-void MapEditor::setData(std::shared_ptr<const MapData> loaded) {
+bool MapEditor::placement(mapdata::Point& position, mapdata::Point& rotation) const {
+    position = placedPosition;
+    rotation = placedRotation;
+    return placed;
+}
+
+void MapEditor::setData(std::shared_ptr<MapData> loaded) {
     data = std::move(loaded);
 }
 
@@ -118,6 +125,7 @@ bool MapEditor::write(const QString& path, const QByteArray& bytes, const MapPla
 
 bool MapEditor::locate(const Target& target, const MapPlace& place, Action action,
                        Located& found) {
+    placed = false;
     const std::string& key = target.objectKey;
     if (WorldRules::isSkyBox(key)) {
         refuse(place, action, key, "de sky box staat altijd om de kijker heen");
@@ -129,7 +137,7 @@ bool MapEditor::locate(const Target& target, const MapPlace& place, Action actio
     }
     int reads = 0;
     QString absolute;
-    for (const mapdata::File& file : data->files)
+    for (mapdata::File& file : data->files)
         if (file.path == target.file && file.read) {
             found.file = &file;
             absolute = QFileInfo(file.openPath).absoluteFilePath();
@@ -171,6 +179,7 @@ bool MapEditor::locate(const Target& target, const MapPlace& place, Action actio
 
 bool MapEditor::commit(const Located& found, const mapedit::Change& change,
                        const Target& selectNext, Action action) {
+    placed = false;
     QByteArray bytes = found.bytes;
     if (change.empty() || !mapedit::apply(bytes, change)) {
         refuse(found.place, action, found.key, "het element kan zo niet veranderd worden");
@@ -189,6 +198,47 @@ bool MapEditor::commit(const Located& found, const mapedit::Change& change,
     step->selectDone = selectNext;
     stack.push(step);
     after = selectNext;
+    found.file->hash = step->hashAfter;
+    if (action == Action::Move || action == Action::Turn)
+        placed = placeShown(found, change, bytes);
+    return true;
+}
+
+bool MapEditor::placeShown(const Located& found, const mapedit::Change& change,
+                           const QByteArray& bytes) {
+    // A new line moves every later object's place; another object after
+    // this one on its line moves along it.
+    for (const mapedit::Splice& splice : change)
+        if (splice.inserted.contains('\n') || splice.removed.contains('\n'))
+            return false;
+    const qint64 lineEnd = found.bytes.indexOf('\n', found.element.whole.end);
+    if (found.bytes.mid(found.element.whole.end, lineEnd < 0 ? -1 : lineEnd - found.element.whole.end)
+            .contains("<object"))
+        return false;
+    // The element starts where it did: read it as the map's reader would.
+    const std::optional<mapedit::Element> element =
+        mapedit::scanElement(bytes, found.element.whole.begin);
+    if (!element)
+        return false;
+    auto number = [&](const mapedit::Tag* tag, const char* name) {
+        const mapedit::Attribute* attribute = tag ? tag->find(name) : nullptr;
+        return attribute ? MapFormat::numberValue(QString::fromUtf8(bytes.mid(
+                               attribute->value.begin, attribute->value.end - attribute->value.begin)))
+                         : 0.0f;
+    };
+    const mapedit::Tag* pos = nullptr;
+    const mapedit::Tag* rot = nullptr;
+    for (const mapedit::Tag& child : element->children) {
+        if (!pos && child.name == "pos")
+            pos = &child;
+        if (!rot && child.name == "rot")
+            rot = &child;
+    }
+    placedPosition = {number(pos, "x"), number(pos, "y"), number(pos, "z")};
+    if (rot && rot->find("value"))
+        placedRotation = {0.0f, number(rot, "value"), 0.0f};
+    else
+        placedRotation = {number(rot, "x"), number(rot, "y"), number(rot, "z")};
     return true;
 }
 
@@ -263,6 +313,7 @@ bool MapEditor::redo() {
 }
 
 bool MapEditor::replay(bool undo) {
+    placed = false;
     const Action action = undo ? Action::Undo : Action::Redo;
     if (undo ? !stack.canUndo() : !stack.canRedo()) {
         std::cout << (undo ? "Niets om ongedaan te maken" : "Niets om opnieuw te doen")

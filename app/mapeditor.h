@@ -37,8 +37,9 @@ public:
     MapEditor& operator=(const MapEditor&) = delete;
 
     // What the last load read. Edits find their objects, and their files'
-    // bytes as read, here.
-    void setData(std::shared_ptr<const MapData> data);
+    // bytes as read, here; an edit the window shows without a load keeps
+    // it up to date.
+    void setData(std::shared_ptr<MapData> data);
 
     // The edits. Each writes its file, or prints why not and writes
     // nothing; true when it wrote. target: the selected object, at place
@@ -54,6 +55,11 @@ public:
     bool undo();
     bool redo();
     const Target& selectAfter() const { return after; }
+    // After a move or turn that left every other object's place in its file
+    // as it was: where a load of the file would now place the object
+    // (position as the file gives it, rotation in degrees), so the window
+    // may show it without a load. False after any other edit.
+    bool placement(mapdata::Point& position, mapdata::Point& rotation) const;
     bool canUndo() const { return stack.canUndo(); }
 
     // The first key not yet used by any object of the world: key + "_2",
@@ -72,6 +78,9 @@ private:
     // Makes the change in the located file, writes it and pushes its step.
     bool commit(const Located& found, const mapedit::Change& change, const Target& selectNext,
                 Action action);
+    // Whether the change of a move or turn leaves every other object's place
+    // as it was; if so, sets the placement the new bytes give the object.
+    bool placeShown(const Located& found, const mapedit::Change& change, const QByteArray& bytes);
     // Reads path's bytes; false (and a line printed) when it cannot.
     bool read(const QString& path, QByteArray& bytes, const MapPlace& place, Action action,
               const std::string& key);
@@ -82,8 +91,10 @@ private:
     void refuse(const MapPlace& place, Action action, const std::string& key,
                 const QString& why) const;
 
-    std::shared_ptr<const MapData> data;
+    std::shared_ptr<MapData> data;
     QUndoStack stack;
     Target after;
+    bool placed = false; // placement() holds
+    mapdata::Point placedPosition, placedRotation;
     friend class Step;
 };

@@ -133,12 +133,13 @@ Splice insertFirstChild(const QByteArray& text, const Element& element,
     const Tag& start = element.start;
     if (start.selfClosing) // "<object .../>" opens, holds the child and closes
         return {start.whole.end - 2, "/>", ">" + childText + "</" + start.name + ">"};
-    if (!element.children.empty()) {
-        const qint64 first = element.children.front().whole.begin;
-        // Between the start tag and its first child: the indentation the new child takes too.
-        if (allBlank(text, start.whole.end, first))
-            return {first, QByteArray(), childText + text.mid(start.whole.end, first - start.whole.end)};
-    }
+    // The blanks between the start tag and what follows it (a child or a
+    // comment): the indentation the new child takes too.
+    qint64 next = start.whole.end;
+    while (next < text.size() && isBlank(text[next]))
+        ++next;
+    if (next > start.whole.end && text.mid(next, 2) != "</")
+        return {next, QByteArray(), childText + text.mid(start.whole.end, next - start.whole.end)};
     return {start.whole.end, QByteArray(), childText};
 }
 
@@ -176,8 +177,14 @@ Change copyWith(const QByteArray& text, const Element& object, const QByteArray&
     // On a line of its own, indented as the original, when the original
     // starts its line; else after it on the same line.
     const qint64 begin = lineStart(text, object.whole.begin);
+    // The line ending is the one of the line the original ends on, in a
+    // file whose lines end in more than one way too.
+    const qint64 newline = text.indexOf('\n', object.whole.end);
+    const QByteArray ending = newline < 0   ? lineEnding(text)
+                              : newline > 0 && text[newline - 1] == '\r' ? QByteArray("\r\n")
+                                                                        : QByteArray("\n");
     const QByteArray separator = allBlank(text, begin, object.whole.begin)
-                                     ? lineEnding(text) + text.mid(begin, object.whole.begin - begin)
+                                     ? ending + text.mid(begin, object.whole.begin - begin)
                                      : QByteArray(" ");
     return {{copyOffset(object), QByteArray(), separator + copied}};
 }
@@ -272,23 +279,31 @@ QByteArray lineEnding(const QByteArray& text) {
     return newline > 0 && text[newline - 1] == '\r' ? QByteArray("\r\n") : QByteArray("\n");
 }
 
+// The change's splices front to back; those at one offset in the order
+// listed, which is the order their texts take in the result.
+Change inOrder(const Change& change) {
+    Change order = change;
+    std::stable_sort(order.begin(), order.end(),
+                     [](const Splice& a, const Splice& b) { return a.at < b.at; });
+    return order;
+}
+
 bool apply(QByteArray& text, const Change& change) {
-    for (const Splice& splice : change)
-        if (splice.at < 0 || splice.at + splice.removed.size() > text.size() ||
+    QByteArray out;
+    qint64 done = 0; // the text before this has been copied or replaced
+    for (const Splice& splice : inOrder(change)) {
+        if (splice.at < done || splice.at + splice.removed.size() > text.size() ||
             text.mid(splice.at, splice.removed.size()) != splice.removed)
             return false;
-    Change order = change;
-    std::sort(order.begin(), order.end(),
-              [](const Splice& a, const Splice& b) { return a.at > b.at; });
-    for (const Splice& splice : order)
-        text.replace(splice.at, splice.removed.size(), splice.inserted);
+        out += text.mid(done, splice.at - done) + splice.inserted;
+        done = splice.at + splice.removed.size();
+    }
+    text = out + text.mid(done);
     return true;
 }
 
 Change inverse(const Change& change) {
-    Change order = change;
-    std::sort(order.begin(), order.end(),
-              [](const Splice& a, const Splice& b) { return a.at < b.at; });
+    const Change order = inOrder(change);
     Change undo;
     qint64 shift = 0; // how far the splices before this one moved it
     for (const Splice& splice : order) {
@@ -341,7 +356,10 @@ Change turn(const QByteArray& text, const Element& object, double degrees) {
     double angle = std::fmod((rot ? numberAt(text, rot->find(name)) : 0.0) + degrees, 360.0);
     if (angle < 0)
         angle += 360.0;
-    const QByteArray written = number(float(angle >= 360.0 ? 0.0 : angle));
+    float stored = float(angle);
+    if (stored >= 360.0f) // 359.99999 rounds up to 360 as a float
+        stored = 0.0f;
+    const QByteArray written = number(stored);
     if (!rot)
         return {insertFirstChild(text, object, emptyElement("rot", {{"value", written}}, object.start))};
     return {setAttribute(text, *rot, name, written)};
@@ -353,7 +371,14 @@ Change remove(const QByteArray& text, const Element& object) {
     qint64 lineEnd = end;
     while (lineEnd < text.size() && (text[lineEnd] == ' ' || text[lineEnd] == '\t'))
         ++lineEnd;
-    if (allBlank(text, start, begin)) {
+    if (!allBlank(text, start, begin)) {
+        // After other markup on its line: the blanks before it go with it,
+        // as copy writes one there.
+        while (begin > start && (text[begin - 1] == ' ' || text[begin - 1] == '\t'))
+            --begin;
+    } else if (lineEnd < text.size() && text[lineEnd] != '\r' && text[lineEnd] != '\n') {
+        end = lineEnd; // first on its line: the next one takes its place
+    } else {
         if (lineEnd < text.size() && text[lineEnd] == '\r' && lineEnd + 1 < text.size() &&
             text[lineEnd + 1] == '\n') {
             begin = start;

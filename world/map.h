@@ -154,6 +154,13 @@ public:
     ObjectId driven() const;
     // The y a map file gives the object: its world y without the height offset.
     double fileHeight(ObjectId id) const;
+    // Puts a placed object at position (as a map file gives it: the height
+    // offset is added) with rotation (degrees about x, y, z), as a load of
+    // the file would place it, without loading: its batch's list is compiled
+    // again when next drawn. False, with nothing changed, where only a load
+    // can (a road piece, whose place is the network's, a tiled ground, a
+    // placement refused by the cell budget).
+    bool moveObject(ObjectId id, const FPoint& position, const FPoint& rotation);
     // Readouts (map_readout.cpp). G: the viewer's place as a ready
     // <startingPos/> element; an object's place in the map and a ready
     // <object> element where it stands now.

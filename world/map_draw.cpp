@@ -192,6 +192,51 @@ void Map::compileBatches() {
     }
 }
 
+bool Map::moveObject(ObjectId id, const FPoint& position, const FPoint& rotation) {
+    resolve();
+    if (id >= placed.size() || placed[id].replaced || refused[id] ||
+        WorldRules::isRoadKey(placed[id].blueprintKey))
+        return false;
+    TObject* object = placed[id].object;
+    DrawStep* batch = nullptr;
+    for (DrawStep& step : steps) {
+        const bool holds = step.kind == DrawStep::Mobile
+                               ? step.object == object
+                               : std::find(step.objects.begin(), step.objects.end(), object) !=
+                                     step.objects.end();
+        if (!holds)
+            continue;
+        if (step.tiled)
+            return false;
+        if (step.kind == DrawStep::Batch)
+            batch = &step;
+        break;
+    }
+    object->position = position;
+    if (!WorldRules::isSkyBox(placed[id].objectKey))
+        object->position.y += heightOffset;
+    object->rotation = rotation;
+    if (batch) {
+        // Its list and its bounds are made again from where its objects stand now.
+        batch->compiled = false;
+        batch->sphere = Sphere();
+        batch->box = Box();
+        bool first = true;
+        for (const TObject* member : batch->objects) {
+            const Bounds bounds = batch->blueprint->bounds(*member);
+            batch->sphere = first ? bounds.sphere : batch->sphere.merged(bounds.sphere);
+            if (first)
+                batch->box = bounds.box;
+            else if (batch->box.known() && bounds.box.known())
+                batch->box.add(bounds.box);
+            else
+                batch->box = Box(); // unknown as a whole: never skipped
+            first = false;
+        }
+    }
+    return true;
+}
+
 void Map::compileBatch(DrawStep& step) {
     step.compiled = true;
     glNewList(step.list, GL_COMPILE);

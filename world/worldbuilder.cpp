@@ -233,7 +233,7 @@ LoadReport WorldBuilder::load(const QString& path, Map& world, TextureFactory& t
     result.warnings = report.warnings;
     result.firstError = report.firstError;
     result.firstLines = report.firstLines;
-    result.data = std::make_shared<const MapData>(loader.takeData());
+    result.data = std::make_shared<MapData>(loader.takeData());
     return result;
 }
 

@@ -29,7 +29,7 @@ struct LoadReport {
     QStringList firstLines; // the first problem lines, as printed (MapDiagnostics::kKeptLines)
     bool lost = false;      // the map itself could not be read or parsed: nothing was built
     QStringList files;      // every file read or looked for: map files, images, 3DS files
-    std::shared_ptr<const MapData> data; // load: what was read, for editing in the window
+    std::shared_ptr<MapData> data; // load: what was read, for editing in the window
     int exitStatus() const { return errors > 0 ? 2 : warnings > 0 ? 1 : 0; }
 };
 
