@@ -16,7 +16,6 @@ void Map::buildOverlayText() {
     text += "Shademodel (P): ";
     text += shadeModel == GL_SMOOTH ? "SMOOTH" : "FLAT";
     text += "\n\n";
-    text += selectionLine();
     // The movement keys by their labels on the user's layout (on AZERTY the
     // letters below); the world's keys keep their letters everywhere.
     const auto key = [this](Move move) { return keys.label(move); };
@@ -61,4 +60,5 @@ void Map::buildOverlayText() {
         text += "Undo / redo: (Ctrl + Z / Ctrl + Shift + Z)\n";
     }
     text += "Quit: (Escape)\n";
+    text += selectionLine();
 }
