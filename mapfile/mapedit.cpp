@@ -180,9 +180,9 @@ Change copyWith(const QByteArray& text, const Element& object, const QByteArray&
     // The line ending is the one of the line the original ends on, in a
     // file whose lines end in more than one way too.
     const qint64 newline = text.indexOf('\n', object.whole.end);
-    const QByteArray ending = newline < 0   ? lineEnding(text)
-                              : newline > 0 && text[newline - 1] == '\r' ? QByteArray("\r\n")
-                                                                        : QByteArray("\n");
+    QByteArray ending = lineEnding(text);
+    if (newline >= 0)
+        ending = newline > 0 && text[newline - 1] == '\r' ? "\r\n" : "\n";
     const QByteArray separator = allBlank(text, begin, object.whole.begin)
                                      ? ending + text.mid(begin, object.whole.begin - begin)
                                      : QByteArray(" ");
@@ -333,6 +333,8 @@ double numberAt(const QByteArray& text, const Attribute* attribute) {
 
 Change move(const QByteArray& text, const Element& object, const double delta[3]) {
     const Tag* pos = child(object, "pos");
+    if (!pos && delta[0] == 0.0 && delta[1] == 0.0 && delta[2] == 0.0)
+        return {}; // stays at the origin it stands at: nothing to write (a copy stays as is)
     bool set[3];
     double value[3];
     for (int axis = 0; axis < 3; ++axis) {
