@@ -166,10 +166,14 @@ bool MapEditor::locate(const Target& target, const MapPlace& place, Action actio
                              "geladen");
         return false;
     }
-    const qint64 begin = mapedit::findElement(found.bytes, place.line, place.column, "object");
+    // The reader's byte offset of the element at that place.
+    qint64 begin = -1;
+    for (const mapdata::Object& object : found.file->objects)
+        if (object.place.line == place.line && object.place.column == place.column)
+            begin = object.offset;
     std::optional<mapedit::Element> element =
         begin < 0 ? std::nullopt : mapedit::scanElement(found.bytes, begin);
-    if (!element) {
+    if (!element || element->start.name != "object") {
         refuse(place, action, key, "het element <object> staat niet op die plaats");
         return false;
     }
@@ -201,6 +205,15 @@ bool MapEditor::commit(const Located& found, const mapedit::Change& change,
     found.file->hash = step->hashAfter;
     if (action == Action::Move || action == Action::Turn)
         placed = placeShown(found, change, bytes);
+    if (placed) {
+        // The window goes on with this data: the later objects' bytes moved.
+        qint64 shift = 0;
+        for (const mapedit::Splice& splice : change)
+            shift += splice.inserted.size() - splice.removed.size();
+        for (mapdata::Object& object : found.file->objects)
+            if (object.offset > found.element.whole.begin)
+                object.offset += shift;
+    }
     return true;
 }
 

@@ -175,6 +175,7 @@ struct Blueprint {
 
 struct Object {
     MapPlace place;
+    qint64 offset = -1; // of its '<' in the file's bytes; -1: not found there
     std::string key;
     std::string blueprintKey;
     bool hasMobile = false; // the attribute is there

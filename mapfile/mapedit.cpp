@@ -249,13 +249,21 @@ std::optional<Element> scanElement(const QByteArray& text, qint64 begin) {
 }
 
 qint64 findElement(const QByteArray& text, int line, int column, const QByteArray& name) {
+    LineCursor cursor;
+    return findElement(text, line, column, name, cursor);
+}
+
+qint64 findElement(const QByteArray& text, int line, int column, const QByteArray& name,
+                   LineCursor& cursor) {
     const qint64 size = text.size();
-    qint64 p = 0;
-    for (int l = 1; l < line; ++l) {
+    if (cursor.line > line)
+        cursor = LineCursor();
+    qint64 p = cursor.at;
+    for (; cursor.line < line; ++cursor.line) {
         p = text.indexOf('\n', p);
         if (p < 0)
             return -1;
-        ++p;
+        cursor.at = ++p;
     }
     const qint64 begin = p;
     // The column counts UTF-16 units: a four-byte UTF-8 sequence is two.

@@ -52,6 +52,14 @@ std::optional<Element> scanElement(const QByteArray& text, qint64 begin);
 // reader gave it (line and column from 1, the column in UTF-16 units, which
 // may already be past its '<'); -1 when no such tag starts there.
 qint64 findElement(const QByteArray& text, int line, int column, const QByteArray& name);
+// The same for the elements of one pass in document order: the cursor
+// keeps the start of the line last found, so lines are counted once.
+struct LineCursor {
+    int line = 1;
+    qint64 at = 0; // where that line starts
+};
+qint64 findElement(const QByteArray& text, int line, int column, const QByteArray& name,
+                   LineCursor& cursor);
 
 // The line ending the file uses ("\r\n" or "\n"), judged by its first line.
 QByteArray lineEnding(const QByteArray& text);

@@ -7,6 +7,7 @@
 // kept, not to the XML.
 #include "mapfile/maploader.h"
 
+#include "mapfile/mapedit.h"
 #include "mapfile/mapformat.h"
 #include "mapfile/xmlhandler.h"
 
@@ -255,6 +256,7 @@ private:
         return itemElementDepth == 0 || depth <= itemElementDepth;
     }
     ItemTree tree;
+    mapedit::LineCursor lines; // the line of the last object found in the bytes
     std::vector<int> open; // tree nodes not yet closed
     int itemDepth = 0;     // depth of the tree's root element
 };
@@ -677,6 +679,10 @@ mapdata::GirderParams MapLoader::Pass::readGirder(int node, int params, int text
 void MapLoader::Pass::readObject(int node) {
     mapdata::Object object;
     object.place = tree.nodes[std::size_t(node)].place;
+    // Where its bytes start, for editing in the window: the stream's places
+    // count decoded characters, a file's edits go by bytes.
+    object.offset = mapedit::findElement(handler.bytes(), object.place.line, object.place.column,
+                                         "object", lines);
     object.key = tree.string(node, "key");
     object.blueprintKey = tree.string(node, "blueprintKey");
     if (const QString* mobile = tree.find(node, "mobile")) {

@@ -47,6 +47,7 @@ const char* const kObjects = "<map><objects>\r\n"
                              "  <object key='shed' blueprintKey=\"box\"><pos x=\"5\" y='0' "
                              "z=\"-2.5\"/></object>\r\n"
                              "  <object key=\"skybox\" blueprintKey=\"skybox\"/>\r\n"
+                             "  <object key=\"barn\" blueprintKey=\"box\"><pos x=\"1\"/></object>\r\n"
                              "</objects></map>\r\n";
 
 } // namespace
@@ -107,11 +108,12 @@ TEST(MapEditor, RefusesWithOneLineAndWritesNothing) {
     }
 }
 
-// 100 edits of every kind that keeps places, then 100 undos, give the file's
-// first bytes; redo gives the last ones; an undo over a change made on disk
-// since is refused. Faults caught: an inverse that shifts later splices
-// wrongly, a step that records the wrong bytes, a stack that undoes over
-// another program's save.
+// 100 edits of every kind that keeps places, of two objects of one file,
+// then 100 undos, give the file's first bytes; redo gives the last ones; an
+// undo over a change made on disk since is refused. Faults caught: an
+// inverse that shifts later splices wrongly, a step that records the wrong
+// bytes, the reader's byte offsets of later objects left where an edit
+// before them moved them, a stack that undoes over another program's save.
 TEST(MapEditor, UndoAndRedoGiveBackEveryByte) {
     testgl::TempWorkDir dir;
     dir.write("maps/objects.xml", kObjects);
@@ -119,13 +121,17 @@ TEST(MapEditor, UndoAndRedoGiveBackEveryByte) {
     const QByteArray original = bytesOf(path);
     MapEditor editor;
     editor.setData(loadData(path));
-    MapEditor::Target target;
-    MapPlace place;
-    ASSERT_TRUE(targetOf(*loadData(path), "shed", target, place));
+    // Two objects of one file: each edit of the first moves the second's bytes.
+    MapEditor::Target shed, barn;
+    MapPlace shedPlace, barnPlace;
+    ASSERT_TRUE(targetOf(*loadData(path), "shed", shed, shedPlace));
+    ASSERT_TRUE(targetOf(*loadData(path), "barn", barn, barnPlace));
     testgl::StdoutCapture out;
     for (int i = 0; i < 100; ++i) {
         const double delta[3] = {i % 3 == 0 ? 0.1 : 0.0, i % 3 == 1 ? -1.0 : 0.0,
                                  i % 3 == 2 ? 12.5 : 0.0};
+        const MapEditor::Target& target = i % 5 == 4 ? barn : shed;
+        const MapPlace& place = i % 5 == 4 ? barnPlace : shedPlace;
         ASSERT_TRUE(i % 4 == 3 ? editor.turn(target, place, 15) : editor.move(target, place, delta))
             << i << out.text();
     }
