@@ -39,6 +39,32 @@ const char* refusalHead(MapEditor::Action action) {
     return "";
 }
 
+// The encoding the file's XML declaration names, when it is one the byte
+// offsets of the reader do not fit (anything but UTF-8 and its subset
+// ASCII); empty otherwise.
+QString otherEncoding(const QByteArray& bytes) {
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
+        return QStringLiteral("UTF-16");
+    if (!bytes.startsWith("<?xml"))
+        return QString();
+    const QByteArray declaration = bytes.left(bytes.indexOf("?>"));
+    const qint64 at = declaration.indexOf("encoding");
+    if (at < 0)
+        return QString();
+    qint64 begin = at + 8;
+    while (begin < declaration.size() && declaration[begin] != '"' && declaration[begin] != '\'')
+        ++begin;
+    const qint64 end = declaration.indexOf(declaration.mid(begin, 1), begin + 1);
+    if (begin >= declaration.size() || end < 0)
+        return QString();
+    const QString name = QString::fromLatin1(declaration.mid(begin + 1, end - begin - 1));
+    return name.compare("UTF-8", Qt::CaseInsensitive) == 0 ||
+                   name.compare("US-ASCII", Qt::CaseInsensitive) == 0 ||
+                   name.compare("ASCII", Qt::CaseInsensitive) == 0
+               ? QString()
+               : name;
+}
+
 // The new key as written: the original's text (entities and all), then the
 // suffix that makes it free.
 QByteArray keyText(const QByteArray& bytes, const mapedit::Element& element,
@@ -164,6 +190,12 @@ bool MapEditor::locate(const Target& target, const MapPlace& place, Action actio
         refuse(place, action, key,
                target.file + " is veranderd sinds Kolvar het las; de wereld wordt opnieuw "
                              "geladen");
+        return false;
+    }
+    const QString encoding = otherEncoding(found.bytes);
+    if (!encoding.isEmpty()) {
+        refuse(place, action, key,
+               target.file + " is in " + encoding + " geschreven; alleen UTF-8 wordt bewerkt");
         return false;
     }
     // The reader's byte offset of the element at that place.

@@ -55,7 +55,7 @@ const char* const kObjects = "<map><objects>\r\n"
 // Each refusal writes nothing and says why in one located line. Faults
 // caught: an edit over someone's unsaved-by-us change, one edit that would
 // land in two places of the world, a failed save reported as done (or the
-// file lost), the sky box moved.
+// file lost), the sky box moved, bytes of another encoding taken for UTF-8.
 TEST(MapEditor, RefusesWithOneLineAndWritesNothing) {
     // A name so long that no temporary file can be made beside it: the
     // save fails for any user, root included.
@@ -73,6 +73,7 @@ TEST(MapEditor, RefusesWithOneLineAndWritesNothing) {
         {"included twice", "shed", "maps/top.xml", nullptr, "wordt 2 keer ingelezen"},
         {"cannot be saved", "shed", nullptr, nullptr, "kan niet geschreven worden"},
         {"sky box", "skybox", "maps/objects.xml", nullptr, "sky box"},
+        {"not UTF-8", "shed", "maps/latin.xml", nullptr, "in ISO-8859-1 geschreven"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -80,6 +81,8 @@ TEST(MapEditor, RefusesWithOneLineAndWritesNothing) {
         dir.write("maps/objects.xml", kObjects);
         dir.write("maps/top.xml", "<map><includes><include file=\"objects.xml\"/>"
                                   "<include file=\"objects.xml\"/></includes></map>");
+        dir.write("maps/latin.xml",
+                  std::string("<?xml version='1.0' encoding='ISO-8859-1'?>\n") + kObjects);
         const QString top = c.top ? QString(c.top) : longName;
         if (!c.top)
             dir.write(longName, kObjects);
