@@ -232,7 +232,7 @@ void Canvas::afterEdit() {
         wake();
         return;
     }
-    // The load of an edit is no news: its problem lines alone are printed.
+    // The load of an edit is no news: its progress lines are left out.
     const bool wasQuiet = narration::quiet;
     narration::quiet = true;
     loadWorld();

@@ -52,7 +52,7 @@ QString otherEncoding(const QByteArray& bytes) {
     if (at < 0)
         return QString();
     qint64 begin = at + 8;
-    while (begin < declaration.size() && declaration[begin] != '"' && declaration[begin] != '\'')
+    while (begin < declaration.size() && declaration.at(begin) != '"' && declaration.at(begin) != '\'')
         ++begin;
     const qint64 end = declaration.indexOf(declaration.mid(begin, 1), begin + 1);
     if (begin >= declaration.size() || end < 0)

@@ -24,28 +24,28 @@ bool endsName(char c) {
 // The tag whose '<' is at p; none when the bytes there are not a whole tag.
 std::optional<Tag> scanTag(const QByteArray& text, qint64 p) {
     const qint64 size = text.size();
-    if (p < 0 || p >= size || text[p] != '<')
+    if (p < 0 || p >= size || text.at(p) != '<')
         return std::nullopt;
     Tag tag;
     tag.whole.begin = p;
     qint64 i = p + 1;
-    while (i < size && !endsName(text[i]))
+    while (i < size && !endsName(text.at(i)))
         ++i;
     tag.name = text.mid(p + 1, i - p - 1);
     tag.nameEnd = i;
     if (tag.name.isEmpty())
         return std::nullopt;
     for (;;) {
-        while (i < size && isBlank(text[i]))
+        while (i < size && isBlank(text.at(i)))
             ++i;
         if (i >= size)
             return std::nullopt;
-        if (text[i] == '>') {
+        if (text.at(i) == '>') {
             tag.whole.end = i + 1;
             return tag;
         }
-        if (text[i] == '/') {
-            if (i + 1 >= size || text[i + 1] != '>')
+        if (text.at(i) == '/') {
+            if (i + 1 >= size || text.at(i + 1) != '>')
                 return std::nullopt;
             tag.selfClosing = true;
             tag.whole.end = i + 2;
@@ -53,21 +53,21 @@ std::optional<Tag> scanTag(const QByteArray& text, qint64 p) {
         }
         Attribute attribute;
         const qint64 nameBegin = i;
-        while (i < size && text[i] != '=' && !endsName(text[i]))
+        while (i < size && text.at(i) != '=' && !endsName(text.at(i)))
             ++i;
         attribute.name = text.mid(nameBegin, i - nameBegin);
-        while (i < size && isBlank(text[i]))
+        while (i < size && isBlank(text.at(i)))
             ++i;
-        if (i >= size || text[i] != '=' || attribute.name.isEmpty())
+        if (i >= size || text.at(i) != '=' || attribute.name.isEmpty())
             return std::nullopt;
         ++i;
-        while (i < size && isBlank(text[i]))
+        while (i < size && isBlank(text.at(i)))
             ++i;
-        if (i >= size || (text[i] != '"' && text[i] != '\''))
+        if (i >= size || (text.at(i) != '"' && text.at(i) != '\''))
             return std::nullopt;
-        attribute.quote = text[i];
+        attribute.quote = text.at(i);
         attribute.value.begin = ++i;
-        while (i < size && text[i] != attribute.quote)
+        while (i < size && text.at(i) != attribute.quote)
             ++i;
         if (i >= size)
             return std::nullopt;
@@ -89,7 +89,7 @@ qint64 lineStart(const QByteArray& text, qint64 p) {
 
 bool allBlank(const QByteArray& text, qint64 begin, qint64 end) {
     for (qint64 i = begin; i < end; ++i)
-        if (!isBlank(text[i]))
+        if (!isBlank(text.at(i)))
             return false;
     return true;
 }
@@ -136,7 +136,7 @@ Splice insertFirstChild(const QByteArray& text, const Element& element,
     // The blanks between the start tag and what follows it (a child or a
     // comment): the indentation the new child takes too.
     qint64 next = start.whole.end;
-    while (next < text.size() && isBlank(text[next]))
+    while (next < text.size() && isBlank(text.at(next)))
         ++next;
     if (next > start.whole.end && text.mid(next, 2) != "</")
         return {next, QByteArray(), childText + text.mid(start.whole.end, next - start.whole.end)};
@@ -182,7 +182,7 @@ Change copyWith(const QByteArray& text, const Element& object, const QByteArray&
     const qint64 newline = text.indexOf('\n', object.whole.end);
     QByteArray ending = lineEnding(text);
     if (newline >= 0)
-        ending = newline > 0 && text[newline - 1] == '\r' ? "\r\n" : "\n";
+        ending = newline > 0 && text.at(newline - 1) == '\r' ? "\r\n" : "\n";
     const QByteArray separator = allBlank(text, begin, object.whole.begin)
                                      ? ending + text.mid(begin, object.whole.begin - begin)
                                      : QByteArray(" ");
@@ -267,8 +267,8 @@ qint64 findElement(const QByteArray& text, int line, int column, const QByteArra
     }
     const qint64 begin = p;
     // The column counts UTF-16 units: a four-byte UTF-8 sequence is two.
-    for (int units = 1; units < column && p < size && text[p] != '\n';) {
-        const uchar lead = uchar(text[p]);
+    for (int units = 1; units < column && p < size && text.at(p) != '\n';) {
+        const uchar lead = uchar(text.at(p));
         const int bytes = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
         units += bytes == 4 ? 2 : 1;
         p += bytes;
@@ -276,15 +276,15 @@ qint64 findElement(const QByteArray& text, int line, int column, const QByteArra
     // The reader places an element where the token before it ended, which
     // is its '<' or, when text came before, just past it.
     for (qint64 q = std::min(p, size - 1); q >= std::max(begin, p - 1); --q)
-        if (text[q] == '<' && text.mid(q + 1, name.size()) == name &&
-            q + 1 + name.size() < size && endsName(text[q + 1 + name.size()]))
+        if (text.at(q) == '<' && text.mid(q + 1, name.size()) == name &&
+            q + 1 + name.size() < size && endsName(text.at(q + 1 + name.size())))
             return q;
     return -1;
 }
 
 QByteArray lineEnding(const QByteArray& text) {
     const qint64 newline = text.indexOf('\n');
-    return newline > 0 && text[newline - 1] == '\r' ? QByteArray("\r\n") : QByteArray("\n");
+    return newline > 0 && text.at(newline - 1) == '\r' ? QByteArray("\r\n") : QByteArray("\n");
 }
 
 // The change's splices front to back; those at one offset in the order
@@ -379,26 +379,26 @@ Change remove(const QByteArray& text, const Element& object) {
     qint64 begin = object.whole.begin, end = object.whole.end;
     const qint64 start = lineStart(text, begin);
     qint64 lineEnd = end;
-    while (lineEnd < text.size() && (text[lineEnd] == ' ' || text[lineEnd] == '\t'))
+    while (lineEnd < text.size() && (text.at(lineEnd) == ' ' || text.at(lineEnd) == '\t'))
         ++lineEnd;
     if (!allBlank(text, start, begin)) {
         // After other markup on its line: the blanks before it go with it,
         // as copy writes one there.
-        while (begin > start && (text[begin - 1] == ' ' || text[begin - 1] == '\t'))
+        while (begin > start && (text.at(begin - 1) == ' ' || text.at(begin - 1) == '\t'))
             --begin;
-    } else if (lineEnd < text.size() && text[lineEnd] != '\r' && text[lineEnd] != '\n') {
+    } else if (lineEnd < text.size() && text.at(lineEnd) != '\r' && text.at(lineEnd) != '\n') {
         end = lineEnd; // first on its line: the next one takes its place
     } else {
-        if (lineEnd < text.size() && text[lineEnd] == '\r' && lineEnd + 1 < text.size() &&
-            text[lineEnd + 1] == '\n') {
+        if (lineEnd < text.size() && text.at(lineEnd) == '\r' && lineEnd + 1 < text.size() &&
+            text.at(lineEnd + 1) == '\n') {
             begin = start;
             end = lineEnd + 2;
-        } else if (lineEnd < text.size() && text[lineEnd] == '\n') {
+        } else if (lineEnd < text.size() && text.at(lineEnd) == '\n') {
             begin = start;
             end = lineEnd + 1;
         } else if (lineEnd == text.size() && start > 0) {
             // The last line, without an ending: the one before loses its own.
-            begin = start - 1 - (start >= 2 && text[start - 2] == '\r' ? 1 : 0);
+            begin = start - 1 - (start >= 2 && text.at(start - 2) == '\r' ? 1 : 0);
             end = lineEnd;
         }
     }
