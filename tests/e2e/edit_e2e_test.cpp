@@ -64,7 +64,8 @@ RedArea redArea(const QImage& shot) {
 // Catches: a pick that misses (or no Ctrl + click selection at all); moves
 // that rewrite the file (line endings, quotes, the comment) or write "-0";
 // a move that the window does not show; a copy that writes LF in a CRLF file
-// or leaves its line behind on removal; undo steps lost or one too many.
+// or leaves its line behind on removal; undo steps lost or one too many; a
+// drag that is not written, goes the wrong way or is more than one step.
 TEST(EditE2e, CtrlClickMovesCopiesRemovesAndUndoesInTheFileByteForByte) {
     e2e::Display display;
     ASSERT_FALSE(display.name.isEmpty()) << "Xvfb did not start";
@@ -157,5 +158,28 @@ TEST(EditE2e, CtrlClickMovesCopiesRemovesAndUndoesInTheFileByteForByte) {
     }
     EXPECT_NEAR(undone.centreX, before.centreX, 10);
     EXPECT_NEAR(undone.count, before.count, before.count / 20);
+
+    // A drag of 90 pixels to the right takes the wall about 2.3 units along
+    // x (38.5 pixels a unit at its front), written as one value and undone
+    // by one step.
+    const std::string sofar = program.output();
+    int shown = 0;
+    for (std::size_t at = sofar.find(wall); at != std::string::npos; at = sofar.find(wall, at + 1))
+        ++shown;
+    program.xdo({"mousedown", "1"});
+    program.xdo({"mousemove", "--window", program.window(), "500", "355"});
+    program.xdo({"mousemove", "--window", program.window(), "545", "355"});
+    program.xdo({"mouseup", "1"});
+    // The press selects the wall again (one line), the release writes (another).
+    ASSERT_TRUE(program.waitForCount(wall, shown + 2)) << program.output();
+    const QByteArray dragged = bytes();
+    const int at = dragged.indexOf("<pos x=\"") + 8;
+    const double x = dragged.mid(at, dragged.indexOf('"', at) - at).toDouble();
+    EXPECT_NEAR(x, -5 + 2.3, 0.8) << dragged.toStdString();
+    QByteArray draggedWant = original;
+    draggedWant.replace("x=\"-5\"", "x=\"" + dragged.mid(at, dragged.indexOf('"', at) - at) + "\"");
+    EXPECT_EQ(dragged, draggedWant) << "more than the one value changed";
+    program.key("z");
+    EXPECT_EQ(fileBecomes(original), original) << "a drag is one step";
     program.xdo({"keyup", "ctrl"});
 }
