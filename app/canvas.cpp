@@ -3,6 +3,7 @@
 
 #include "console/narration.h"
 #include "mapfile/mapdiagnostics.h"
+#include "mapfile/worldrules.h"
 #include "textures/texturefactory.h"
 #include "world/map.h"
 #include "world/worldbuilder.h"
@@ -16,6 +17,8 @@
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QFontMetrics>
+#include <QGuiApplication>
+#include <QStyleHints>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -217,8 +220,18 @@ bool Canvas::filesChanged() const {
     return false;
 }
 
+void Canvas::restamp(const QString& path) {
+    const QFileInfo info(path);
+    const auto folder = stamps.find(info.absolutePath());
+    if (folder != stamps.end() && folder->contains(info.absoluteFilePath()))
+        (*folder)[info.absoluteFilePath()] = stampOf(path);
+    if (!watcher->files().contains(info.absoluteFilePath()))
+        watcher->addPath(info.absoluteFilePath());
+}
+
 void Canvas::afterEdit() {
     chosen = editor.selectAfter();
+    drag = Drag(); // an edit during a drag ends it; the file has the last word
     makeCurrent();
     // A move or turn is shown where the object stands, without a load, when
     // the file's other places stayed: the next frame shows it.
@@ -227,7 +240,7 @@ void Canvas::afterEdit() {
     if (id != Map::kNoObject && editor.placement(position, rotation) &&
         world->moveObject(id, FPoint(position.x, position.y, position.z),
                           FPoint(rotation.x, rotation.y, rotation.z))) {
-        watch(worldFiles); // the file as written is the one the world shows
+        restamp(editor.lastWritten()); // the file as written is the one the world shows
         world->printObject(id);
         wake();
         return;
@@ -235,7 +248,11 @@ void Canvas::afterEdit() {
     // The load of an edit is no news: its progress lines are left out.
     const bool wasQuiet = narration::quiet;
     narration::quiet = true;
-    loadWorld();
+    // A load that keeps the last world (a file of it cannot be read) leaves
+    // the screen and the editor's offsets behind the files: no edit then
+    // until a load takes.
+    if (!loadWorld())
+        editor.setData(nullptr);
     narration::quiet = wasQuiet;
     if (world->selection() != Map::kNoObject)
         world->printObject(world->selection());
@@ -256,7 +273,11 @@ void Canvas::selectChosen() {
 void Canvas::selectAt(const QPointF& at) {
     makeCurrent(); // selection draws in GL selection mode
     const qreal ratio = devicePixelRatio();
-    const Map::ObjectId id = world->objectAt(int(at.x() * ratio), int(at.y() * ratio));
+    Map::ObjectId id = world->objectAt(int(at.x() * ratio), int(at.y() * ratio));
+    // The sky box stands around everything and is never edited: a click on
+    // the sky is a click on nothing.
+    if (id != Map::kNoObject && WorldRules::isSkyBox(world->placedObject(id).objectKey))
+        id = Map::kNoObject;
     world->select(id);
     if (id == Map::kNoObject) {
         chosen = MapEditor::Target();
@@ -803,13 +824,18 @@ qint64 heldKey(const QKeyEvent* event) {
 } // namespace
 
 void Canvas::keyPressEvent(QKeyEvent* event) {
-    if (editKey(event)) {
+    // A key held before Ctrl went down stays the world's: its repeats with
+    // Ctrl edit nothing, and its release ends its move.
+    if (!heldKeys.contains(heldKey(event)) && editKey(event)) {
         editKeysDown.insert(heldKey(event));
         wake();
         return;
     }
     if (!event->isAutoRepeat())
         heldKeys.insert(heldKey(event));
+    // An editing press whose release went elsewhere (the window lost the
+    // keyboard) no longer holds the key.
+    editKeysDown.remove(heldKey(event));
     wake(); // whatever the key does shows on the next frame
     // The canvas's own instruments; the world's keys stay as they are.
     if (event->key() == Qt::Key_I) {
@@ -864,7 +890,8 @@ void Canvas::mousePressEvent(QMouseEvent* event) {
         }
         if (object && world->driven() != id &&
             groundAt(positionOf(event), drag.level, drag.groundX, drag.groundZ)) {
-            drag.on = true;
+            drag.armed = true;
+            drag.pressedAt = positionOf(event);
             drag.origin[0] = object->position.x;
             drag.origin[1] = float(world->fileHeight(id));
             drag.origin[2] = object->position.z;
@@ -882,8 +909,15 @@ void Canvas::mousePressEvent(QMouseEvent* event) {
 void Canvas::mouseMoveEvent(QMouseEvent* event) {
     if (!world)
         return;
-    if (drag.on) {
-        dragTo(positionOf(event));
+    if (drag.armed && !drag.on) {
+        // A click's wobble is no drag: it starts past the platform's distance.
+        const QPointF moved = positionOf(event) - drag.pressedAt;
+        drag.on = std::fabs(moved.x()) + std::fabs(moved.y()) >=
+                  QGuiApplication::styleHints()->startDragDistance();
+    }
+    if (drag.armed) {
+        if (drag.on)
+            dragTo(positionOf(event));
         return;
     }
     // Without mouse tracking only a drag turns the view.
@@ -907,6 +941,7 @@ void Canvas::mouseMoveEvent(QMouseEvent* event) {
 void Canvas::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && drag.on)
         endDrag();
+    drag = Drag();
 }
 
 void Canvas::dragTo(const QPointF& at) {
@@ -927,6 +962,7 @@ void Canvas::dragTo(const QPointF& at) {
 
 void Canvas::endDrag() {
     drag.on = false;
+    drag.armed = false;
     MapEditor::Target target;
     MapPlace place;
     if (drag.delta[0] == 0 && drag.delta[2] == 0)

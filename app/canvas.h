@@ -125,6 +125,9 @@ private:
     void endDrag();
     // Whether any watched file differs from what the last load saw.
     bool filesChanged() const;
+    // Takes the stamp of a file the editor wrote, and watches it again (a
+    // save renames a new file over it): its change is no news.
+    void restamp(const QString& path);
     // Watches the files of the last load, and their folders (editors that
     // save by renaming a new file over the old one replace the file).
     void watch(const QStringList& files);
@@ -202,7 +205,9 @@ private:
     QSet<qint64> editKeysDown; // keys of editing combinations not yet released
     bool mouseLookPaused = false; // Ctrl is held: the mouse leaves the view alone
     struct Drag {
-        bool on = false;
+        bool armed = false;    // Ctrl + press on the selection: a drag once the pointer goes far enough
+        bool on = false;       // dragging
+        QPointF pressedAt;     // device-independent pixels
         double level = 0;                // height of the plane it moves in, world units
         double groundX = 0, groundZ = 0; // where it was taken, world units
         double delta[3] = {0, 0, 0};     // moved so far, world units in tenths

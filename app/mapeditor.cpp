@@ -157,7 +157,13 @@ bool MapEditor::locate(const Target& target, const MapPlace& place, Action actio
         refuse(place, action, key, "de sky box staat altijd om de kijker heen");
         return false;
     }
-    if (!data || target.file.isEmpty()) {
+    if (!data) {
+        refuse(place, action, key,
+               "de wereld op het scherm is niet die van de bestanden, want het laden na de "
+               "laatste bewerking mislukte; bewerken kan weer na een geslaagde herlaadbeurt");
+        return false;
+    }
+    if (target.file.isEmpty()) {
         refuse(place, action, key, "het komt uit geen mapbestand");
         return false;
     }
@@ -223,6 +229,7 @@ bool MapEditor::commit(const Located& found, const mapedit::Change& change,
     }
     if (!write(found.path, bytes, found.place, action, found.key))
         return false;
+    written = found.path;
     auto* step = new Step;
     step->path = found.path;
     step->place = found.place;
@@ -383,6 +390,7 @@ bool MapEditor::replay(bool undo) {
     }
     if (!write(step->path, bytes, step->place, action, step->key))
         return false;
+    written = step->path;
     after = undo ? step->selectUndone : step->selectDone;
     if (undo)
         stack.undo();

@@ -38,7 +38,8 @@ public:
 
     // What the last load read. Edits find their objects, and their files'
     // bytes as read, here; an edit the window shows without a load keeps
-    // it up to date.
+    // it up to date. None: the world on screen is not the files' (a load
+    // after an edit failed), and every edit is refused until a load takes.
     void setData(std::shared_ptr<MapData> data);
 
     // The edits. Each writes its file, or prints why not and writes
@@ -55,6 +56,8 @@ public:
     bool undo();
     bool redo();
     const Target& selectAfter() const { return after; }
+    // The file the last edit (or undo, or redo) wrote.
+    const QString& lastWritten() const { return written; }
     // After a move or turn that left every other object's place in its file
     // as it was: where a load of the file would now place the object
     // (position as the file gives it, rotation in degrees), so the window
@@ -94,6 +97,7 @@ private:
     std::shared_ptr<MapData> data;
     QUndoStack stack;
     Target after;
+    QString written;     // see lastWritten
     bool placed = false; // placement() holds
     mapdata::Point placedPosition, placedRotation;
     friend class Step;

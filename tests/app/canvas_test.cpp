@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <gtest/gtest.h>
@@ -104,4 +105,65 @@ TEST(Canvas, TheOverlayListsTheLoadsProblemsAndAHalfSavedIncludeKeepsTheWorld) {
     EXPECT_TRUE(failed.contains("Herladen mislukt, de vorige wereld blijft: maps/inc.xml:1:"))
         << failed.toStdString();
     EXPECT_TRUE(failed.contains("\n2 problemen\n")) << failed.toStdString();
+}
+
+// Editing keys on the canvas. Faults caught: a walk key held before Ctrl
+// whose repeats, now with Ctrl, are taken for edits, so its release never
+// reaches the camera and the viewer walks on; an edit after a load that
+// kept the last world (an image of it went missing), made from the
+// editor's offsets of before the copy, so the move lands in the copy.
+TEST(Canvas, AKeyHeldBeforeCtrlStaysTheWorldsAndNoEditFollowsAFailedLoad) {
+    testgl::TempWorkDir dir;
+    testgl::writeImage("grass.png", 8, 8, [](int, int) { return 0xff00ff00; });
+    const std::string map =
+        "<map><textures><texture key=\"g\" file=\"grass.png\"/></textures>\n"
+        "<blueprints><blueprint type=\"girder\" key=\"box\"><params subtype=\"cube\" "
+        "width=\"1\"/></blueprint></blueprints>\n"
+        "<objects>\n"
+        "  <object key=\"a\" blueprintKey=\"box\"><pos x=\"1\"/></object>\n"
+        "  <object key=\"b\" blueprintKey=\"box\"><pos x=\"5\"/></object>\n"
+        "</objects></map>\n";
+    dir.write("maps/basicMap.xml", map);
+    Canvas canvas;
+    canvas.resize(320, 320);
+    canvas.show();
+    QElapsedTimer clock;
+    clock.start();
+    while ((!canvas.world || !canvas.isExposed()) && clock.elapsed() < 10000)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    ASSERT_TRUE(canvas.world);
+    auto key = [&](QEvent::Type type, int code, Qt::KeyboardModifiers modifiers,
+                   bool repeat = false) {
+        QKeyEvent event(type, code, modifiers, QString(), repeat);
+        QCoreApplication::sendEvent(&canvas, &event);
+    };
+    auto bytes = [] {
+        QFile file("maps/basicMap.xml");
+        return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
+    };
+    testgl::StdoutCapture out;
+    canvas.world->select(canvas.world->objectId("box", "a"));
+
+    key(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier);
+    key(QEvent::KeyPress, Qt::Key_Control, Qt::ControlModifier);
+    key(QEvent::KeyPress, Qt::Key_Up, Qt::ControlModifier, true);
+    key(QEvent::KeyRelease, Qt::Key_Up, Qt::ControlModifier);
+    key(QEvent::KeyRelease, Qt::Key_Control, Qt::NoModifier);
+    EXPECT_EQ(canvas.world->camera().forwardStep, 0.0f) << "the walk goes on";
+    EXPECT_EQ(bytes(), map) << "a repeat of a held walk key moved the selection";
+
+    // A copy whose load keeps the last world, as the image has gone: the
+    // next edit is refused and writes nothing.
+    QFile::remove("grass.png");
+    key(QEvent::KeyPress, Qt::Key_D, Qt::ControlModifier);
+    key(QEvent::KeyRelease, Qt::Key_D, Qt::ControlModifier);
+    const std::string copied = bytes();
+    ASSERT_NE(copied.find("<object key=\"a_2\""), std::string::npos) << copied;
+    canvas.world->select(canvas.world->objectId("box", "b"));
+    key(QEvent::KeyPress, Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_EQ(bytes(), copied);
+    EXPECT_NE(out.text().find("niet verplaatst: de wereld op het scherm is niet die van de "
+                              "bestanden"),
+              std::string::npos)
+        << out.text();
 }
