@@ -12,6 +12,16 @@
 #include <QKeyEvent>
 #include <gtest/gtest.h>
 
+// Shows a 320 x 320 canvas and waits (at most 10 s) for its world and its window.
+static void showAndLoad(Canvas& canvas) {
+    canvas.resize(320, 320);
+    canvas.show();
+    QElapsedTimer clock;
+    clock.start();
+    while ((!canvas.world || !canvas.isExposed()) && clock.elapsed() < 10000)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+}
+
 // The overlay's corner of the first frame of a canvas on the map with extra sections.
 static QImage overlay(const std::string& sections) {
     testgl::TempWorkDir dir;
@@ -20,12 +30,7 @@ static QImage overlay(const std::string& sections) {
     dir.write("maps/basicMap.xml",
               "<map><lights><light nr=\"1\" on=\"true\"/></lights>" + sections + "</map>");
     Canvas canvas;
-    canvas.resize(320, 320);
-    canvas.show();
-    QElapsedTimer clock;
-    clock.start();
-    while ((!canvas.world || !canvas.isExposed()) && clock.elapsed() < 10000)
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    showAndLoad(canvas);
     const QImage shot = testgl::frame(canvas);
     // The overlay's painter must leave the next frame the scene's depth state.
     canvas.makeCurrent();
@@ -125,12 +130,7 @@ TEST(Canvas, AKeyHeldBeforeCtrlStaysTheWorldsAndNoEditFollowsAFailedLoad) {
         "</objects></map>\n";
     dir.write("maps/basicMap.xml", map);
     Canvas canvas;
-    canvas.resize(320, 320);
-    canvas.show();
-    QElapsedTimer clock;
-    clock.start();
-    while ((!canvas.world || !canvas.isExposed()) && clock.elapsed() < 10000)
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    showAndLoad(canvas);
     ASSERT_TRUE(canvas.world);
     auto key = [&](QEvent::Type type, int code, Qt::KeyboardModifiers modifiers,
                    bool repeat = false) {
